@@ -13,7 +13,7 @@ packages=(
 )
 # Asset generators in tools/ only; the generated files are committed, so building never needs them.
 if [[ "${WITH_ASSET_TOOLS:-0}" == 1 ]]; then
-    packages+=(python3-pil fonts-noto-cjk fonts-dejavu-core imagemagick)
+    packages+=(python3-pil fonts-noto-cjk fonts-dejavu-core imagemagick fluidsynth)
 fi
 
 missing=()
