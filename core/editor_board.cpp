@@ -1,0 +1,114 @@
+// The layout editor's board: adding and removing positions, rebuilding the tiles it shows.
+#include "editor_board.h"
+
+void EditorBoard::EditorClear() {
+    positionCount = 0;
+    positionGrid.fill(0);
+}
+
+void EditorBoard::EditorRebuild() {
+    for (TileRecord& t : tiles) {
+        t.face = NoTile;
+    }
+    positionCount = 0;
+    tileGrid.fill(NoTile);
+    for (int layer = 0; layer < kLayers; ++layer) {
+        for (int row = 0; row < kRows; ++row) {
+            for (int column = 0; column < kColumns; ++column) {
+                const int cell = CellIndex(layer, row, column);
+                if (positionGrid[cell] != 1) {
+                    continue;
+                }
+                // A layout read from a file may put a position on the last row or column; its
+                // other cells would lie outside the layer.
+                if (column + 1 < kColumns) {
+                    positionGrid[cell + 1] = 2;
+                }
+                if (row + 1 < kRows) {
+                    positionGrid[cell + kColumns] = 2;
+                    if (column + 1 < kColumns) {
+                        positionGrid[cell + kColumns + 1] = 2;
+                    }
+                }
+                if (positionCount < kTiles) {
+                    tiles[positionCount].face = static_cast<std::uint8_t>(positionCount);
+                }
+                ++positionCount;
+            }
+        }
+    }
+}
+
+void EditorBoard::Renumber() {
+    const int numbered = NumberTiles();
+    // Records without a place (positions beyond the 144th, or on the last row or column) are
+    // not shown.
+    for (int t = numbered; t < kTiles; ++t) {
+        tiles[t].face = NoTile;
+    }
+}
+
+void EditorBoard::StartFrom(const PositionGrid& layout) {
+    positionGrid = layout;
+    EditorRebuild();
+    Renumber();
+}
+
+int EditorBoard::CellUnder(int layer, int x, int y, const EditorCellShape& shape) const {
+    for (int row = 0; row <= kLastTileRow; ++row) {
+        for (int column = 0; column <= kLastTileColumn; ++column) {
+            const int cell = CellIndex(layer, row, column);
+            const long left = static_cast<long>(cellX[cell]) + shape.offsetX;
+            const long top = cellY[cell];
+            if (x >= left && x < left + shape.width && y >= top && y < top + shape.height) {
+                return cell;
+            }
+        }
+    }
+    return -1;
+}
+
+bool EditorBoard::EditorClick(int x, int y, EditorButton button, const EditorCellShape& shape) {
+    bool changed = false;
+    if (button == EditorButton::Add) {
+        for (int layer = 0; layer < kLayers && !changed; ++layer) {
+            const int cell = CellUnder(layer, x, y, shape);
+            if (cell < 0 || positionCount >= kTiles) {
+                continue;
+            }
+            const int quarter[4] = {cell, cell + 1, cell + kColumns, cell + kColumns + 1};
+            bool vacant = true;
+            for (int q : quarter) {
+                vacant = vacant && positionGrid[q] == 0;
+            }
+            if (vacant) {
+                positionGrid[cell] = 1;
+                positionGrid[cell + 1] = 2;
+                positionGrid[cell + kColumns] = 2;
+                positionGrid[cell + kColumns + 1] = 2;
+                changed = true;
+            }
+        }
+    } else {
+        for (int layer = kLayers - 1; layer >= 0 && !changed; --layer) {
+            const int cell = CellUnder(layer, x, y, shape);
+            if (cell < 0 || positionGrid[cell] != 1) {
+                continue;
+            }
+            positionGrid[cell] = 0;
+            // Only the position's own quarters are cleared: in a layout read from a file a
+            // partly overlapping neighbour may start in one of them, and it stays.
+            for (int q : {cell + 1, cell + kColumns, cell + kColumns + 1}) {
+                if (positionGrid[q] == 2) {
+                    positionGrid[q] = 0;
+                }
+            }
+            changed = true;
+        }
+    }
+    if (changed) {
+        EditorRebuild();
+        Renumber();
+    }
+    return changed;
+}

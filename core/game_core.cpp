@@ -1,0 +1,95 @@
+// The game operations of the application object that belong to the rules.
+#include "game_core.h"
+
+#include <cstring>
+
+std::string GameCore::LanguageText(const char* key) const {
+    struct Builtin {
+        const char* key;
+        const char* text;
+    };
+    static constexpr Builtin kBuiltin[] = {
+        {"MesStatusLose", "No matching pair is left. You lost."},
+        {"MesDealNotWinnable",
+         "No winnable deal was found for this layout: the tiles were dealt at random."},
+        {"MesNo144Tiles", "This layout cannot be used: it must hold exactly 144 tile positions."},
+    };
+    for (const Builtin& entry : kBuiltin) {
+        if (std::strcmp(entry.key, key) == 0) {
+            return entry.text;
+        }
+    }
+    return key;
+}
+
+MessageAnswer GameCore::ShowMessage(const std::string& text, MessageIcon icon,
+                                    MessageButtons buttons) {
+    if (desktop == nullptr) {
+        return MessageAnswer::Ok;
+    }
+    return desktop->ShowMessage(text, titleText, icon, buttons);
+}
+
+void GameCore::NewGame() {
+    const DealResult dealt = board.Deal();
+    UpdateTitle();
+    PlaceTiles();
+    Tick();
+    if (dealt == DealResult::SolvableFellBack) {
+        ShowMessage(LanguageText("MesDealNotWinnable"), MessageIcon::Information);
+    }
+}
+
+bool GameCore::ClickTile(int t) {
+    if (t == NoTile || !board.IsTile(t)) {
+        PlayEffect(EffectMiss);
+        board.firstSelected = NoTile;
+        board.secondSelected = NoTile;
+        return false;
+    }
+    if (board.firstSelected == NoTile) {
+        if (board.IsFree(t)) {
+            board.firstSelected = static_cast<std::int16_t>(t);
+            PlayEffect(EffectSelect);
+            return true;
+        }
+        PlayEffect(EffectMiss);
+        return false;
+    }
+    board.secondSelected = static_cast<std::int16_t>(t);
+    TryPair(board.firstSelected, t);
+    return true;
+}
+
+void GameCore::TryPair(int a, int b) {
+    if (board.CanMatch(a, b)) {
+        AnimateRemoval(a, b);
+        RemovePair(a, b);
+        if (board.moveCount == 0) {
+            board.GameOverShown = 1;
+            RefreshStatus();
+            if (MessageBoxWhenLose && board.tilesLeft > 0) {
+                ShowMessage(LanguageText("MesStatusLose"), MessageIcon::Information);
+            }
+        }
+        return;
+    }
+    board.secondSelected = NoTile;
+    if (board.IsFree(b)) {
+        board.firstSelected = b == a ? NoTile : static_cast<std::int16_t>(b);
+        PlayEffect(EffectSelect);
+    } else {
+        board.firstSelected = NoTile;
+        PlayEffect(EffectMiss);
+    }
+}
+
+void GameCore::RemovePair(int a, int b) {
+    board.RemovePairTiles(a, b);
+    PlayEffect(EffectRemove);
+    board.UpdateFreeTiles();
+    board.UpdateShadows();
+    board.firstSelected = NoTile;
+    board.secondSelected = NoTile;
+    board.BuildMoveList(false);
+}

@@ -1,0 +1,236 @@
+// Layout files (line, 308-byte and grid formats), the random layout, the layout check and the
+// writer. Every number read from a file is range-checked before it touches a grid.
+#include <cstdio>
+#include <cstdlib>
+
+#include "board.h"
+#include "core_local.h"
+
+namespace {
+
+// Lines are taken up to 254 characters at a time; a longer line is read as several lines.
+constexpr int kLineChunk = 254;
+constexpr long kBinaryLayoutSize = 308;
+
+// Closes the file however the reader leaves.
+struct FileCloser {
+    std::FILE* file;
+    ~FileCloser() {
+        if (file != nullptr) {
+            std::fclose(file);
+        }
+    }
+};
+
+bool IsSpace(char ch) {
+    return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
+}
+
+// Reads one decimal integer the way "%d" does: leading white space, an optional sign, at least
+// one digit. Values too large for any grid saturate instead of overflowing.
+bool ParseInt(const char*& p, long& value) {
+    while (IsSpace(*p)) {
+        ++p;
+    }
+    bool negative = false;
+    if (*p == '+' || *p == '-') {
+        negative = *p == '-';
+        ++p;
+    }
+    if (*p < '0' || *p > '9') {
+        return false;
+    }
+    long v = 0;
+    while (*p >= '0' && *p <= '9') {
+        if (v < 1000000) {
+            v = v * 10 + (*p - '0');
+        }
+        ++p;
+    }
+    value = negative ? -v : v;
+    return true;
+}
+
+// Reads the next chunk of a line like fgets with a 255-byte buffer. False at end of file.
+bool ReadLineChunk(std::FILE* file, char (&line)[kLineChunk + 1]) {
+    int length = 0;
+    while (length < kLineChunk) {
+        const int ch = std::fgetc(file);
+        if (ch == EOF) {
+            break;
+        }
+        line[length++] = static_cast<char>(ch);
+        if (ch == '\n') {
+            break;
+        }
+    }
+    line[length] = '\0';
+    return length > 0;
+}
+
+void ReadLineFormat(std::FILE* file, PositionGrid& grid) {
+    char line[kLineChunk + 1];
+    while (ReadLineChunk(file, line)) {
+        // The text ends at the first zero byte, as it would for the C string functions.
+        int length = 0;
+        while (line[length] != '\0') {
+            ++length;
+        }
+        if (line[0] == ';' || length < 3) {
+            continue;
+        }
+        const char* p = line;
+        long row = 0;
+        long column = 0;
+        long layer = 0;
+        if (!ParseInt(p, row) || !ParseInt(p, column) || !ParseInt(p, layer)) {
+            continue;
+        }
+        if (row < 0 || column < 0 || layer < 0 || row >= kRows || column >= kColumns ||
+            layer >= kLayers) {
+            continue;
+        }
+        grid[CellIndex(static_cast<int>(layer), static_cast<int>(row),
+                       static_cast<int>(column))] = 1;
+    }
+}
+
+// 144 entries of two bytes. Only the first byte b of each is used: it marks cell
+// (b >> 6) * 34 + (b & 63) of layer 0, at most cell 165, so it always lies inside the grid.
+void ReadBinaryFormat(std::FILE* file, PositionGrid& grid) {
+    std::uint8_t bytes[kBinaryLayoutSize];
+    const std::size_t got = std::fread(bytes, 1, sizeof bytes, file);
+    for (std::size_t k = 0; k < kTiles && 2 * k < got; ++k) {
+        const int b = bytes[2 * k];
+        grid[(b >> 6) * kColumns + (b & 63)] = 1;
+    }
+}
+
+// 'K' line, one ignored line, then one character per cell.
+void ReadGridFormat(std::FILE* file, PositionGrid& grid) {
+    for (int headerLines = 0; headerLines < 2; ++headerLines) {
+        int ch;
+        do {
+            ch = std::fgetc(file);
+        } while (ch != EOF && ch != '\n');
+        if (ch == EOF) {
+            return;
+        }
+    }
+    for (int cell = 0; cell < kCells; ++cell) {
+        const int ch = std::fgetc(file);
+        if (ch == EOF) {
+            return;
+        }
+        if (ch == '1') {
+            grid[cell] = 1;
+        }
+    }
+}
+
+}  // namespace
+
+bool Board::LoadLayout() {
+    tileGrid.fill(NoTile);
+    positionGrid.fill(0);
+
+    if (layoutFileName == randomLayoutName) {
+        GenerateRandomLayout();
+    } else {
+        const std::string path = core_local::ResolveInFolder(layoutsFolder, layoutFileName);
+        FileCloser file{std::fopen(path.c_str(), "rb")};
+        if (file.file != nullptr) {
+            long size = -1;
+            if (std::fseek(file.file, 0, SEEK_END) == 0) {
+                size = std::ftell(file.file);
+            }
+            std::rewind(file.file);
+            if (size == kBinaryLayoutSize) {
+                ReadBinaryFormat(file.file, positionGrid);
+            } else {
+                const int first = std::fgetc(file.file);
+                if (first == 'K' && gridFormat != 0) {
+                    ReadGridFormat(file.file, positionGrid);
+                } else {
+                    std::rewind(file.file);
+                    ReadLineFormat(file.file, positionGrid);
+                }
+            }
+        }
+    }
+
+    const bool result = CheckLayout();
+    LoadHall();
+    return result;
+}
+
+bool Board::CheckLayout() {
+    int count = 0;
+    bool wholeTiles = true;
+    for (int layer = 0; layer < kLayers; ++layer) {
+        for (int row = 0; row < kRows; ++row) {
+            for (int column = 0; column < kColumns; ++column) {
+                if (positionGrid[CellIndex(layer, row, column)] != 1) {
+                    continue;
+                }
+                ++count;
+                // A position on the last row or column has no room for a whole tile and could
+                // never be numbered, leaving a tile without a place; such a layout is refused.
+                if (row > kLastTileRow || column > kLastTileColumn) {
+                    wholeTiles = false;
+                }
+            }
+        }
+    }
+    if (count == kTiles && wholeTiles) {
+        NumberTiles();
+        return true;
+    }
+    easyMode = 0;
+    return false;
+}
+
+void Board::GenerateRandomLayout() {
+    std::srand(static_cast<unsigned>(millisecondSource()));
+    int count = 0;
+    while (count < kTiles) {
+        const int column = (std::rand() % 17) * 2;
+        const int row = (std::rand() % 10) * 2;
+        for (int layer = 0; layer < kLayers; ++layer) {
+            std::uint8_t& cell = positionGrid[CellIndex(layer, row, column)];
+            if (cell != 1) {
+                cell = 1;
+                ++count;
+                break;
+            }
+        }
+    }
+}
+
+bool LayoutGrid::SaveLayout() const {
+    const std::string path = core_local::ResolveInFolder(layoutsFolder, layoutFileName);
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        return false;
+    }
+    bool ok = true;
+    for (int layer = 0; layer < kLayers; ++layer) {
+        for (int row = 0; row < kRows; ++row) {
+            for (int column = 0; column < kColumns; ++column) {
+                if (positionGrid[CellIndex(layer, row, column)] == 1 &&
+                    std::fprintf(file, "%d %d %d%c\n", row, column, layer, 13) < 0) {
+                    ok = false;
+                }
+            }
+        }
+    }
+    // A full disk shows only when the buffered lines are flushed; a layout that was not
+    // written completely is reported as a failure, not as saved.
+    if (std::ferror(file) != 0) {
+        ok = false;
+    }
+    if (std::fclose(file) != 0) {
+        ok = false;
+    }
+    return ok;
+}
