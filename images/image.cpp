@@ -1,0 +1,454 @@
+// The in-memory picture, the alpha-blending copy and the filtered rescale.
+
+#include "images/image.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <new>
+#include <numbers>
+#include <vector>
+
+#include "images/readers.h"
+
+// ================================================================================================
+// Image
+// ================================================================================================
+
+std::int32_t ImageStride(std::int32_t width, std::uint32_t bytesPerPixel) {
+    if (width <= 0 || width > kMaxImageSide || (bytesPerPixel != 3 && bytesPerPixel != 4)) {
+        return 0;
+    }
+    const std::int64_t rowBytes = (std::int64_t{width} * bytesPerPixel * 8 + 7) / 8;
+    return static_cast<std::int32_t>((rowBytes + 3) / 4 * 4);
+}
+
+Image::Image(const std::string& path) { Load(path); }
+
+Image::Image(const Image& other)
+    : width_(other.width_),
+      height_(other.height_),
+      stride_(other.stride_),
+      size_(other.size_),
+      bytesPerPixel_(other.bytesPerPixel_) {
+    if (other.pixels_) {
+        pixels_.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(size_)]);
+        if (pixels_) {
+            std::memcpy(pixels_.get(), other.pixels_.get(), static_cast<std::size_t>(size_));
+        } else {
+            Release();
+        }
+    }
+}
+
+Image& Image::operator=(const Image& other) {
+    if (this != &other) {
+        Image copy(other);
+        *this = std::move(copy);
+    }
+    return *this;
+}
+
+Image::Image(Image&& other) noexcept
+    : width_(other.width_),
+      height_(other.height_),
+      stride_(other.stride_),
+      size_(other.size_),
+      bytesPerPixel_(other.bytesPerPixel_),
+      pixels_(std::move(other.pixels_)) {
+    other.Release();
+}
+
+Image& Image::operator=(Image&& other) noexcept {
+    if (this != &other) {
+        width_ = other.width_;
+        height_ = other.height_;
+        stride_ = other.stride_;
+        size_ = other.size_;
+        bytesPerPixel_ = other.bytesPerPixel_;
+        pixels_ = std::move(other.pixels_);
+        other.Release();
+    }
+    return *this;
+}
+
+bool Image::Load(const std::string& path) {
+    Release();
+    // Only the last three characters choose the reader, so "x.jpeg" is refused like "x.png".
+    if (path.size() <= 4) {
+        return false;
+    }
+    std::unique_ptr<ImageReader> reader = ReaderForPath(path);
+    if (!reader || !reader->Read(path)) {
+        return false;
+    }
+    if (!Create(reader->width, reader->height, reader->BytesPerPixel())) {
+        return false;
+    }
+    std::memcpy(pixels_.get(), reader->pixels.get(), static_cast<std::size_t>(size_));
+    reader->Destroy();
+    // Alpha read from a file never reaches the game.
+    if (bytesPerPixel_ == 4) {
+        SetAlpha(255, false);
+    }
+    return true;
+}
+
+bool Image::Create(std::int32_t width, std::int32_t height, std::uint32_t bytesPerPixel) {
+    Release();
+    bytesPerPixel_ = 4;
+    const std::int32_t stride = ImageStride(width, bytesPerPixel);
+    if (stride == 0 || height <= 0 || height > kMaxImageSide) {
+        return false;
+    }
+    const std::int64_t size = std::int64_t{stride} * height;  // at most 2^30
+    pixels_.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(size)]);
+    if (!pixels_) {
+        Release();
+        return false;
+    }
+    width_ = width;
+    height_ = height;
+    stride_ = stride;
+    size_ = static_cast<std::int32_t>(size);
+    bytesPerPixel_ = bytesPerPixel;
+    return true;
+}
+
+bool Image::CreateFilled(std::int32_t width, std::int32_t height, std::uint32_t bytesPerPixel) {
+    if (!Create(width, height, bytesPerPixel)) {
+        return false;
+    }
+    std::memset(pixels_.get(), 0xFF, static_cast<std::size_t>(size_));
+    return true;
+}
+
+void Image::Release() {
+    pixels_.reset();
+    width_ = 0;
+    height_ = 0;
+    stride_ = 0;
+    size_ = 0;
+    bytesPerPixel_ = 0;
+}
+
+bool Image::Fill(ImageColour colour) {
+    if (!pixels_) {
+        return false;
+    }
+    const std::uint8_t stored[4] = {colour.blue, colour.green, colour.red, colour.alpha};
+    for (std::int32_t y = 0; y < height_; ++y) {
+        std::uint8_t* p = Row(y);
+        for (std::int32_t x = 0; x < width_; ++x, p += bytesPerPixel_) {
+            std::memcpy(p, stored, bytesPerPixel_);
+        }
+    }
+    return true;
+}
+
+bool Image::SetAlpha(std::uint8_t value, bool onlyNonZero) {
+    if (!pixels_ || bytesPerPixel_ != 4) {
+        return false;
+    }
+    for (std::int32_t y = 0; y < height_; ++y) {
+        std::uint8_t* p = Row(y) + 3;
+        for (std::int32_t x = 0; x < width_; ++x, p += 4) {
+            if (!onlyNonZero || *p != 0) {
+                *p = value;
+            }
+        }
+    }
+    return true;
+}
+
+// ================================================================================================
+// Blit
+// ================================================================================================
+
+bool Blit(Image& destination, const Image& source, const ImageRect& sourceRect,
+          const ImageRect& destRect) {
+    if (!destination.HasPixels()) {
+        return false;
+    }
+    if (sourceRect.width < 0 || sourceRect.height < 0 || destRect.width < 0 ||
+        destRect.height < 0) {
+        return false;
+    }
+    if (destRect.width < sourceRect.width || destRect.height < sourceRect.height) {
+        return false;
+    }
+    if (sourceRect.width > source.Width() || sourceRect.height > source.Height() ||
+        destRect.width > destination.Width() || destRect.height > destination.Height()) {
+        return false;
+    }
+
+    // Clip the copied block to both images; 64-bit so that extreme offsets cannot overflow.
+    std::int64_t sx = sourceRect.x, sy = sourceRect.y;
+    std::int64_t dx = destRect.x, dy = destRect.y;
+    std::int64_t w = sourceRect.width, h = sourceRect.height;
+    const std::int64_t leftCut = std::max({std::int64_t{0}, -sx, -dx});
+    const std::int64_t topCut = std::max({std::int64_t{0}, -sy, -dy});
+    sx += leftCut;
+    dx += leftCut;
+    w -= leftCut;
+    sy += topCut;
+    dy += topCut;
+    h -= topCut;
+    w = std::min({w, source.Width() - sx, destination.Width() - dx});
+    h = std::min({h, source.Height() - sy, destination.Height() - dy});
+    if (w <= 0 || h <= 0 || !source.HasPixels()) {
+        return true;  // nothing of the block lies inside both images
+    }
+
+    const std::uint32_t sbpp = source.BytesPerPixel();
+    const std::uint32_t dbpp = destination.BytesPerPixel();
+    for (std::int64_t row = 0; row < h; ++row) {
+        const std::uint8_t* s = source.Row(static_cast<std::int32_t>(sy + row)) + sx * sbpp;
+        std::uint8_t* d = destination.Row(static_cast<std::int32_t>(dy + row)) + dx * dbpp;
+        if (sbpp == 3) {
+            for (std::int64_t x = 0; x < w; ++x, s += 3, d += dbpp) {
+                d[0] = s[0];
+                d[1] = s[1];
+                d[2] = s[2];
+            }
+            continue;
+        }
+        for (std::int64_t x = 0; x < w; ++x, s += 4, d += dbpp) {
+            const int a = s[3];
+            if (a == 255) {
+                d[0] = s[0];
+                d[1] = s[1];
+                d[2] = s[2];
+            } else if (a != 0) {
+                for (int c = 0; c < 3; ++c) {
+                    d[c] = static_cast<std::uint8_t>(d[c] + (s[c] - d[c]) * a / 255);
+                }
+            }
+        }
+    }
+    return true;
+}
+
+bool Blit(Image& destination, const Image& source) {
+    return Blit(destination, source, source.Bounds(), destination.Bounds());
+}
+
+// ================================================================================================
+// Resample
+// ================================================================================================
+
+namespace {
+
+double Sinc(double x) {
+    if (x == 0.0) {
+        return 1.0;
+    }
+    x *= std::numbers::pi;
+    return std::sin(x) / x;
+}
+
+// The taps of every output position along one axis, stored flat: taps [first[i], first[i + 1]).
+struct ContributionLists {
+    std::vector<std::int32_t> first;
+    std::vector<std::int32_t> pixel;
+    std::vector<float> weight;
+};
+
+ContributionLists Contributions(ResampleFilter filter, std::int32_t sourceLength,
+                                std::int32_t destLength) {
+    const double scale = static_cast<double>(destLength) / sourceLength;
+    const double support = FilterSupport(filter);
+    const bool shrinking = scale < 1.0;
+    const double width = shrinking ? support / scale : support;
+    const auto capacity = static_cast<std::int32_t>(std::floor(2.0 * width + 1.0));
+
+    ContributionLists lists;
+    lists.first.reserve(static_cast<std::size_t>(destLength) + 1);
+    lists.pixel.reserve(static_cast<std::size_t>(destLength) * capacity);
+    lists.weight.reserve(static_cast<std::size_t>(destLength) * capacity);
+    for (std::int32_t i = 0; i < destLength; ++i) {
+        lists.first.push_back(static_cast<std::int32_t>(lists.pixel.size()));
+        const double centre = i / scale;
+        const auto left = static_cast<std::int64_t>(std::floor(centre - width));
+        const auto right = static_cast<std::int64_t>(std::ceil(centre + width));
+        std::int32_t count = 0;
+        for (std::int64_t j = left; j <= right && count < capacity; ++j) {
+            const double w = shrinking ? FilterKernel(filter, (centre - j) * scale) * scale
+                                       : FilterKernel(filter, centre - j);
+            if (w == 0.0) {
+                continue;
+            }
+            // Taps beyond an edge mirror back into the picture; a very small picture can mirror
+            // past the other edge, so the result is kept inside as well.
+            std::int64_t n = j;
+            if (n < 0) {
+                n = -n;
+            } else if (n >= sourceLength) {
+                n = 2 * std::int64_t{sourceLength} - n - 1;
+            }
+            n = std::clamp<std::int64_t>(n, 0, sourceLength - 1);
+            lists.pixel.push_back(static_cast<std::int32_t>(n));
+            lists.weight.push_back(static_cast<float>(w));
+            ++count;
+        }
+    }
+    lists.first.push_back(static_cast<std::int32_t>(lists.pixel.size()));
+    return lists;
+}
+
+inline std::uint8_t ClampToByte(float value) {
+    if (value <= 0.0f) {
+        return 0;
+    }
+    if (value >= 255.0f) {
+        return 255;
+    }
+    return static_cast<std::uint8_t>(value);  // truncates toward zero
+}
+
+// One row of the horizontal pass with SB source and DB destination bytes per pixel. A 4-byte
+// destination of a 3-byte source gets alpha 255.
+template <int SB, int DB>
+void FilterRowHorizontally(const ContributionLists& lists, const std::uint8_t* source,
+                           std::uint8_t* destination, std::int32_t destWidth) {
+    constexpr int kChannels = SB < DB ? SB : DB;
+    for (std::int32_t x = 0; x < destWidth; ++x, destination += DB) {
+        float sum[kChannels] = {};
+        for (std::int32_t t = lists.first[x]; t < lists.first[x + 1]; ++t) {
+            const std::uint8_t* s = source + std::ptrdiff_t{lists.pixel[t]} * SB;
+            const float w = lists.weight[t];
+            for (int c = 0; c < kChannels; ++c) {
+                sum[c] += s[c] * w;
+            }
+        }
+        for (int c = 0; c < kChannels; ++c) {
+            destination[c] = ClampToByte(sum[c]);
+        }
+        if constexpr (DB > SB) {
+            destination[3] = 255;
+        }
+    }
+}
+
+template <int SB, int DB>
+void ResampleHorizontally(const ContributionLists& lists, const Image& source, Image& temp) {
+    for (std::int32_t y = 0; y < source.Height(); ++y) {
+        FilterRowHorizontally<SB, DB>(lists, source.Row(y), temp.Row(y), temp.Width());
+    }
+}
+
+void ResampleVertically(const ContributionLists& lists, const Image& temp, Image& destination) {
+    const std::size_t rowBytes =
+        static_cast<std::size_t>(destination.Width()) * destination.BytesPerPixel();
+    std::vector<float> sum(rowBytes);
+    for (std::int32_t y = 0; y < destination.Height(); ++y) {
+        std::fill(sum.begin(), sum.end(), 0.0f);
+        for (std::int32_t t = lists.first[y]; t < lists.first[y + 1]; ++t) {
+            const std::uint8_t* s = temp.Row(lists.pixel[t]);
+            const float w = lists.weight[t];
+            float* acc = sum.data();
+            for (std::size_t k = 0; k < rowBytes; ++k) {
+                acc[k] += s[k] * w;
+            }
+        }
+        std::uint8_t* d = destination.Row(y);
+        for (std::size_t k = 0; k < rowBytes; ++k) {
+            d[k] = ClampToByte(sum[k]);
+        }
+    }
+}
+
+}  // namespace
+
+double FilterSupport(ResampleFilter filter) {
+    switch (filter) {
+        case ResampleFilter::Box: return 0.5;
+        case ResampleFilter::Triangle: return 1.0;
+        case ResampleFilter::Hermite: return 1.0;
+        case ResampleFilter::Bell: return 1.5;
+        case ResampleFilter::BSpline: return 2.0;
+        case ResampleFilter::Lanczos3: return 3.0;
+        case ResampleFilter::Mitchell: return 2.0;
+    }
+    return 0.0;
+}
+
+double FilterKernel(ResampleFilter filter, double x) {
+    const double a = std::fabs(x);
+    switch (filter) {
+        case ResampleFilter::Box:
+            return (x > -0.5 && x <= 0.5) ? 1.0 : 0.0;
+        case ResampleFilter::Triangle:
+            return a < 1.0 ? 1.0 - a : 0.0;
+        case ResampleFilter::Hermite:
+            return a < 1.0 ? (2.0 * a - 3.0) * a * a + 1.0 : 0.0;
+        case ResampleFilter::Bell:
+            if (a < 0.5) {
+                return 0.75 - a * a;
+            }
+            if (a < 1.5) {
+                return 0.5 * (a - 1.5) * (a - 1.5);
+            }
+            return 0.0;
+        case ResampleFilter::BSpline:
+            if (a < 1.0) {
+                return 0.5 * a * a * a - a * a + 2.0 / 3.0;
+            }
+            if (a < 2.0) {
+                return (2.0 - a) * (2.0 - a) * (2.0 - a) / 6.0;
+            }
+            return 0.0;
+        case ResampleFilter::Lanczos3:
+            return a < 3.0 ? Sinc(a) * Sinc(a / 3.0) : 0.0;
+        case ResampleFilter::Mitchell:
+            if (a < 1.0) {
+                return (7.0 * a * a * a - 12.0 * a * a + 16.0 / 3.0) / 6.0;
+            }
+            if (a < 2.0) {
+                return (-7.0 / 3.0 * a * a * a + 12.0 * a * a - 20.0 * a + 32.0 / 3.0) / 6.0;
+            }
+            return 0.0;
+    }
+    return 0.0;
+}
+
+bool Resample(ResampleFilter filter, const Image& source, Image& destination) {
+    if (!source.HasPixels() || source.Width() <= 1 || source.Height() <= 1) {
+        return false;
+    }
+    if (!destination.HasPixels() || destination.Width() <= 4 || destination.Height() <= 4) {
+        return false;
+    }
+    const std::uint32_t sbpp = source.BytesPerPixel();
+    const std::uint32_t dbpp = destination.BytesPerPixel();
+
+    if (source.Width() == destination.Width() && source.Height() == destination.Height()) {
+        const std::uint32_t bytes = std::min(sbpp, dbpp);
+        for (std::int32_t y = 0; y < source.Height(); ++y) {
+            const std::uint8_t* s = source.Row(y);
+            std::uint8_t* d = destination.Row(y);
+            for (std::int32_t x = 0; x < source.Width(); ++x, s += sbpp, d += dbpp) {
+                std::memcpy(d, s, bytes);
+            }
+        }
+        return false;
+    }
+
+    Image temp;
+    if (!temp.Create(destination.Width(), source.Height(), dbpp)) {
+        return false;
+    }
+    const ContributionLists across = Contributions(filter, source.Width(), destination.Width());
+    if (sbpp == 3 && dbpp == 3) {
+        ResampleHorizontally<3, 3>(across, source, temp);
+    } else if (sbpp == 3) {
+        ResampleHorizontally<3, 4>(across, source, temp);
+    } else if (dbpp == 3) {
+        ResampleHorizontally<4, 3>(across, source, temp);
+    } else {
+        ResampleHorizontally<4, 4>(across, source, temp);
+    }
+    const ContributionLists down = Contributions(filter, source.Height(), destination.Height());
+    ResampleVertically(down, temp, destination);
+    return true;
+}

@@ -1,0 +1,101 @@
+// What every reader shares: the pixel buffer, the row flip, reading a file whole, and the choice
+// of reader by file name.
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <new>
+
+#include "images/image.h"
+#include "images/reader_local.h"
+#include "images/readers.h"
+
+void ImageReader::Destroy() {
+    pixels.reset();
+    width = 0;
+    height = 0;
+    alpha = false;
+}
+
+std::int32_t ImageReader::Stride() const { return ImageStride(width, BytesPerPixel()); }
+
+bool ImageReader::AllocatePixels(std::int32_t newWidth, std::int32_t newHeight, bool withAlpha) {
+    Destroy();
+    const std::int32_t stride = ImageStride(newWidth, withAlpha ? 4 : 3);
+    if (stride == 0 || newHeight <= 0 || newHeight > kMaxImageSide) {
+        return false;
+    }
+    const auto size = static_cast<std::size_t>(stride) * static_cast<std::size_t>(newHeight);
+    pixels.reset(new (std::nothrow) std::uint8_t[size]);
+    if (!pixels) {
+        return false;
+    }
+    std::memset(pixels.get(), 0, size);
+    width = newWidth;
+    height = newHeight;
+    alpha = withAlpha;
+    return true;
+}
+
+void ImageReader::FlipRows() {
+    if (!pixels) {
+        return;
+    }
+    const std::int32_t stride = Stride();
+    for (std::int32_t top = 0, bottom = height - 1; top < bottom; ++top, --bottom) {
+        std::swap_ranges(pixels.get() + std::ptrdiff_t{top} * stride,
+                         pixels.get() + std::ptrdiff_t{top + 1} * stride,
+                         pixels.get() + std::ptrdiff_t{bottom} * stride);
+    }
+}
+
+bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
+    bytes.clear();
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) {
+        return false;  // missing, a folder, or something else that holds no picture
+    }
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        return false;
+    }
+    bool ok = false;
+    if (std::fseek(file, 0, SEEK_END) == 0) {
+        const long length = std::ftell(file);
+        if (length >= 0 && static_cast<std::uint64_t>(length) <= kMaxPictureFileBytes &&
+            std::fseek(file, 0, SEEK_SET) == 0) {
+            try {
+                bytes.resize(static_cast<std::size_t>(length));
+                ok = std::fread(bytes.data(), 1, bytes.size(), file) == bytes.size();
+            } catch (const std::bad_alloc&) {
+                ok = false;
+            }
+        }
+    }
+    std::fclose(file);
+    if (!ok) {
+        bytes.clear();
+    }
+    return ok;
+}
+
+std::unique_ptr<ImageReader> ReaderForPath(const std::string& path) {
+    if (path.size() < 3) {
+        return nullptr;
+    }
+    std::string ending = path.substr(path.size() - 3);
+    std::transform(ending.begin(), ending.end(), ending.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (ending == "bmp") {
+        return std::make_unique<BmpReader>();
+    }
+    if (ending == "tga") {
+        return std::make_unique<TgaReader>();
+    }
+    if (ending == "jpg") {
+        return std::make_unique<JpegReader>();
+    }
+    return nullptr;
+}

@@ -1,0 +1,79 @@
+// Helpers shared by the picture readers: the whole file in memory and a cursor that never reads
+// past its end.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// No picture the game can use comes near this; larger files are refused before they are read.
+inline constexpr std::uint64_t kMaxPictureFileBytes = std::uint64_t{1} << 31;
+
+// Reads a regular file whole; false (and no bytes) for folders, missing or unreadable files.
+bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes);
+
+// Little-endian reads from a byte buffer; every read checks what is left first.
+class ByteCursor {
+public:
+    ByteCursor(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+
+    std::size_t Position() const { return position_; }
+    std::size_t Left() const { return size_ - position_; }
+    bool Has(std::size_t count) const { return count <= Left(); }
+    const std::uint8_t* Here() const { return data_ + position_; }
+
+    bool Seek(std::size_t position) {
+        if (position > size_) {
+            return false;
+        }
+        position_ = position;
+        return true;
+    }
+    bool Skip(std::size_t count) {
+        if (!Has(count)) {
+            return false;
+        }
+        position_ += count;
+        return true;
+    }
+    bool U8(std::uint8_t& value) {
+        if (!Has(1)) {
+            return false;
+        }
+        value = data_[position_++];
+        return true;
+    }
+    bool U16(std::uint16_t& value) {
+        if (!Has(2)) {
+            return false;
+        }
+        value = static_cast<std::uint16_t>(data_[position_] | data_[position_ + 1] << 8);
+        position_ += 2;
+        return true;
+    }
+    bool U32(std::uint32_t& value) {
+        if (!Has(4)) {
+            return false;
+        }
+        value = static_cast<std::uint32_t>(data_[position_]) |
+                static_cast<std::uint32_t>(data_[position_ + 1]) << 8 |
+                static_cast<std::uint32_t>(data_[position_ + 2]) << 16 |
+                static_cast<std::uint32_t>(data_[position_ + 3]) << 24;
+        position_ += 4;
+        return true;
+    }
+    bool I32(std::int32_t& value) {
+        std::uint32_t raw = 0;
+        if (!U32(raw)) {
+            return false;
+        }
+        value = static_cast<std::int32_t>(raw);
+        return true;
+    }
+
+private:
+    const std::uint8_t* data_;
+    std::size_t size_;
+    std::size_t position_ = 0;
+};
