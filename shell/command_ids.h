@@ -1,0 +1,55 @@
+// Command identifiers of the main window: every menu entry, toolbar button, function key and mouse
+// button reaches the game through GameApp::ExecuteCommand with one of these numbers.
+#pragma once
+
+namespace command {
+
+// The fixed commands.
+inline constexpr int NEW_GAME = 40000;
+inline constexpr int RESTART_GAME = 40001;
+inline constexpr int EASYMODE = 40002;
+inline constexpr int AUTOPLAY = 40003;
+inline constexpr int PAUSE_CHRONO = 40004;
+inline constexpr int HINT = 40005;
+inline constexpr int UNDO = 40006;
+inline constexpr int SAVE_GAME = 40007;
+inline constexpr int LOAD_GAME = 40008;
+inline constexpr int EXIT = 40010;
+inline constexpr int SHADOWS = 40012;
+inline constexpr int SHOW_CHRONO = 40013;
+inline constexpr int CHANGE_COLORS = 40014;
+inline constexpr int CONFIG = 40016;
+inline constexpr int HALL_OF_FAME = 40017;
+inline constexpr int LOAD_LAYOUT = 40018;
+inline constexpr int SAVE_LAYOUT = 40019;
+inline constexpr int RANDOM_LAYOUT = 40020;
+inline constexpr int HELP_FILE = 40021;
+inline constexpr int HELP_ABOUT = 40022;
+inline constexpr int USE_SOUNDS = 40023;
+inline constexpr int CHANGE_CURSOR = 40026;
+inline constexpr int MSG_WHEN_LOSE = 40028;
+inline constexpr int EDIT_LAYOUT = 40029;  // also EXIT_EDIT_LAYOUT: the editor toggle
+inline constexpr int EXIT_EDIT_LAYOUT = 40029;
+inline constexpr int NEW_LAYOUT = 40030;
+inline constexpr int ZOOM_DEFAULT = 40031;
+
+// First identifiers of the file lists. Sounds and music have ADD at the base, NONE at base + 1 and
+// their files from base + 2; the background list likewise.
+inline constexpr int LanguageList = 20000;
+inline constexpr int TileSetList = 21000;
+inline constexpr int LayoutList = 22000;
+inline constexpr int Sound1Base = 23000;
+inline constexpr int Sound2Base = 24000;
+inline constexpr int Sound3Base = 25000;
+inline constexpr int MusicBase = 26000;
+inline constexpr int BackgroundBase = 27000;
+inline constexpr int AddOffset = 0;
+inline constexpr int NoneOffset = 1;
+inline constexpr int FilesOffset = 2;
+// Each list owns 999 identifiers (20000..20998, ...).
+inline constexpr int ListSpan = 999;
+
+// The one-second timer of the main window.
+inline constexpr int TimerId = 900;
+
+}  // namespace command

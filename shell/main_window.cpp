@@ -1,0 +1,481 @@
+#include "shell/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QImage>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QThread>
+#include <QTimer>
+#include <QToolBar>
+#include <QWindow>
+
+#include <cmath>
+
+#include "shell/command_ids.h"
+#include "shell/game_app.h"
+
+namespace {
+
+QString FromUtf8(const std::string& text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+bool OnGuiThread()
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    return app == nullptr || QThread::currentThread() == app->thread();
+}
+
+// The toolbar's buttons in order: picture and command, or -1 for a gap.
+struct ToolbarButton {
+    int picture;
+    int command;
+};
+constexpr std::array<ToolbarButton, 13> kToolbarButtons = {{
+    {0, command::LOAD_LAYOUT},
+    {1, command::NEW_GAME},
+    {-1, 0},
+    {4, command::PAUSE_CHRONO},
+    {3, command::HINT},
+    {2, command::UNDO},
+    {-1, 0},
+    {5, command::USE_SOUNDS},
+    {6, command::HALL_OF_FAME},
+    {-1, 0},
+    {7, command::HELP_FILE},
+    {8, command::HELP_ABOUT},
+    {9, command::EXIT},
+}};
+
+// Light grey is the strip's background: it becomes transparent.
+QPixmap CutPicture(const QImage& strip, int index, int size)
+{
+    QImage picture = strip.copy(index * size, 0, size, size).convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < picture.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        for (int x = 0; x < picture.width(); ++x) {
+            if ((row[x] & 0x00FFFFFFu) == 0x00C0C0C0u) {
+                row[x] = 0;
+            }
+        }
+    }
+    return QPixmap::fromImage(picture);
+}
+
+// A simple drawn stand-in for a missing picture of the strip.
+QPixmap PlaceholderPicture(int index, int size)
+{
+    static const char* const kLetters = "LNUHPSFHAX";
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(QColor::fromHsv((index * 36) % 360, 120, 200));
+    painter.setPen(QColor(60, 60, 60));
+    painter.drawRoundedRect(QRectF(0.5, 0.5, size - 1.0, size - 1.0), size / 5.0, size / 5.0);
+    QFont font = painter.font();
+    font.setPixelSize(size * 2 / 3);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.drawText(QRect(0, 0, size, size), Qt::AlignCenter, QString(QChar(kLetters[index])));
+    return pixmap;
+}
+
+}  // namespace
+
+std::array<QIcon, 10> ToolbarIcons()
+{
+    std::array<QIcon, 10> icons;
+    QImage strip(QStringLiteral(":/toolbar.png"));
+    QImage strip2x(QStringLiteral(":/toolbar@2x.png"));
+    for (int i = 0; i < 10; ++i) {
+        if (strip.width() >= 160 && strip.height() >= 16) {
+            icons[i].addPixmap(CutPicture(strip, i, 16));
+        } else {
+            icons[i].addPixmap(PlaceholderPicture(i, 16));
+        }
+        if (strip2x.width() >= 320 && strip2x.height() >= 32) {
+            icons[i].addPixmap(CutPicture(strip2x, i, 32));
+        } else {
+            icons[i].addPixmap(PlaceholderPicture(i, 32));
+        }
+    }
+    return icons;
+}
+
+// ---------------------------------------------------------------------------------------------
+// BoardWidget
+// ---------------------------------------------------------------------------------------------
+
+BoardWidget::BoardWidget(GameApp& app, QWidget* parent) : QWidget(parent), app_(app)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setMinimumSize(160, 120);
+}
+
+int BoardWidget::PixelWidth() const
+{
+    return static_cast<int>(std::lround(width() * devicePixelRatioF()));
+}
+
+int BoardWidget::PixelHeight() const
+{
+    return static_cast<int>(std::lround(height() * devicePixelRatioF()));
+}
+
+void BoardWidget::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const qreal ratio = devicePixelRatioF();
+    bool shown = false;
+    int frameWidth = 0;
+    int frameHeight = 0;
+    app_.PaintFrame([&](const std::uint8_t* bgra, int width, int height, int stride) {
+        // BGRA bytes are Qt's 32-bit pixel format on little-endian machines; the image is drawn
+        // one device pixel per frame pixel, so the board stays crisp on dense screens.
+        QImage image(bgra, width, height, stride, QImage::Format_RGB32);
+        image.setDevicePixelRatio(ratio);
+        painter.drawImage(QPointF(0, 0), image);
+        shown = true;
+        frameWidth = width;
+        frameHeight = height;
+    });
+    const Colour colour = app_.ViewFillColour();
+    const QColor fill(colour.red, colour.green, colour.blue);
+    const qreal shownWidth = frameWidth / ratio;
+    const qreal shownHeight = frameHeight / ratio;
+    if (!shown) {
+        painter.fillRect(rect(), fill);
+        return;
+    }
+    // While the frame lags behind a resize, the uncovered strips get the background colour.
+    if (shownWidth < width()) {
+        painter.fillRect(QRectF(shownWidth, 0, width() - shownWidth, height()), fill);
+    }
+    if (shownHeight < height()) {
+        painter.fillRect(QRectF(0, shownHeight, shownWidth, height() - shownHeight), fill);
+    }
+}
+
+void BoardWidget::mousePressEvent(QMouseEvent* event)
+{
+    const qreal ratio = devicePixelRatioF();
+    const int x = static_cast<int>(std::floor(event->position().x() * ratio));
+    const int y = static_cast<int>(std::floor(event->position().y() * ratio));
+    switch (event->button()) {
+    case Qt::LeftButton:
+        app_.OnLeftButtonDown(x, y);
+        break;
+    case Qt::RightButton:
+        app_.OnRightButtonDown(x, y);
+        break;
+    case Qt::MiddleButton:
+        app_.OnMiddleButtonDown();
+        break;
+    default:
+        break;
+    }
+    event->accept();
+}
+
+void BoardWidget::mouseMoveEvent(QMouseEvent* event)
+{
+    app_.OnMouseMove(event->buttons() == Qt::LeftButton);
+    event->accept();
+}
+
+void BoardWidget::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    app_.OnViewResized(PixelWidth(), PixelHeight(), window()->isMinimized());
+}
+
+// ---------------------------------------------------------------------------------------------
+// MainWindow
+// ---------------------------------------------------------------------------------------------
+
+MainWindow::MainWindow(GameApp& app) : app_(app)
+{
+    setObjectName(QStringLiteral("MainWindow"));
+    board_ = new BoardWidget(app, this);
+    board_->setObjectName(QStringLiteral("Board"));
+    setCentralWidget(board_);
+    BuildToolBar();
+    statusLabel_ = new QLabel(this);
+    statusLabel_->setObjectName(QStringLiteral("StatusText"));
+    statusLabel_->setTextFormat(Qt::PlainText);
+    statusBar()->addWidget(statusLabel_, 1);
+    statusBar()->setSizeGripEnabled(true);
+
+    // The function keys reach the game wherever the focus is inside the window.
+    for (int key = 1; key <= 12; ++key) {
+        auto* shortcut = new QShortcut(QKeySequence(Qt::Key_F1 + (key - 1)), this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, key] { app_.OnFunctionKey(key); });
+    }
+    timer_ = new QTimer(this);
+    timer_->setInterval(1000);
+    connect(timer_, &QTimer::timeout, this, [this] { app_.OnTimer(); });
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::BuildToolBar()
+{
+    toolBar_ = new QToolBar(this);
+    toolBar_->setObjectName(QStringLiteral("ToolBar"));
+    toolBar_->setMovable(false);
+    toolBar_->setFloatable(false);
+    toolBar_->setIconSize(QSize(16, 16));
+    toolBar_->setContextMenuPolicy(Qt::PreventContextMenu);
+    toggleViewAction()->setEnabled(false);
+    const std::array<QIcon, 10> icons = ToolbarIcons();
+    for (std::size_t i = 0; i < kToolbarButtons.size(); ++i) {
+        const ToolbarButton& button = kToolbarButtons[i];
+        if (button.picture < 0) {
+            toolbarActions_[i] = toolBar_->addSeparator();
+            continue;
+        }
+        QAction* action = toolBar_->addAction(icons[static_cast<std::size_t>(button.picture)], {});
+        action->setData(button.command);
+        const int id = button.command;
+        connect(action, &QAction::triggered, this, [this, id] { app_.OnCommand(id); });
+        toolbarActions_[i] = action;
+    }
+    addToolBar(Qt::TopToolBarArea, toolBar_);
+}
+
+void MainWindow::StartTimer()
+{
+    timer_->start();
+}
+
+void MainWindow::PlaceAt(const WindowRect& rect)
+{
+    placed_ = rect;
+    move(rect.left, rect.top);
+    resize(std::max(rect.width, 320), std::max(rect.height, 240));
+    frameFixPending_ = true;
+}
+
+// The stored size is the outer size; once the window manager has put its frame around the
+// window, the inner size is reduced so that the outer size is the stored one.
+void MainWindow::FixFrameSize()
+{
+    if (!frameFixPending_ || !isVisible()) {
+        return;
+    }
+    const QRect outer = frameGeometry();
+    const int extraWidth = outer.width() - width();
+    const int extraHeight = outer.height() - height();
+    if (extraWidth <= 0 && extraHeight <= 0) {
+        return;
+    }
+    frameFixPending_ = false;
+    resize(std::max(placed_.width - extraWidth, 320), std::max(placed_.height - extraHeight, 240));
+}
+
+void MainWindow::SetTitle(const std::string& title)
+{
+    setWindowTitle(FromUtf8(title));
+}
+
+void MainWindow::SetStatusText(const std::string& text)
+{
+    const QString qtext = FromUtf8(text);
+    if (OnGuiThread()) {
+        statusLabel_->setText(qtext);
+    } else {
+        QMetaObject::invokeMethod(statusLabel_, [this, qtext] { statusLabel_->setText(qtext); },
+                                  Qt::QueuedConnection);
+    }
+}
+
+void MainWindow::Invalidate()
+{
+    if (OnGuiThread()) {
+        board_->update();
+    } else {
+        QMetaObject::invokeMethod(board_, [this] { board_->update(); }, Qt::QueuedConnection);
+    }
+}
+
+void MainWindow::PaintNow()
+{
+    if (OnGuiThread()) {
+        board_->repaint();
+    } else {
+        // The worker does not wait for the window: the frame it composed is shown as soon as the
+        // window thread is free, and the worker can never block a window thread that waits for it.
+        QMetaObject::invokeMethod(board_, [this] { board_->repaint(); }, Qt::QueuedConnection);
+    }
+}
+
+namespace {
+
+void AddItems(QMenu* menu, const std::vector<MenuItem>& items, const std::array<QIcon, 10>& icons,
+              std::multimap<int, QAction*>& actions, GameApp& app)
+{
+    for (const MenuItem& item : items) {
+        switch (item.kind) {
+        case MenuItem::Kind::Separator:
+            menu->addSeparator();
+            break;
+        case MenuItem::Kind::Popup: {
+            QMenu* sub = menu->addMenu(FromUtf8(item.text));
+            AddItems(sub, item.items, icons, actions, app);
+            break;
+        }
+        case MenuItem::Kind::Command: {
+            QAction* action = menu->addAction(FromUtf8(item.text));
+            action->setData(item.id);
+            action->setCheckable(item.checkable);
+            action->setChecked(item.checked);
+            action->setEnabled(item.enabled);
+            if (item.picture >= 0 && item.picture < 10) {
+                action->setIcon(icons[static_cast<std::size_t>(item.picture)]);
+                action->setIconVisibleInMenu(true);
+            }
+            const int id = item.id;
+            QObject::connect(action, &QAction::triggered, menu, [&app, id] { app.OnCommand(id); });
+            actions.emplace(id, action);
+            break;
+        }
+        }
+    }
+}
+
+}  // namespace
+
+void MainWindow::ShowMenuBar(const MenuBar& bar)
+{
+    // The old menus may be the ones whose action is running right now: they are deleted later.
+    QMenuBar* old = menuBar();
+    auto* fresh = new QMenuBar(this);
+    fresh->setObjectName(QStringLiteral("MenuBar"));
+    menuActions_.clear();
+    const std::array<QIcon, 10> icons = ToolbarIcons();
+    for (const MenuItem& popup : bar.popups) {
+        QMenu* menu = fresh->addMenu(FromUtf8(popup.text));
+        AddItems(menu, popup.items, icons, menuActions_, app_);
+    }
+    setMenuBar(fresh);  // takes ownership; the old bar is deleted by Qt
+    if (old != nullptr && old != fresh) {
+        old->hide();
+    }
+}
+
+void MainWindow::UpdateMenuStates(const MenuBar& bar)
+{
+    for (const MenuItem* item : bar.Commands()) {
+        auto [begin, end] = menuActions_.equal_range(item->id);
+        for (auto it = begin; it != end; ++it) {
+            if (it->second->isCheckable() && it->second->isChecked() != item->checked) {
+                it->second->setChecked(item->checked);
+            }
+            if (it->second->isEnabled() != item->enabled) {
+                it->second->setEnabled(item->enabled);
+            }
+        }
+    }
+}
+
+void MainWindow::SetToolbarTips(const std::array<std::string, 13>& tips)
+{
+    for (std::size_t i = 0; i < toolbarActions_.size(); ++i) {
+        if (toolbarActions_[i] != nullptr && !toolbarActions_[i]->isSeparator()) {
+            // Tooltips hold at most 79 characters.
+            QString tip = FromUtf8(tips[i]);
+            if (tip.size() > 79) {
+                tip.truncate(79);
+            }
+            toolbarActions_[i]->setToolTip(tip);
+            toolbarActions_[i]->setText(tip);
+        }
+    }
+}
+
+void MainWindow::SetCursor(CursorKind kind, bool ownCursors)
+{
+    if (ownCursors) {
+        static const QCursor normal = [] {
+            QPixmap pixmap(QStringLiteral(":/cursor_normal.png"));
+            return pixmap.isNull() ? QCursor(Qt::ArrowCursor) : QCursor(pixmap, 8, 3);
+        }();
+        static const QCursor busy = [] {
+            QPixmap pixmap(QStringLiteral(":/cursor_busy.png"));
+            return pixmap.isNull() ? QCursor(Qt::BusyCursor) : QCursor(pixmap, 7, 11);
+        }();
+        board_->setCursor(kind == CursorKind::Busy ? busy : normal);
+    } else {
+        board_->setCursor(kind == CursorKind::Busy ? Qt::BusyCursor : Qt::ArrowCursor);
+    }
+}
+
+void MainWindow::GetViewSize(int& pixelWidth, int& pixelHeight) const
+{
+    pixelWidth = board_->PixelWidth();
+    pixelHeight = board_->PixelHeight();
+}
+
+bool MainWindow::GetFrameRect(WindowRect& rect) const
+{
+    const QRect outer = frameGeometry();
+    if (!outer.isValid()) {
+        return false;
+    }
+    rect.left = outer.left();
+    rect.top = outer.top();
+    rect.width = outer.width();
+    rect.height = outer.height();
+    return true;
+}
+
+void MainWindow::Close()
+{
+    closing_ = true;
+    timer_->stop();
+    close();
+    QApplication::quit();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (!closing_) {
+        // The close box: the same shut-down as the EXIT command.
+        closing_ = true;
+        timer_->stop();
+        app_.OnDestroy();
+        QApplication::quit();
+    }
+    event->accept();
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && !closing_) {
+        app_.OnFocus(isActiveWindow());
+    }
+}
+
+void MainWindow::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    FixFrameSize();
+    if (!isMinimized()) {
+        app_.OnMoved();
+    }
+}

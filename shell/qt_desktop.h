@@ -1,0 +1,45 @@
+// The desktop of the programs: Qt message boxes, Qt's own file and colour dialogs, the small modal
+// dialogs and the help window. Calls from a worker thread (autoplay's message) are carried over to
+// the GUI thread and wait for the answer there.
+#pragma once
+
+#include <memory>
+
+#include "shell/shell_desktop.h"
+
+class QWidget;
+class QTextBrowser;
+
+class QtDesktop : public ShellDesktop {
+public:
+    QtDesktop();
+    ~QtDesktop() override;
+
+    // The owner of the dialogs: the main window once it exists, none before.
+    void SetOwner(QWidget* owner) { owner_ = owner; }
+    QWidget* Owner() const { return owner_; }
+
+    MessageAnswer ShowMessage(const std::string& text, const std::string& caption,
+                              MessageIcon icon, MessageButtons buttons) override;
+    bool ChooseFile(const std::string& title, const std::string& folder,
+                    const std::string& pattern, const std::string& description, bool save,
+                    std::string& chosenPath) override;
+    Colour PickColour(const std::string& title, Colour initial) override;
+    std::string AskWinnerName(const DialogTexts& texts) override;
+    void ShowHallOfFame(const DialogTexts& texts, const std::vector<HallRow>& rows) override;
+    int ChooseLanguage(const std::string& caption, const std::vector<LanguageChoice>& choices,
+                       int preselected) override;
+    void ShowAbout(const DialogTexts& texts) override;
+    void ShowColourDialog(const DialogTexts& texts, const std::vector<ColourButton>& buttons,
+                          const std::function<Colour(int button)>& pick) override;
+    void ShowConfigDialog(const DialogTexts& texts, const std::vector<ConfigRow>& rows,
+                          const std::function<std::string(int row, int delta)>& step) override;
+    bool ShowHelp(const std::string& path, const std::string& title) override;
+
+private:
+    QWidget* owner_ = nullptr;
+    QTextBrowser* helpWindow_ = nullptr;
+};
+
+// "*.BMP;*.TGA;*.JPG" as a Qt name filter that matches the extensions in any case.
+std::string QtNameFilter(const std::string& description, const std::string& pattern);

@@ -1,0 +1,78 @@
+// A desktop for tests: answers come from queues filled by the test, and every call is recorded so
+// the test can check which message, dialog or file choice the game showed and with what texts.
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "shell/shell_desktop.h"
+
+class ScriptedDesktop : public ShellDesktop {
+public:
+    enum class Call {
+        Message,
+        ChooseFile,
+        PickColour,
+        WinnerName,
+        HallOfFame,
+        Language,
+        About,
+        Colours,
+        Config,
+        Help
+    };
+
+    struct Record {
+        Call call = Call::Message;
+        std::string text;     // message text, file title, dialog caption, help path
+        std::string caption;  // message caption or file-dialog folder
+        MessageIcon icon = MessageIcon::Information;
+        MessageButtons buttons = MessageButtons::Ok;
+        std::vector<std::string> labels;  // dialog labels
+        std::vector<HallRow> rows;        // hall-of-fame rows
+        std::string pattern;              // file-dialog pattern
+        bool save = false;                // file-dialog form
+    };
+
+    // Queued answers; an empty queue gives the default answer noted at each queue.
+    std::deque<MessageAnswer> messageAnswers;          // default Ok
+    std::deque<std::optional<std::string>> chosenFiles; // full paths; nullopt or empty queue: cancel
+    std::deque<Colour> pickedColours;                  // default: the initial colour
+    std::deque<std::string> winnerNames;               // default "Player"
+    std::deque<int> languageChoices;                   // default: the preselected entry
+    // Presses made inside the next colour dialogs (button index) and configuration dialogs
+    // (row, delta), in order; each dialog takes the presses queued for it.
+    std::deque<std::vector<int>> colourPresses;
+    std::deque<std::vector<std::pair<int, int>>> configPresses;
+    bool helpWorks = true;
+
+    std::vector<Record> records;
+    // Values returned by the callbacks of the last colour and configuration dialog.
+    std::vector<Colour> colourResults;
+    std::vector<std::string> configResults;
+
+    // Recorded calls of one kind, in order.
+    std::vector<Record> Calls(Call call) const;
+    int Count(Call call) const;
+    void Clear() { records.clear(); }
+
+    MessageAnswer ShowMessage(const std::string& text, const std::string& caption,
+                              MessageIcon icon, MessageButtons buttons) override;
+    bool ChooseFile(const std::string& title, const std::string& folder,
+                    const std::string& pattern, const std::string& description, bool save,
+                    std::string& chosenPath) override;
+    Colour PickColour(const std::string& title, Colour initial) override;
+    std::string AskWinnerName(const DialogTexts& texts) override;
+    void ShowHallOfFame(const DialogTexts& texts, const std::vector<HallRow>& rows) override;
+    int ChooseLanguage(const std::string& caption, const std::vector<LanguageChoice>& choices,
+                       int preselected) override;
+    void ShowAbout(const DialogTexts& texts) override;
+    void ShowColourDialog(const DialogTexts& texts, const std::vector<ColourButton>& buttons,
+                          const std::function<Colour(int button)>& pick) override;
+    void ShowConfigDialog(const DialogTexts& texts, const std::vector<ConfigRow>& rows,
+                          const std::function<std::string(int row, int delta)>& step) override;
+    bool ShowHelp(const std::string& path, const std::string& title) override;
+};

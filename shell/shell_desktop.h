@@ -1,0 +1,43 @@
+// What the shell asks of the desktop beyond the game's own needs: the About box, the colour and
+// configuration dialogs and the help window. Qt implements it for the
+// programs; the scripted implementation drives the same logic in tests.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "settings/desktop.h"
+
+// One colour of the colour dialog: the button's label and the colour its swatch shows.
+struct ColourButton {
+    std::string label;
+    Colour colour;
+};
+
+// One row of the configuration dialog: a group label, the value shown between "-" and "+".
+struct ConfigRow {
+    std::string label;
+    std::string value;
+};
+
+class ShellDesktop : public Desktop {
+public:
+    // The About box. `texts.labels` = { title line, copyright line, OK }.
+    virtual void ShowAbout(const DialogTexts& texts) = 0;
+
+    // The colour dialog: one button with a swatch per colour. Pressing button i calls `pick(i)`,
+    // which asks for the colour, stores it and returns it for the swatch. There is no cancel: every
+    // pick is in force at once. `texts.labels` = { OK }.
+    virtual void ShowColourDialog(const DialogTexts& texts, const std::vector<ColourButton>& buttons,
+                                  const std::function<Colour(int button)>& pick) = 0;
+
+    // The configuration dialog: rows with "-" and "+" buttons. Pressing one calls
+    // `step(row, -1 or +1)`, which applies the change and returns the value text to show.
+    // `texts.labels` = { OK }.
+    virtual void ShowConfigDialog(const DialogTexts& texts, const std::vector<ConfigRow>& rows,
+                                  const std::function<std::string(int row, int delta)>& step) = 0;
+
+    // Opens the help page at `path` in the help window; false when it cannot be shown.
+    virtual bool ShowHelp(const std::string& path, const std::string& title) = 0;
+};

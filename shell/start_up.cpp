@@ -1,0 +1,91 @@
+#include "shell/start_up.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QLayout>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStyle>
+
+#include "shell/game_app.h"
+#include "shell/main_window.h"
+#include "shell/qt_desktop.h"
+
+namespace {
+
+// The screen sizes the settings' defaults and the on-screen test are made from.
+ScreenMetrics MeasureScreen()
+{
+    ScreenMetrics metrics;
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        metrics.maximisedWidth = area.width();
+        metrics.maximisedHeight = area.height();
+    }
+    metrics.frameWidth = 4;
+    metrics.frameHeight = 4;
+    QMenuBar probe;
+    metrics.menuBarHeight = probe.sizeHint().height();
+    return metrics;
+}
+
+void SetProgramIcon()
+{
+    QIcon icon;
+    for (const char* name : {":/icon_32.png", ":/icon_48.png", ":/icon.png"}) {
+        QPixmap pixmap{QString::fromLatin1(name)};
+        if (!pixmap.isNull()) {
+            icon.addPixmap(pixmap);
+        }
+    }
+    if (!icon.isNull()) {
+        QApplication::setWindowIcon(icon);
+    }
+}
+
+}  // namespace
+
+int RunGame(GameApp& app, QtDesktop& desktop)
+{
+    SetProgramIcon();
+    std::string start;
+    if (!CurrentStartFolder(start)) {
+        desktop.ShowMessage("Window Creation Error.", "ERROR", MessageIcon::Warning,
+                            MessageButtons::Ok);
+        return 0;
+    }
+    app.SetStartFolder(start);
+    app.screen = MeasureScreen();
+    app.ShowSplash();
+    app.OfferFirstRunLanguage();
+    if (!app.LoadSettings()) {
+        app.CloseSplash();
+        return 0;
+    }
+
+    MainWindow window(app);
+    window.setWindowTitle(QString::fromUtf8(app.TitleText().c_str()));
+    app.AttachWindow(&window);
+    desktop.SetOwner(&window);
+    window.PlaceAt(WindowRect{app.settings.windowXPos, app.settings.windowYPos,
+                              app.settings.windowXSize, app.settings.windowYSize});
+    if (!app.CreateRenderer()) {
+        app.AttachWindow(nullptr);
+        desktop.SetOwner(nullptr);
+        return 0;
+    }
+    // The view's size is known before the window shows, so the first frame is composed once.
+    window.layout()->activate();
+    app.StartGame();
+    window.StartTimer();
+    window.show();
+    window.raise();
+    window.activateWindow();
+    const int code = QApplication::exec();
+    // Closing by any route writes the settings once.
+    app.OnDestroy();
+    app.AttachWindow(nullptr);
+    desktop.SetOwner(nullptr);
+    return code;
+}
