@@ -1,0 +1,42 @@
+// Reading the game's text files line by line with a fixed line buffer, as the configuration and
+// language readers do: a line longer than the buffer is read as several lines, CR LF counts as
+// one line end, and a line is cut at a zero byte. Internal to the settings library.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace textfile {
+
+// An open text file, closed when the reader goes. Only regular files are opened, so a folder or
+// a device named like a game file reads as missing instead of blocking or failing mid-way.
+class LineReader {
+public:
+    explicit LineReader(const std::string& path);
+    ~LineReader();
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
+
+    bool IsOpen() const { return file_ != nullptr; }
+
+    // The next line of at most bufferSize - 1 bytes, its line end ('\n') included when it fits.
+    // False at the end of the file.
+    bool Next(std::string& line, size_t bufferSize);
+
+private:
+    std::FILE* file_ = nullptr;
+};
+
+// Whitespace-separated tokens of a line, as the C library's scanf "%s" takes them.
+std::vector<std::string_view> Tokens(std::string_view line, size_t maxTokens);
+
+// The text between the first and the second double quote; false when there are not two.
+bool QuotedText(std::string_view line, std::string& text);
+
+// Length of the longest prefix of `text` of at most `limit` bytes that does not end inside a
+// UTF-8 sequence, so that cut texts stay valid.
+size_t CutUtf8(std::string_view text, size_t limit);
+
+}  // namespace textfile

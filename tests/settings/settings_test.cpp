@@ -1,0 +1,638 @@
+// The configuration file: defaults, grammar edge cases, the fallback checks, the refusals, the
+// exact written bytes of each edition and the round trip.
+#include "settings/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "test_support.h"
+
+namespace {
+
+constexpr ScreenMetrics kScreen{1920, 1080, 4, 4, 20};
+
+// A game folder with one file of every kind the checks look for.
+struct GameFolder {
+    TempFolder game;
+    ResourceFolders folders;
+    RecordingDesktop desktop;
+    LanguageTexts texts;
+    Settings settings;
+    ViewSettingsHooks flatHooks;
+    View3DSettingsHooks hooks3D;
+
+    GameFolder() {
+        game.Write("LANGUAGE/English.txt",
+                   "MesNoLayout = \"no layout\"\nMesNoTileSet = \"no tile set\"\n"
+                   "MesWriteError = \"cannot write\"\n");
+        game.Write("LANGUAGE/Deutsch.txt", "MesWriteError = \"nicht schreibbar\"\n");
+        game.Write("LAYOUTS/Default.tvl", "x");
+        game.Write("LAYOUTS/Turtle.tvl", "x");
+        game.Write("TILESETS/Standard.jpg", "x");
+        game.Write("TILESETS/Marble.BMP", "x");
+        game.Write("BACKGRND/Mountain.jpg", "x");
+        game.Write("BACKGRND/Sea.tga", "x");
+        game.Write("SOUNDS/Select.wav", "x");
+        game.Write("SOUNDS/Remove.wav", "x");
+        game.Write("SOUNDS/Beside.wav", "x");
+        game.Write("SOUNDS/Click.wav", "x");
+        game.Write("SOUNDS/Tune478.mid", "x");
+        game.Write("SOUNDS/Waltz.mid", "x");
+        folders = MakeResourceFolders(game.Path());
+    }
+
+    bool Load(Edition edition, std::string_view config) {
+        game.Write(ConfigFileName(edition), config);
+        return LoadAsIs(edition);
+    }
+    bool LoadAsIs(Edition edition) {
+        ViewSettingsHooks& hooks = edition == Edition::TwoD ? flatHooks : hooks3D;
+        return LoadSettings(settings, texts, folders, edition, kScreen, hooks, desktop);
+    }
+};
+
+std::string Header(Edition edition) {
+    return "; " + WindowTitle(edition) + " INI File, do not edit\r\n";
+}
+
+}  // namespace
+
+TEST(ConfigNames, TitlesAndFileNamesOfTheEditions) {
+    EXPECT_EQ(WindowTitle(Edition::D3D), "Varnel's mah-jong v2.4.2 DX8.1");
+    EXPECT_EQ(WindowTitle(Edition::GL), "Varnel's mah-jong v2.4.2 GL");
+    EXPECT_EQ(WindowTitle(Edition::TwoD), "Varnel's mah-jong v2.4.2 2D");
+    EXPECT_EQ(ConfigFileName(Edition::D3D), "TAVX3D.INI");
+    EXPECT_EQ(ConfigFileName(Edition::GL), "TAVX3D.INI");
+    EXPECT_EQ(ConfigFileName(Edition::TwoD), "TAVX2D.INI");
+    EXPECT_EQ(ColourRef({0x12, 0x34, 0x56, 255}), 0x00563412u);
+}
+
+TEST(ConfigDefaults, MaxMenuItemsComesFromTheDefaultWindowHeight) {
+    EXPECT_EQ(ComputeMaxMenuItems({1920, 1080, 4, 4, 20}), (1080 - 8) / 20 - 4);
+    EXPECT_EQ(ComputeMaxMenuItems({1920, 1080, 4, 4, 0}), 10);
+    EXPECT_EQ(ComputeMaxMenuItems({1920, 1080, 4, 4, -3}), 10);
+    EXPECT_EQ(ComputeMaxMenuItems({1920, 100, 4, 4, 40}), -2);
+}
+
+TEST(ConfigDefaults, FirstRunTakesEveryDefaultAndKeepsTheChosenLanguage) {
+    GameFolder g;
+    g.settings.language = "Deutsch.txt";
+    g.settings.easyMode = false;
+    g.settings.layout = "Turtle.tvl";
+    ASSERT_TRUE(g.LoadAsIs(Edition::TwoD));
+    const Settings& s = g.settings;
+    EXPECT_EQ(s.language, "Deutsch.txt");
+    EXPECT_EQ(g.texts.Text(TextId::MesWriteError), "nicht schreibbar");
+    EXPECT_TRUE(s.easyMode);
+    EXPECT_EQ(s.layout, "Default.tvl");
+    EXPECT_EQ(s.tileSet, "Standard.jpg");
+    EXPECT_EQ(s.background, "Mountain.jpg");
+    EXPECT_EQ(s.sound1, "Select.wav");
+    EXPECT_EQ(s.sound2, "Remove.wav");
+    EXPECT_EQ(s.sound3, "Beside.wav");
+    EXPECT_EQ(s.music, "Tune478.mid");
+    EXPECT_EQ(s.backgroundColor, (Colour{0, 160, 0, 255}));
+    EXPECT_EQ(s.sidesColor, (Colour{184, 120, 24, 255}));
+    EXPECT_EQ(s.autoPlaySleep, 500);
+    EXPECT_EQ(s.removeTileTime, 500);
+    EXPECT_EQ(s.windowXPos, 0);
+    EXPECT_EQ(s.windowYPos, 0);
+    EXPECT_EQ(s.windowXSize, 1920 - 8);
+    EXPECT_EQ(s.windowYSize, 1080 - 8);
+    EXPECT_EQ(s.borderSize, 5);
+    EXPECT_EQ(s.shadowSize, 15);
+    EXPECT_EQ(s.maxMenuItems, 49);
+    EXPECT_TRUE(g.desktop.messages.empty());
+}
+
+TEST(ConfigGrammar, AFileOfCommentsGivesDefaultsAndCheckedNamesOnly) {
+    GameFolder g;
+    g.settings.language = "Deutsch.txt";
+    g.settings.textureSize = 256;
+    ASSERT_TRUE(g.Load(Edition::GL, "; only a comment\r\n;EasyMode = 0\r\n\r\n"));
+    const Settings& s = g.settings;
+    EXPECT_EQ(s.language, "English.txt");
+    EXPECT_EQ(s.layout, "Default.tvl");
+    EXPECT_EQ(s.tileSet, "Standard.jpg");
+    EXPECT_EQ(s.background, "");
+    EXPECT_EQ(s.sound1, "");
+    EXPECT_EQ(s.sound2, "");
+    EXPECT_EQ(s.sound3, "");
+    EXPECT_EQ(s.music, "");
+    EXPECT_TRUE(s.easyMode);
+    EXPECT_EQ(s.textureSize, 64);
+    EXPECT_EQ(s.stepRotation, 5.0f);
+    EXPECT_EQ(s.rgbLevelColor[1], (Colour{224, 224, 224, 255}));
+    EXPECT_EQ(g.texts.Text(TextId::MesWriteError), "cannot write");
+}
+
+TEST(ConfigGrammar, IntegersFlagsAndTheirRefusals) {
+    GameFolder g;
+    ASSERT_TRUE(g.Load(Edition::TwoD,
+                       "EasyMode = 0\n"
+                       "EasyMode = x\n"
+                       "ShowChrono = 7\n"
+                       "Shadows=0\n"
+                       "shadows = 0\n"
+                       "CoolMenu =1\n"
+                       "NewCursors\n"
+                       "AutoPlaySleep = -300ms\n"
+                       "RemoveTileTime : +42\n"
+                       "MessageBoxWhenLose = 99999999999\n"
+                       ".lay = 1\n"));
+    const Settings& s = g.settings;
+    EXPECT_FALSE(s.easyMode);  // the x line leaves the 0 of the line before
+    EXPECT_TRUE(s.showChrono);
+    EXPECT_TRUE(s.shadows);
+    EXPECT_FALSE(s.coolMenu);
+    EXPECT_FALSE(s.newCursors);
+    EXPECT_EQ(s.autoPlaySleep, -300);
+    EXPECT_EQ(s.removeTileTime, 42);
+    EXPECT_TRUE(s.messageBoxWhenLose);
+    EXPECT_TRUE(s.lay);
+
+    GameFolder h;
+    ASSERT_TRUE(h.Load(Edition::TwoD, "EasyMode = 0\nEasyMode = 7\nAutoPlaySleep = 2147483648\n"));
+    EXPECT_TRUE(h.settings.easyMode);
+    EXPECT_EQ(h.settings.autoPlaySleep, 2147483647);
+}
+
+TEST(ConfigGrammar, ColoursKeepTheLowEightBitsOfEachNumber) {
+    GameFolder g;
+    ASSERT_TRUE(g.Load(Edition::TwoD,
+                       "BackgroundColor = 300 -1 20\n"
+                       "SidesColor = 1 2\n"
+                       "SidesColor = 7 abc 9x\n"));
+    EXPECT_EQ(g.settings.backgroundColor, (Colour{44, 255, 20, 255}));
+    EXPECT_EQ(g.settings.sidesColor, (Colour{7, 0, 9, 255}));
+}
+
+TEST(ConfigGrammar, NamesTakeTheTextBetweenTheFirstTwoQuotes) {
+    GameFolder g;
+    g.game.Write("LAYOUTS/My Turtle.tvl", "x");
+    ASSERT_TRUE(g.Load(Edition::TwoD,
+                       "Layout = \"My Turtle.tvl\" and more\n"
+                       "TileSet = Marble.BMP\n"
+                       "Language = \"Deutsch.txt\n"
+                       "Sound1 = none\n"
+                       "Sound2 = \"none\"\n"
+                       "Sound3 = \"Click.wav\"\n"
+                       "Music = nothing\n"
+                       "Background = \"Sea.tga\"\n"
+                       "Background =\n"));
+    const Settings& s = g.settings;
+    EXPECT_EQ(s.layout, "My Turtle.tvl");
+    EXPECT_EQ(s.tileSet, "Standard.jpg");  // no quotes: ignored, then the fallback
+    EXPECT_EQ(s.language, "English.txt");
+    EXPECT_EQ(s.sound1, "");
+    EXPECT_EQ(s.sound2, "Remove.wav");  // a file called none does not exist
+    EXPECT_EQ(s.sound3, "Click.wav");
+    EXPECT_EQ(s.music, "");
+    EXPECT_EQ(s.background, "Sea.tga");
+}
+
+TEST(ConfigGrammar, BackgroundNoneIsWrittenBackAsNone) {
+    GameFolder g;
+    ASSERT_TRUE(g.Load(Edition::TwoD, "Background = none\nMusic = \"Waltz.mid\"\n"));
+    EXPECT_EQ(g.settings.background, "");
+    ViewSettingsHooks hooks;
+    const std::string bytes = FormatSettings(g.settings, Edition::TwoD, kScreen, hooks);
+    EXPECT_NE(bytes.find("\r\nBackground         = none\r\n"), std::string::npos);
+    EXPECT_NE(bytes.find("\r\nMusic              = \"Waltz.mid\"\r\n"), std::string::npos);
+
+    GameFolder quoted;
+    ASSERT_TRUE(quoted.Load(Edition::TwoD, "Background = \"none\"\n"));
+    EXPECT_EQ(quoted.settings.background, "Mountain.jpg");
+}
+
+TEST(ConfigGrammar, NamesThatReachIntoOtherFoldersAreRefused) {
+    GameFolder g;
+    g.game.Write("LAYOUTS/sub/Other.tvl", "x");
+    ASSERT_TRUE(g.Load(Edition::TwoD, "Layout = \"Turtle.tvl\"\nLayout = \"sub/Other.tvl\"\n"
+                                      "Music = \"../SOUNDS/Waltz.mid\"\n"));
+    EXPECT_EQ(g.settings.layout, "Turtle.tvl");
+    EXPECT_EQ(g.settings.music, "");
+}
+
+TEST(ConfigChecks, MissingFilesAreReplacedAndOtherCasesAreFound) {
+    GameFolder g;
+    ASSERT_TRUE(g.Load(Edition::TwoD,
+                       "Layout = \"TURTLE.TVL\"\n"
+                       "TileSet = \"Gone.jpg\"\n"
+                       "Background = \"sea.TGA\"\n"
+                       "Sound1 = \"click.wav\"\n"
+                       "Sound2 = \"Gone.wav\"\n"
+                       "Music = \"Gone.mid\"\n"
+                       "Language = \"DEUTSCH.TXT\"\n"));
+    const Settings& s = g.settings;
+    EXPECT_EQ(s.layout, "TURTLE.TVL");
+    EXPECT_EQ(s.tileSet, "Standard.jpg");
+    EXPECT_EQ(s.background, "sea.TGA");
+    EXPECT_EQ(s.sound1, "click.wav");
+    EXPECT_EQ(s.sound2, "Remove.wav");
+    EXPECT_EQ(s.music, "Tune478.mid");
+    EXPECT_EQ(s.language, "DEUTSCH.TXT");
+    EXPECT_EQ(g.texts.Text(TextId::MesWriteError), "nicht schreibbar");
+}
+
+TEST(ConfigChecks, TheRandomLayoutIsKeptWithoutAFile) {
+    GameFolder g;
+    ASSERT_TRUE(g.Load(Edition::TwoD, "Layout = \"RANDOM.TVL\"\n"));
+    EXPECT_EQ(g.settings.layout, "RANDOM.TVL");
+}
+
+TEST(ConfigChecks, AFallbackPicksAnotherFileWhenTheDefaultIsGoneToo) {
+    GameFolder g;
+    std::filesystem::remove(g.game / "TILESETS/Standard.jpg");
+    std::filesystem::remove(g.game / "SOUNDS/Select.wav");
+    ASSERT_TRUE(g.Load(Edition::TwoD, "TileSet = \"Gone.jpg\"\nSound1 = \"Gone.wav\"\n"));
+    EXPECT_EQ(g.settings.tileSet, "Marble.BMP");
+    EXPECT_EQ(g.settings.sound1, "Beside.wav");
+}
+
+TEST(ConfigRefusals, NoLanguageFileStopsTheGame) {
+    GameFolder g;
+    std::filesystem::remove_all(g.game / "LANGUAGE");
+    EXPECT_FALSE(g.Load(Edition::GL, "Language = \"English.txt\"\n"));
+    ASSERT_EQ(g.desktop.messages.size(), 1u);
+    EXPECT_EQ(g.desktop.messages[0].text,
+              "No language file found ! The game will stop. Please reinstall Varnel's mah-jong");
+    EXPECT_EQ(g.desktop.messages[0].caption, "Varnel's mah-jong v2.4.2 GL");
+    EXPECT_EQ(g.desktop.messages[0].icon, MessageIcon::Error);
+}
+
+TEST(ConfigRefusals, NoLayoutThenNoTileSetStopTheGameWithTheirTexts) {
+    GameFolder g;
+    std::filesystem::remove_all(g.game / "LAYOUTS");
+    std::filesystem::remove_all(g.game / "TILESETS");
+    EXPECT_FALSE(g.Load(Edition::TwoD, "Layout = \"Default.tvl\"\n"));
+    ASSERT_EQ(g.desktop.messages.size(), 1u);
+    EXPECT_EQ(g.desktop.messages[0].text, "no layout");
+    EXPECT_EQ(g.desktop.messages[0].icon, MessageIcon::Error);
+
+    g.desktop.messages.clear();
+    EXPECT_FALSE(g.Load(Edition::TwoD, "Layout = \"RANDOM.TVL\"\n"));
+    ASSERT_EQ(g.desktop.messages.size(), 1u);
+    EXPECT_EQ(g.desktop.messages[0].text, "no tile set");
+    EXPECT_EQ(g.desktop.messages[0].caption, "Varnel's mah-jong v2.4.2 2D");
+}
+
+TEST(ConfigGrammar, EditionKeysBelongToTheirEdition) {
+    const std::string config =
+        "BorderSize = 8\nShadowSize = 20\nMoveBoard = 0\nTextureSize = 128\n"
+        "RGBLevel[3]Color = 1 2 3\nZPosition = 12.5abc\nMaxZoom = nan\nMinZoom = -4\n"
+        "lightPosX = inf\nStepRotation = 1e3\n";
+    GameFolder flat;
+    ASSERT_TRUE(flat.Load(Edition::TwoD, config));
+    EXPECT_EQ(flat.settings.borderSize, 8);
+    EXPECT_EQ(flat.settings.shadowSize, 20);
+    EXPECT_TRUE(flat.settings.moveBoard);
+    EXPECT_EQ(flat.settings.textureSize, 64);
+    EXPECT_EQ(flat.settings.zPosition, 225.0f);
+
+    GameFolder solid;
+    ASSERT_TRUE(solid.Load(Edition::D3D, config));
+    EXPECT_EQ(solid.settings.borderSize, 5);
+    EXPECT_EQ(solid.settings.shadowSize, 15);
+    EXPECT_FALSE(solid.settings.moveBoard);
+    EXPECT_EQ(solid.settings.textureSize, 128);
+    EXPECT_EQ(solid.settings.rgbLevelColor[3], (Colour{1, 2, 3, 255}));
+    EXPECT_EQ(solid.settings.zPosition, 12.5f);
+    EXPECT_EQ(solid.settings.maxZoom, 500.0f);
+    EXPECT_EQ(solid.settings.minZoom, -4.0f);
+    EXPECT_EQ(solid.settings.lightPosX, 0.0f);
+    EXPECT_EQ(solid.settings.stepRotation, 1000.0f);
+}
+
+TEST(ConfigGrammar, SizesOutsideWhatTheDialogsOfferAreRefused) {
+    GameFolder g;
+    ASSERT_TRUE(g.Load(Edition::TwoD, "BorderSize = 70000\nShadowSize = 1\n"));
+    EXPECT_EQ(g.settings.borderSize, 5);
+    EXPECT_EQ(g.settings.shadowSize, 15);
+    GameFolder h;
+    ASSERT_TRUE(h.Load(Edition::TwoD, "BorderSize = 65546\nShadowSize = 25\n"));
+    EXPECT_EQ(h.settings.borderSize, 10);  // kept as a 16-bit value
+    EXPECT_EQ(h.settings.shadowSize, 25);
+    GameFolder t;
+    ASSERT_TRUE(t.Load(Edition::GL, "TextureSize = 100000\n"));
+    EXPECT_EQ(t.settings.textureSize, 64);
+}
+
+TEST(ConfigGrammar, AWindowOffTheScreenOpensAtTheDefaultPlace) {
+    GameFolder g;
+    ASSERT_TRUE(g.Load(Edition::TwoD,
+                       "WindowXPos = -20\nWindowYPos = 10\nWindowXSize = 800\nWindowYSize = 600\n"));
+    EXPECT_EQ(g.settings.windowXPos, 0);
+    EXPECT_EQ(g.settings.windowXSize, 1920 - 8);
+    GameFolder h;
+    ASSERT_TRUE(h.Load(Edition::TwoD,
+                       "WindowXPos = 20\nWindowYPos = 10\nWindowXSize = 800\nWindowYSize = 600\n"));
+    EXPECT_EQ(h.settings.windowXPos, 20);
+    EXPECT_EQ(h.settings.windowYSize, 600);
+}
+
+TEST(ConfigGrammar, LongLinesJunkAndHugeFilesAreReadSafely) {
+    GameFolder g;
+    std::string config = "Layout = \"" + std::string(300, 'L') + ".tvl\"\n";
+    // The tail of a long line is read as a line of its own.
+    config += std::string(254, ' ') + "EasyMode = 0\n";
+    config.append("ShowChrono\0 = 0\n", 16);
+    std::string junk;
+    unsigned state = 99;
+    while (junk.size() < 10u * 1024 * 1024) {
+        state = state * 1103515245u + 12345u;
+        junk.push_back(static_cast<char>(state >> 24));
+    }
+    config += junk;
+    config += "\nShadows = 0\n";
+    ASSERT_TRUE(g.Load(Edition::TwoD, config));
+    EXPECT_EQ(g.settings.layout, "Default.tvl");
+    EXPECT_FALSE(g.settings.easyMode);
+    EXPECT_TRUE(g.settings.showChrono);
+    EXPECT_FALSE(g.settings.shadows);
+}
+
+TEST(ConfigFile, AFolderInPlaceOfTheFileIsTheFirstRunAndCannotBeWritten) {
+    GameFolder g;
+    g.game.MakeFolder("TAVX2D.INI/inside");
+    EXPECT_FALSE(ConfigFileExists(g.folders, Edition::TwoD));
+    g.settings.language = "English.txt";
+    ASSERT_TRUE(g.LoadAsIs(Edition::TwoD));
+    EXPECT_EQ(g.settings.music, "Tune478.mid");
+    ViewSettingsHooks hooks;
+    EXPECT_FALSE(SaveSettings(g.settings, g.texts, g.folders, Edition::TwoD, kScreen, hooks,
+                              g.desktop));
+    ASSERT_EQ(g.desktop.messages.size(), 1u);
+    EXPECT_EQ(g.desktop.messages[0].text, g.game / "TAVX2D.INI" + " : cannot write");
+    EXPECT_EQ(g.desktop.messages[0].icon, MessageIcon::Warning);
+    EXPECT_TRUE(std::filesystem::is_directory(g.game / "TAVX2D.INI/inside"));
+    // No temporary file is left behind.
+    int entries = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(g.game.Path())) {
+        entries += entry.is_regular_file() ? 1 : 0;
+    }
+    EXPECT_EQ(entries, 0);
+}
+
+TEST(ConfigFile, SavingReplacesTheFileOfAnyCaseInPlace) {
+    GameFolder g;
+    g.game.Write("tavx3d.ini", "EasyMode = 0\n");
+    EXPECT_TRUE(ConfigFileExists(g.folders, Edition::D3D));
+    ASSERT_TRUE(g.LoadAsIs(Edition::D3D));
+    EXPECT_FALSE(g.settings.easyMode);
+    g.settings.easyMode = true;
+    ASSERT_TRUE(SaveSettings(g.settings, g.texts, g.folders, Edition::D3D, kScreen, g.hooks3D,
+                             g.desktop));
+    EXPECT_FALSE(std::filesystem::exists(g.game / "TAVX3D.INI"));
+    EXPECT_EQ(g.game.Read("tavx3d.ini"),
+              FormatSettings(g.settings, Edition::D3D, kScreen, g.hooks3D));
+}
+
+TEST(ConfigFile, TheWrittenBytesOf2D) {
+    Settings s;
+    s.language = "English.txt";
+    s.background.clear();
+    s.windowXPos = 10;
+    s.windowYPos = 20;
+    s.windowXSize = 800;
+    s.windowYSize = 600;
+    s.lay = true;
+    s.borderSize = 7;
+    ViewSettingsHooks hooks;
+    const std::string expected =
+        "; Varnel's mah-jong v2.4.2 2D INI File, do not edit\r\n"
+        "\r\nBackgroundColor    = 0 160 0"
+        "\r\nSidesColor         = 184 120 24"
+        "\r\nEasyMode           = 1"
+        "\r\nAutoPlaySleep      = 500"
+        "\r\nRemoveTileTime     = 500"
+        "\r\nShowChrono         = 1"
+        "\r\nShadows            = 1"
+        "\r\nLanguage           = \"English.txt\""
+        "\r\nLayout             = \"Default.tvl\""
+        "\r\nTileSet            = \"Standard.jpg\""
+        "\r\nBackground         = none"
+        "\r\nSoundEffects       = 1"
+        "\r\nSound1             = \"Select.wav\""
+        "\r\nSound2             = \"Remove.wav\""
+        "\r\nSound3             = \"Beside.wav\""
+        "\r\nMusic              = \"Tune478.mid\""
+        "\r\nWindowXPos         = 10"
+        "\r\nWindowYPos         = 20"
+        "\r\nWindowXSize        = 800"
+        "\r\nWindowYSize        = 600"
+        "\r\nNewCursors         = 0"
+        "\r\nMessageBoxWhenLose = 1"
+        "\r\nBorderSize         = 7"
+        "\r\nShadowSize         = 15"
+        "\r\nCoolMenu           = 0"
+        "\r\n.lay            = 1";
+    EXPECT_EQ(FormatSettings(s, Edition::TwoD, kScreen, hooks), expected);
+}
+
+TEST(ConfigFile, TheWrittenBytesOfTheOpenGLEdition) {
+    Settings s;
+    s.language = "Deutsch.txt";
+    s.backgroundColor = {1, 2, 3, 255};
+    s.easyMode = false;
+    s.sound2.clear();
+    s.music.clear();
+    s.windowXPos = -5;  // partly off the screen: no window lines
+    s.windowXSize = 800;
+    s.windowYSize = 600;
+    s.coolMenu = true;
+    s.textureSize = 256;
+    s.rgbLevelColor[2] = {10, 20, 30, 255};
+    s.xPosition = -1.5f;
+    s.lightPosY = 0.25f;
+    s.maxZoom = 123.456f;
+    View3DSettingsHooks hooks;
+    const std::string expected =
+        "; Varnel's mah-jong v2.4.2 GL INI File, do not edit\r\n"
+        "\r\nBackgroundColor    = 1 2 3"
+        "\r\nSidesColor         = 184 120 24"
+        "\r\nEasyMode           = 0"
+        "\r\nAutoPlaySleep      = 500"
+        "\r\nRemoveTileTime     = 500"
+        "\r\nShowChrono         = 1"
+        "\r\nShadows            = 1"
+        "\r\nLanguage           = \"Deutsch.txt\""
+        "\r\nLayout             = \"Default.tvl\""
+        "\r\nTileSet            = \"Standard.jpg\""
+        "\r\nBackground         = \"Mountain.jpg\""
+        "\r\nSoundEffects       = 1"
+        "\r\nSound1             = \"Select.wav\""
+        "\r\nSound2             = none"
+        "\r\nSound3             = \"Beside.wav\""
+        "\r\nMusic              = none"
+        "\r\nNewCursors         = 0"
+        "\r\nMessageBoxWhenLose = 1"
+        "\r\nCoolMenu           = 1"
+        "\r\n"
+        "\r\n; 3D values"
+        "\r\nMoveBoard        = 1"
+        "\r\nBumpMapping      = 1"
+        "\r\nTextureSize      = 256"
+        "\r\nRGBLevel[0]Color = 192 192 192"
+        "\r\nRGBLevel[1]Color = 224 224 224"
+        "\r\nRGBLevel[2]Color = 10 20 30"
+        "\r\nRGBLevel[3]Color = 224 224 224"
+        "\r\nRGBLevel[4]Color = 192 192 192"
+        "\r\nXPosition        = -1.500000"
+        "\r\nYPosition        = 0.000000"
+        "\r\nZPosition        = 225.000000"
+        "\r\nlightPosX        = 0.000000"
+        "\r\nlightPosY        = 0.250000"
+        "\r\nlightPosZ        = 225.000000"
+        "\r\nMinZoom          = 0.000000"
+        "\r\nMaxZoom          = 123.456001"
+        "\r\nStepRotation     = 5.000000";
+    EXPECT_EQ(FormatSettings(s, Edition::GL, kScreen, hooks), expected);
+}
+
+TEST(ConfigFile, TheWrittenBytesOfTheDirect3DEditionOnDisk) {
+    GameFolder g;
+    Settings& s = g.settings;
+    s.language = "English.txt";
+    s.windowXPos = 1920;  // the bounds are inclusive
+    s.windowYPos = 1080;
+    s.windowXSize = 1920;
+    s.windowYSize = 1080;
+    s.moveBoard = false;
+    s.bumpMapping = false;
+    s.stepRotation = 12.0f;
+    ASSERT_TRUE(SaveSettings(s, g.texts, g.folders, Edition::D3D, kScreen, g.hooks3D, g.desktop));
+    const std::string expected =
+        "; Varnel's mah-jong v2.4.2 DX8.1 INI File, do not edit\r\n"
+        "\r\nBackgroundColor    = 0 160 0"
+        "\r\nSidesColor         = 184 120 24"
+        "\r\nEasyMode           = 1"
+        "\r\nAutoPlaySleep      = 500"
+        "\r\nRemoveTileTime     = 500"
+        "\r\nShowChrono         = 1"
+        "\r\nShadows            = 1"
+        "\r\nLanguage           = \"English.txt\""
+        "\r\nLayout             = \"Default.tvl\""
+        "\r\nTileSet            = \"Standard.jpg\""
+        "\r\nBackground         = \"Mountain.jpg\""
+        "\r\nSoundEffects       = 1"
+        "\r\nSound1             = \"Select.wav\""
+        "\r\nSound2             = \"Remove.wav\""
+        "\r\nSound3             = \"Beside.wav\""
+        "\r\nMusic              = \"Tune478.mid\""
+        "\r\nWindowXPos         = 1920"
+        "\r\nWindowYPos         = 1080"
+        "\r\nWindowXSize        = 1920"
+        "\r\nWindowYSize        = 1080"
+        "\r\nNewCursors         = 0"
+        "\r\nMessageBoxWhenLose = 1"
+        "\r\nCoolMenu           = 0"
+        "\r\n"
+        "\r\n; 3D values"
+        "\r\nMoveBoard        = 0"
+        "\r\nBumpMapping      = 0"
+        "\r\nTextureSize      = 64"
+        "\r\nRGBLevel[0]Color = 192 192 192"
+        "\r\nRGBLevel[1]Color = 224 224 224"
+        "\r\nRGBLevel[2]Color = 192 192 192"
+        "\r\nRGBLevel[3]Color = 224 224 224"
+        "\r\nRGBLevel[4]Color = 192 192 192"
+        "\r\nXPosition        = 0.000000"
+        "\r\nYPosition        = 0.000000"
+        "\r\nZPosition        = 225.000000"
+        "\r\nlightPosX        = 0.000000"
+        "\r\nlightPosY        = 0.000000"
+        "\r\nlightPosZ        = 225.000000"
+        "\r\nMinZoom          = 0.000000"
+        "\r\nMaxZoom          = 500.000000"
+        "\r\nStepRotation     = 12.000000";
+    EXPECT_EQ(g.game.Read("TAVX3D.INI"), expected);
+    EXPECT_EQ(Header(Edition::D3D), expected.substr(0, Header(Edition::D3D).size()));
+    EXPECT_TRUE(g.desktop.messages.empty());
+}
+
+TEST(ConfigFile, WrittenSettingsReadBackTheSame) {
+    for (Edition edition : {Edition::TwoD, Edition::GL}) {
+        GameFolder g;
+        Settings& s = g.settings;
+        s.language = "Deutsch.txt";
+        s.backgroundColor = {255, 0, 7, 255};
+        s.sidesColor = {9, 8, 7, 255};
+        s.easyMode = false;
+        s.autoPlaySleep = 1200;
+        s.removeTileTime = 0;
+        s.showChrono = false;
+        s.shadows = false;
+        s.layout = "Turtle.tvl";
+        s.tileSet = "Marble.BMP";
+        s.background.clear();
+        s.soundEffects = false;
+        s.sound1 = "Click.wav";
+        s.sound3.clear();
+        s.music = "Waltz.mid";
+        s.windowXPos = 100;
+        s.windowYPos = 50;
+        s.windowXSize = 1024;
+        s.windowYSize = 700;
+        s.newCursors = true;
+        s.messageBoxWhenLose = false;
+        s.borderSize = 3;
+        s.shadowSize = 22;
+        s.coolMenu = true;
+        s.lay = true;
+        s.moveBoard = false;
+        s.bumpMapping = false;
+        s.textureSize = 128;
+        s.rgbLevelColor = {{{1, 2, 3, 255}, {4, 5, 6, 255}, {7, 8, 9, 255}, {10, 11, 12, 255},
+                            {13, 14, 15, 255}}};
+        s.xPosition = 1.25f;
+        s.yPosition = -2.5f;
+        s.zPosition = 300.0f;
+        s.lightPosX = 3.0f;
+        s.lightPosY = 4.0f;
+        s.lightPosZ = 5.5f;
+        s.minZoom = 10.0f;
+        s.maxZoom = 400.0f;
+        s.stepRotation = 7.0f;
+        ViewSettingsHooks& hooks =
+            edition == Edition::TwoD ? static_cast<ViewSettingsHooks&>(g.flatHooks) : g.hooks3D;
+        ASSERT_TRUE(SaveSettings(s, g.texts, g.folders, edition, kScreen, hooks, g.desktop));
+        const std::string written = g.game.Read(ConfigFileName(edition));
+
+        const Settings saved = s;
+        g.settings = Settings();
+        ASSERT_TRUE(g.LoadAsIs(edition));
+        EXPECT_EQ(FormatSettings(g.settings, edition, kScreen, hooks), written);
+        EXPECT_EQ(g.settings.music, saved.music);
+        EXPECT_EQ(g.settings.sound3, "");
+        EXPECT_EQ(g.settings.windowYSize, 700);
+        EXPECT_TRUE(g.settings.lay);
+        if (edition == Edition::GL) {
+            EXPECT_EQ(g.settings.rgbLevelColor[4], saved.rgbLevelColor[4]);
+            EXPECT_EQ(g.settings.lightPosZ, 5.5f);
+        } else {
+            EXPECT_EQ(g.settings.shadowSize, 22);
+        }
+    }
+}
+
+TEST(FirstRunLanguage, OffersTheListWithTheCurrentLanguageAndStoresTheChoice) {
+    const FileList languages = {{"Deutsch.txt", "Deutsch"}, {"English.txt", "English"},
+                                {"Fran\xC3\xA7" "ais.txt", "Fran\xC3\xA7" "ais"}};
+    RecordingDesktop desktop;
+    Settings s;
+    s.language = "English.txt";
+    desktop.languageAnswer = 2;
+    ChooseFirstRunLanguage(s, languages, Edition::TwoD, desktop);
+    EXPECT_EQ(desktop.offeredPreselection, 1);
+    ASSERT_EQ(desktop.offeredLanguages.size(), 3u);
+    EXPECT_EQ(desktop.offeredLanguages[0].displayName, "Deutsch");
+    EXPECT_EQ(s.language, "Fran\xC3\xA7" "ais.txt");
+
+    RecordingDesktop other;
+    s.language = "english.txt";  // the preselection needs the exact name
+    ChooseFirstRunLanguage(s, languages, Edition::TwoD, other);
+    EXPECT_EQ(other.offeredPreselection, -1);
+    EXPECT_EQ(s.language, "english.txt");
+}
