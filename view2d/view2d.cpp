@@ -1,0 +1,500 @@
+// The flat board of board2d: sizing, placing, composing, fading and picking.
+//
+// Frames and threads: the window thread composes after every change, and the autoplay worker
+// composes the frames of its removal fade. Every composition goes into a buffer that nobody
+// else sees, and only a finished frame is published as `frame`. The window takes a counted
+// reference to the published frame while it paints, so a frame is never drawn into or freed
+// while it is shown; when the window lets go of an old frame, its buffer goes back to a small
+// pool for the next composition.
+#include "view2d/view2d.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+#include <utility>
+
+#include "view2d/view2d_local.h"
+
+namespace {
+
+// Shadow pieces and where they fall, in drawing order (the flags of ShadowFlags).
+enum ShadowPiece {
+    BottomCorner = 0,
+    BottomHalf = 1,
+    Corner = 2,
+    RightHalf = 3,
+    RightCut = 4,
+    RightCorner = 5
+};
+
+PixelView ViewOf(Image& image) {
+    return {image.Pixels(), image.Width(), image.Height(), image.Stride(),
+            static_cast<int>(image.BytesPerPixel())};
+}
+
+PixelView ViewOf(const Image& image) {
+    // The blend only reads its source; the view type is shared with the frame for simplicity.
+    return {const_cast<std::uint8_t*>(image.Pixels()), image.Width(), image.Height(),
+            image.Stride(), static_cast<int>(image.BytesPerPixel())};
+}
+
+std::uint32_t PackColour(ImageColour c) {
+    return static_cast<std::uint32_t>(c.blue) | (static_cast<std::uint32_t>(c.green) << 8) |
+           (static_cast<std::uint32_t>(c.red) << 16) | (std::uint32_t{255} << 24);
+}
+
+// A fade never blocks the game for longer than this, whatever the configuration file says.
+constexpr long long kLongestFadeMilliseconds = 5000;
+// Spare frame buffers kept for reuse: one being composed, one shown, one on its way.
+constexpr std::size_t kSpareFrames = 2;
+
+}  // namespace
+
+struct View2D::FramePool {
+    std::mutex mutex;
+    std::vector<std::unique_ptr<Image>> spare;
+};
+
+View2D::View2D() : pool(std::make_shared<FramePool>()) {}
+
+View2D::~View2D() = default;
+
+// ---------------------------------------------------------------------------------------------
+// Geometry
+// ---------------------------------------------------------------------------------------------
+
+int View2D::TileWidth() const {
+    std::lock_guard lock(viewMutex);
+    return tileSet.faces[0].HasPixels() ? tileSet.cellWidth : 0;
+}
+
+int View2D::TileHeight() const {
+    std::lock_guard lock(viewMutex);
+    return tileSet.faces[0].HasPixels() ? tileSet.cellHeight : 0;
+}
+
+int View2D::Border() const {
+    std::lock_guard lock(viewMutex);
+    return tileSet.borderSize;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Pictures
+// ---------------------------------------------------------------------------------------------
+
+bool View2D::SizeTileSet2D(int width, int height) {
+    std::lock_guard lock(viewMutex);
+    if (!tileSet.source.HasPixels()) {
+        return false;
+    }
+    tileSet.borderSize = options.borderSize;
+    tileSet.shadowSize = options.shadowSize;
+    tileSet.sideColour = options.sidesColour;
+    tileSet.borderOn = true;
+    tileSet.shadowsOn = true;
+    return tileSet.BuildFaces2D(width, height);
+}
+
+bool View2D::LoadTileSet2D(const std::string& path) {
+    std::lock_guard lock(viewMutex);
+    tileSet.Release();
+    tileSet.hasSource = tileSet.source.Load(path);
+    if (!tileSet.hasSource) {
+        tileSet.source.Release();
+    } else if (viewWidth > 0 && viewHeight > 0) {
+        SizeTileSet2D(viewWidth, viewHeight);
+    }
+    PlaceTiles();
+    return tileSet.hasSource;
+}
+
+void View2D::RescaleBackground() {
+    scaledBackground.Release();
+    if (!backgroundSource.HasPixels() || viewWidth <= 0 || viewHeight <= 0) {
+        return;
+    }
+    if (!scaledBackground.Create(viewWidth, viewHeight, 4)) {
+        return;
+    }
+    const bool sameSize =
+        backgroundSource.Width() == viewWidth && backgroundSource.Height() == viewHeight;
+    // Resample copies without filtering when the sizes agree, and refuses pictures too small to
+    // filter; a picture it refused is dropped rather than shown as garbage.
+    if (!Resample(ResampleFilter::Lanczos3, backgroundSource, scaledBackground) && !sameSize) {
+        scaledBackground.Release();
+        return;
+    }
+    scaledBackground.SetAlpha(255, false);
+}
+
+bool View2D::LoadBackground2D(const std::string& path) {
+    std::lock_guard lock(viewMutex);
+    backgroundSource.Release();
+    const bool loaded = backgroundSource.Load(path);
+    if (!loaded) {
+        backgroundSource.Release();
+    }
+    RescaleBackground();
+    return loaded;
+}
+
+void View2D::Resize(int width, int height) {
+    std::lock_guard lock(viewMutex);
+    width = std::clamp(width, 0, kMaxImageSide);
+    height = std::clamp(height, 0, kMaxImageSide);
+    if (width == viewWidth && height == viewHeight) {
+        return;
+    }
+    viewWidth = width;
+    viewHeight = height;
+    {
+        // Spare buffers of the old size are of no use any more.
+        std::lock_guard poolLock(pool->mutex);
+        pool->spare.clear();
+    }
+    RescaleBackground();
+    SizeTileSet2D(viewWidth, viewHeight);
+    PlaceTiles();
+    ComposeFrame();
+}
+
+void View2D::Release() {
+    std::lock_guard lock(viewMutex);
+    {
+        std::lock_guard frameLock(frameMutex);
+        frame.reset();
+    }
+    {
+        std::lock_guard poolLock(pool->mutex);
+        pool->spare.clear();
+    }
+    scaledBackground.Release();
+    backgroundSource.Release();
+    tileSet.Release();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Placing
+// ---------------------------------------------------------------------------------------------
+
+void View2D::PlaceTiles() {
+    std::lock_guard lock(viewMutex);
+    const int w = TileWidth();
+    const int h = TileHeight();
+    const int n = tileSet.borderSize;
+    const int hw = w / 2;
+    const int hh = h / 2;
+
+    if (Board* board = sources.board) {
+        int minX = 0;
+        int maxX = 0;
+        int minY = 0;
+        int maxY = 0;
+        for (int t = 0; t < kTiles; ++t) {
+            TileRecord& record = board->tiles[t];
+            record.x2d = record.column * hw + record.layer * n;
+            record.y2d = record.row * hh - record.layer * n;
+            if (t == 0) {
+                minX = maxX = record.x2d;
+                minY = maxY = record.y2d;
+            }
+            minX = std::min(minX, record.x2d);
+            maxX = std::max(maxX, record.x2d);
+            minY = std::min(minY, record.y2d);
+            maxY = std::max(maxY, record.y2d);
+        }
+        boardOffsetX = (viewWidth - w - maxX + minX - n) / 2;
+        boardOffsetY = (viewHeight - h - maxY + minY - n) / 2;
+        for (TileRecord& record : board->tiles) {
+            record.x2d += boardOffsetX - minX;
+            record.y2d += boardOffsetY - minY;
+        }
+    }
+
+    if (EditorBoard* editor = sources.editor) {
+        const int cx0 = (viewWidth - 5 * n - kColumns * hw) / 2;
+        const int cy0 = (viewHeight - 5 * n - kRows * hh) / 2;
+        for (int layer = 0; layer < kLayers; ++layer) {
+            for (int row = 0; row < kRows; ++row) {
+                for (int column = 0; column < kColumns; ++column) {
+                    const int cell = CellIndex(layer, row, column);
+                    editor->cellX[cell] = cx0 + column * hw + layer * n;
+                    editor->cellY[cell] = cy0 + row * hh - layer * n;
+                }
+            }
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Composing
+// ---------------------------------------------------------------------------------------------
+
+void View2D::DrawTile(const PixelView& target, int face, int x, int y, const ShadowFlags* flags,
+                      bool shadows, bool mark, int alpha) const {
+    if (face < 0 || face > kBlankFace) {
+        return;  // a damaged saved game can hold anything; such a tile is not drawn
+    }
+    const int n = tileSet.borderSize;
+    const int w = tileSet.cellWidth;
+    const int h = tileSet.cellHeight;
+    const int hw = w / 2;
+    const int hh = h / 2;
+    if (shadows && flags != nullptr) {
+        struct Cast {
+            std::uint8_t ShadowFlags::*flag;
+            int piece;
+            int dx;
+            int dy;
+        };
+        const Cast casts[] = {
+            {&ShadowFlags::joinLeft, BottomCorner, 0, n + h},
+            {&ShadowFlags::bottomLeft, BottomHalf, 0, n + h},
+            {&ShadowFlags::bottomJoint, BottomCorner, hw, n + h},
+            {&ShadowFlags::bottomRight, BottomHalf, hw, n + h},
+            {&ShadowFlags::corner, Corner, w, n + h},
+            {&ShadowFlags::rightLower, RightHalf, w, n + hh},
+            {&ShadowFlags::rightLowerCut, RightCut, w, n + hh},
+            {&ShadowFlags::rightJoint, RightCorner, w, n + hh},
+            {&ShadowFlags::rightUpper, RightHalf, w, n},
+            {&ShadowFlags::rightUpperCut, RightCut, w, n},
+            {&ShadowFlags::joinAbove, RightCorner, w, n},
+        };
+        // A fading tile takes its shadow with it.
+        const int shadowAlpha =
+            alpha == kOwnAlpha ? kOwnAlpha : tileSet.shadowColour.alpha * alpha / 255;
+        for (const Cast& cast : casts) {
+            if (flags->*cast.flag != 0 &&
+                !BlendPiece(target, ViewOf(tileSet.shadowPieces[cast.piece]), x + cast.dx,
+                            y + cast.dy, shadowAlpha)) {
+                return;
+            }
+        }
+    }
+    if (!BlendPiece(target, ViewOf(tileSet.faces[face]), x, y, alpha)) {
+        return;
+    }
+    if (mark) {
+        // The mark fades with its tile, so a leaving pair leaves no dark rectangle behind.
+        const int markAlpha =
+            alpha == kOwnAlpha ? kOwnAlpha : tileSet.shadowColour.alpha * alpha / 255;
+        BlendPiece(target, ViewOf(tileSet.blank), x + n, y, markAlpha);
+    }
+}
+
+bool View2D::ComposeFrame(int fadeA, int fadeB, int alphaA, int alphaB) {
+    std::lock_guard lock(viewMutex);
+    if (viewWidth <= 0 || viewHeight <= 0) {
+        return false;
+    }
+    std::unique_ptr<Image> composed = TakeFrameBuffer();
+    if (!composed) {
+        return false;
+    }
+    const PixelView target = ViewOf(*composed);
+
+    if (!(options.showBackground && scaledBackground.HasPixels() &&
+          CopyBackground(target, ViewOf(scaledBackground)))) {
+        FillFrame(target, PackColour(options.backgroundColour));
+    }
+
+    const bool haveFaces = tileSet.faces[0].HasPixels();
+    if (haveFaces && sources.editing && sources.editing()) {
+        if (const EditorBoard* editor = sources.editor) {
+            for (const TileRecord& record : editor->tiles) {
+                if (record.face == NoTile || record.layer >= kLayers || record.row > kLastTileRow ||
+                    record.column > kLastTileColumn) {
+                    continue;
+                }
+                const int cell = CellIndex(record.layer, record.row, record.column);
+                DrawTile(target, kBlankFace, editor->cellX[cell], editor->cellY[cell], nullptr,
+                         false, false, kOwnAlpha);
+            }
+        }
+    } else if (haveFaces && sources.board != nullptr) {
+        const Board& board = *sources.board;
+        const bool paused = board.ChronoPaused != 0;
+        for (int t = 0; t < kTiles; ++t) {
+            const TileRecord& record = board.tiles[t];
+            if (record.face == NoTile) {
+                continue;
+            }
+            const ShadowFlags* flags = &board.shadows[t];
+            if (paused) {
+                DrawTile(target, kBlankFace, record.x2d, record.y2d, flags, options.shadows, false,
+                         kOwnAlpha);
+            } else if (sources.isHintTile && sources.isHintTile(t)) {
+                DrawTile(target, record.face, record.x2d, record.y2d, flags, options.shadows, true,
+                         kOwnAlpha);
+            } else {
+                const bool selected = t == board.firstSelected || t == board.secondSelected;
+                int alpha = kOwnAlpha;
+                if (t == fadeA) {
+                    alpha = std::clamp(alphaA, 0, 255);
+                } else if (t == fadeB) {
+                    alpha = std::clamp(alphaB, 0, 255);
+                }
+                DrawTile(target, record.face, record.x2d, record.y2d, flags, options.shadows,
+                         selected, alpha);
+            }
+        }
+    }
+    Publish(std::move(composed));
+    return true;
+}
+
+std::unique_ptr<Image> View2D::TakeFrameBuffer() {
+    {
+        std::lock_guard poolLock(pool->mutex);
+        while (!pool->spare.empty()) {
+            std::unique_ptr<Image> spare = std::move(pool->spare.back());
+            pool->spare.pop_back();
+            if (spare->Width() == viewWidth && spare->Height() == viewHeight) {
+                return spare;
+            }
+        }
+    }
+    auto fresh = std::make_unique<Image>();
+    if (!fresh->Create(viewWidth, viewHeight, 4)) {
+        return nullptr;
+    }
+    return fresh;
+}
+
+void View2D::Publish(std::unique_ptr<Image> composed) {
+    // When the last holder lets go of a frame, its buffer returns to the pool (or is freed when
+    // the pool is full); the pool outlives the view as long as any frame is still held.
+    std::shared_ptr<FramePool> home = pool;
+    std::shared_ptr<const Image> published(composed.release(), [home](const Image* done) {
+        std::unique_ptr<Image> buffer(const_cast<Image*>(done));
+        std::lock_guard poolLock(home->mutex);
+        if (home->spare.size() < kSpareFrames) {
+            home->spare.push_back(std::move(buffer));
+        }
+    });
+    std::shared_ptr<const Image> previous;
+    {
+        std::lock_guard frameLock(frameMutex);
+        previous = std::exchange(frame, std::move(published));
+    }
+    // `previous` is let go here, outside the frame lock.
+}
+
+std::shared_ptr<const Image> View2D::PaintFrame() const {
+    std::lock_guard frameLock(frameMutex);
+    return frame;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Ticks and the removal fade
+// ---------------------------------------------------------------------------------------------
+
+void View2D::MeasureFrame(long long microseconds) {
+    // The fade shows as many frames as fit into RemoveTileTime at the measured frame time. The
+    // time is measured in microseconds, so a fast machine still gets its fade, and never taken
+    // below the shortest frame the fade shows.
+    const long long fadeMs = std::min<long long>(options.removeTileTime, kLongestFadeMilliseconds);
+    if (fadeMs <= 0) {
+        fadeSteps.store(0);
+        return;
+    }
+    const long long frameUs = std::max<long long>({microseconds, minFrameMicroseconds, 1});
+    fadeSteps.store(static_cast<int>(fadeMs * 1000 / frameUs));
+}
+
+bool View2D::Tick() {
+    const auto start = std::chrono::steady_clock::now();
+    const bool composed = ComposeFrame();
+    const auto spent = std::chrono::steady_clock::now() - start;
+    MeasureFrame(std::chrono::duration_cast<std::chrono::microseconds>(spent).count());
+    return composed;
+}
+
+void View2D::AnimationFrame(int fadeA, int fadeB, int alphaA, int alphaB) {
+    const auto start = std::chrono::steady_clock::now();
+    ComposeFrame(fadeA, fadeB, alphaA, alphaB);
+    if (paintNow) {
+        paintNow();
+    }
+    // Pace the fade: a frame shown for less than the shortest frame time would not be seen.
+    const auto shortest = std::chrono::microseconds(std::max(0, minFrameMicroseconds));
+    auto spent = std::chrono::steady_clock::now() - start;
+    if (spent < shortest) {
+        std::this_thread::sleep_for(shortest - spent);
+        spent = std::chrono::steady_clock::now() - start;
+    }
+    MeasureFrame(std::chrono::duration_cast<std::chrono::microseconds>(spent).count());
+}
+
+void View2D::AnimateRemoval(int a, int b) {
+    if (options.removeTileTime <= 0) {
+        return;
+    }
+    for (int i = 0;; ++i) {
+        const int steps = fadeSteps.load();
+        if (i >= steps) {
+            break;
+        }
+        const int alpha = static_cast<int>((1.0 - static_cast<double>(i) / steps) * 255.0);
+        AnimationFrame(a, b, alpha, alpha);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Picking
+// ---------------------------------------------------------------------------------------------
+
+HitResult2D View2D::HitTest2D(int x, int y, int button) const {
+    std::lock_guard lock(viewMutex);
+    HitResult2D result;
+    result.button = button;
+    result.x = x;
+    result.y = y;
+    if (sources.editing && sources.editing()) {
+        result.kind = HitResult2D::EditorPoint;
+        return result;
+    }
+    const int w = TileWidth();
+    const int h = TileHeight();
+    const int n = tileSet.borderSize;
+    if (sources.board == nullptr || w <= 0 || h <= 0) {
+        return result;
+    }
+    for (int t = kTiles - 1; t >= 0; --t) {
+        const TileRecord& record = sources.board->tiles[t];
+        if (record.face == NoTile) {
+            continue;
+        }
+        if (record.x2d + n <= x && x < record.x2d + n + w && record.y2d <= y &&
+            y < record.y2d + h) {
+            result.kind = HitResult2D::Tile;
+            result.tile = t;
+            return result;
+        }
+    }
+    return result;
+}
+
+EditorCellShape View2D::EditorShape() const {
+    std::lock_guard lock(viewMutex);
+    EditorCellShape shape;
+    shape.offsetX = tileSet.borderSize;
+    shape.width = TileWidth() / 2;
+    shape.height = TileHeight() / 2;
+    return shape;
+}
+
+bool View2D::EditorCellHolds(int layer, int row, int column, int x, int y) const {
+    if (sources.editor == nullptr || layer < 0 || layer >= kLayers || row < 0 || row >= kRows ||
+        column < 0 || column >= kColumns) {
+        return false;
+    }
+    const EditorCellShape shape = EditorShape();
+    if (shape.width <= 0 || shape.height <= 0) {
+        return false;
+    }
+    const int cell = CellIndex(layer, row, column);
+    const int cx = sources.editor->cellX[cell] + shape.offsetX;
+    const int cy = sources.editor->cellY[cell];
+    return cx <= x && x < cx + shape.width && cy <= y && y < cy + shape.height;
+}

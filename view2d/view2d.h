@@ -1,0 +1,164 @@
+// The flat board of board2d: composes the whole picture in memory (background, tiles with their
+// thickness, soft shadows, selection and hint marks, the removal fade), sizes the tile set to the
+// view, and turns a point of the view into a tile or a layout-editor cell. No windowing here: the
+// shell shows the frame this view hands out and forwards clicks to it.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "core/board.h"
+#include "core/editor_board.h"
+#include "images/image.h"
+// The board and the tile set both name the blank face; both say 42. Until one of them gives up
+// its copy, the tile set's is renamed here so that the two headers can meet.
+#define kBlankFace kTileSetBlankFace
+#include "images/tile_set.h"
+#undef kBlankFace
+static_assert(kTileSetBlankFace == kBlankFace);
+
+struct PixelView;
+
+// The settings the 2D view draws with. The application copies them from its configuration before
+// it asks the view for anything, so the view never reads the configuration itself.
+struct View2DOptions {
+    bool shadows = true;                           // `Shadows`
+    bool showBackground = true;                    // `Background` names a picture (not "none")
+    ImageColour backgroundColour{0, 160, 0, 255};  // `BackgroundColor`
+    ImageColour sidesColour{184, 120, 24, 255};    // `SidesColor`
+    std::int32_t borderSize = 5;                   // `BorderSize`: tile thickness, layer shift
+    std::int32_t shadowSize = 15;                  // `ShadowSize`
+    std::int32_t removeTileTime = 500;             // `RemoveTileTime`, milliseconds
+};
+
+// What the view draws from. The application binds these once; the view only reads the boards,
+// except for the tile records' x2d and y2d and the editor's cell tables, which PlaceTiles writes.
+// Whoever calls into the view holds whatever guards the board against the autoplay worker.
+struct View2DSources {
+    Board* board = nullptr;
+    EditorBoard* editor = nullptr;
+    // The game's hint test; it may move the hint index on, so it is asked once per drawn tile.
+    // Without it no hint is marked.
+    std::function<bool(int tile)> isHintTile;
+    // True while the layout editor is shown instead of the game.
+    std::function<bool()> editing;
+};
+
+// What a click landed on.
+struct HitResult2D {
+    enum Kind { Nothing, Tile, EditorPoint } kind = Nothing;
+    int tile = NoTile;  // for Tile
+    int x = 0;          // the point in view coordinates, for EditorPoint
+    int y = 0;
+    int button = 0;  // 0 left, 1 right
+};
+
+class View2D {
+public:
+    View2D();
+    ~View2D();
+    View2D(const View2D&) = delete;
+    View2D& operator=(const View2D&) = delete;
+
+    View2DOptions options;
+    View2DSources sources;
+    // Called after AnimationFrame published a frame, from whichever thread composed it: the
+    // window repaints at once (or, off the window thread, as soon as it can).
+    std::function<void()> paintNow;
+
+    // -- sizes and pictures --
+    // Adapts to a new view size in device pixels: new frame, rescaled background, re-cut tile
+    // set, placed tiles, composed frame. Nothing happens when the size is unchanged.
+    void Resize(int width, int height);
+    // Loads the background picture from `path` and scales it to the view. False when the file
+    // could not be read; the view then shows `BackgroundColor`.
+    bool LoadBackground2D(const std::string& path);
+    // Loads the tile-set picture from `path`, cuts it for the current view and places the tiles.
+    // False when the file could not be read; the view then draws no tiles.
+    bool LoadTileSet2D(const std::string& path);
+    // Re-cuts the loaded tile-set picture so that its 9 x 5 grid fits half the view width and
+    // three sevenths of its height, with the current border, shadow and side settings.
+    bool SizeTileSet2D(int viewWidth, int viewHeight);
+    // Frees the frame, the scaled background, the background source and the tile set.
+    void Release();
+
+    // -- drawing --
+    // Writes every tile's x2d and y2d (the board centred in the view) and the editor's cells.
+    void PlaceTiles();
+    // Composes the whole frame: background, then the tiles in drawing order. Tiles `fadeA` and
+    // `fadeB` are drawn with alphas `alphaA` and `alphaB` (NoTile for no fade). False while there
+    // is no frame yet.
+    bool ComposeFrame(int fadeA = NoTile, int fadeB = NoTile, int alphaA = 255, int alphaB = 255);
+    // Composes a frame and measures it; `fadeSteps` follows the measured time.
+    bool Tick();
+    // One frame of the removal fade: composes, publishes and asks for an immediate paint, then
+    // measures the frame time into `fadeSteps`. Safe to call from the autoplay worker.
+    void AnimationFrame(int fadeA, int fadeB, int alphaA, int alphaB);
+    // Fades the pair out over about `RemoveTileTime` milliseconds; returns when done.
+    void AnimateRemoval(int a, int b);
+    // The frame to show. The window keeps the returned pointer while it paints: a frame handed
+    // out is never changed or freed, whichever thread composes the next one. Empty before the
+    // first composed frame.
+    std::shared_ptr<const Image> PaintFrame() const;
+
+    // -- picking --
+    // The point (x, y) of the view with button 0 (left) or 1 (right): in play, the topmost tile
+    // whose face picture holds the point; in the editor, the point itself for the editor click.
+    HitResult2D HitTest2D(int x, int y, int button) const;
+    // The editor's rectangle test: true when the half-tile cell (layer, row, column) holds the
+    // point (the cell's face area, shifted like the tiles' face pictures).
+    bool EditorCellHolds(int layer, int row, int column, int x, int y) const;
+    // The same rectangle in the form the editor's click takes.
+    EditorCellShape EditorShape() const;
+
+    // -- geometry the tests and the shell read --
+    int ViewWidth() const { return viewWidth; }
+    int ViewHeight() const { return viewHeight; }
+    int BoardOffsetX() const { return boardOffsetX; }
+    int BoardOffsetY() const { return boardOffsetY; }
+    int TileWidth() const;   // W: the cell width of the cut tile set, 0 without one
+    int TileHeight() const;  // H
+    int Border() const;      // n: the border size the tile set was cut with
+    int FadeSteps() const { return fadeSteps.load(); }
+    const TileSet& Tiles() const { return tileSet; }
+    TileSet& Tiles() { return tileSet; }
+    const Image& ScaledBackground() const { return scaledBackground; }
+
+    // The shortest frame the fade shows, so that a fast machine does not spend its whole fade
+    // composing frames nobody sees. Tests may lower it.
+    int minFrameMicroseconds = 10000;
+
+private:
+    struct FramePool;
+
+    void DrawTile(const PixelView& frame, int face, int x, int y, const ShadowFlags* flags,
+                  bool shadows, bool mark, int alpha) const;
+    void RescaleBackground();
+    std::unique_ptr<Image> TakeFrameBuffer();
+    void Publish(std::unique_ptr<Image> composed);
+    void MeasureFrame(long long microseconds);
+
+    // Members of the view, in the order the board2d design lists them.
+    std::shared_ptr<const Image> frame;  // the last composed picture, as handed to the window
+    Image scaledBackground;              // the background rescaled to the view
+    Image backgroundSource;              // the background picture as loaded
+    int viewWidth = 0;
+    int viewHeight = 0;
+    int boardOffsetX = 0;
+    int boardOffsetY = 0;
+
+    TileSet tileSet;
+    std::atomic<int> fadeSteps{0};
+
+    std::shared_ptr<FramePool> pool;  // spare frame buffers no window holds any more
+    mutable std::mutex frameMutex;    // guards `frame` (the pointer, never the pixels)
+    // Guards everything else of the view: one composition, resize or load at a time, whether
+    // the window thread or the autoplay worker asks.
+    mutable std::recursive_mutex viewMutex;
+};

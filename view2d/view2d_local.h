@@ -1,0 +1,33 @@
+// Internals of the 2D board view: the clipped alpha copy that puts tile pieces onto the frame.
+// Shared by the view and its tests; nothing outside view2d/ includes this file.
+#pragma once
+
+#include <cstdint>
+
+// A window onto the pixels of an image: rows top-down, blue, green, red (and alpha) bytes.
+struct PixelView {
+    std::uint8_t* pixels = nullptr;
+    int width = 0;
+    int height = 0;
+    int stride = 0;
+    int bytesPerPixel = 4;
+};
+
+// No alpha override: every source pixel keeps its own alpha.
+constexpr int kOwnAlpha = -1;
+
+// Copies the whole of `piece` onto `frame` (4 bytes per pixel) with its top-left corner at (x, y),
+// with the game's alpha rule: a source alpha of 255 copies blue, green and red and leaves the
+// frame's alpha alone, 0 writes nothing, anything else blends d + (s - d) * alpha / 255. A 3-byte
+// piece counts as opaque. With `alphaOverride` >= 0 every pixel of the piece that is not fully
+// transparent uses that alpha instead (the removal fade), so the piece itself is never changed.
+// The copy is clipped to the frame: a piece that reaches past an edge is drawn only where it
+// overlaps, and one wholly outside draws nothing. Returns false only when either image has no
+// pixels or the frame is not 4 bytes per pixel.
+bool BlendPiece(const PixelView& frame, const PixelView& piece, int x, int y,
+                int alphaOverride = kOwnAlpha);
+
+// Copies `source` (the scaled background, exactly the frame's size) over the frame, or fills the
+// frame with one colour given as blue, green, red, alpha bytes packed into `bgra`.
+bool CopyBackground(const PixelView& frame, const PixelView& source);
+bool FillFrame(const PixelView& frame, std::uint32_t bgra);
