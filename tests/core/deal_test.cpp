@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include <array>
+
+#include "board.h"
+#include "core_test_support.h"
+
+namespace {
+
+int FixedMillisecond() { return 250; }
+
+// The shipped turtle, loaded into a fresh board.
+std::unique_ptr<Board> Turtle() {
+    auto board = std::make_unique<Board>();
+    board->layoutsFolder = std::string(GAME_DATA_DIR) + "/LAYOUTS";
+    board->layoutFileName = "Default.tvl";
+    board->millisecondSource = &FixedMillisecond;
+    EXPECT_TRUE(board->LoadLayout());
+    return board;
+}
+
+std::array<int, kFaces> FaceCounts(const Board& board) {
+    std::array<int, kFaces> counts{};
+    for (const TileRecord& t : board.tiles) {
+        if (t.face < kFaces) {
+            ++counts[t.face];
+        }
+    }
+    return counts;
+}
+
+void ExpectFullFaceSet(const Board& board) {
+    const auto counts = FaceCounts(board);
+    for (int face = 0; face < kFaces; ++face) {
+        const bool single = (face >= 27 && face <= 30) || (face >= 35 && face <= 38);
+        EXPECT_EQ(counts[face], single ? 1 : 4) << "face " << face;
+    }
+}
+
+}  // namespace
+
+TEST(Deal, RandomDealGivesEveryFaceItsCount) {
+    auto board = Turtle();
+    board->easyMode = 0;
+    EXPECT_EQ(board->Deal(), DealResult::Random);
+    ExpectFullFaceSet(*board);
+    EXPECT_EQ(board->tilesLeft, 144);
+    EXPECT_EQ(board->moveCount, 0);
+}
+
+TEST(Deal, DealsMadeInTheSameMillisecondAreEqual) {
+    auto first = Turtle();
+    auto second = Turtle();
+    for (int easy = 0; easy < 2; ++easy) {
+        first->easyMode = second->easyMode = static_cast<std::uint8_t>(easy);
+        std::srand(1);
+        first->Deal();
+        std::srand(1);
+        second->Deal();
+        for (int t = 0; t < kTiles; ++t) {
+            ASSERT_EQ(first->tiles[t].face, second->tiles[t].face) << "easy " << easy;
+        }
+    }
+    EXPECT_EQ(first->dealOrder, second->dealOrder);
+}
+
+TEST(Deal, SolvableDealRecordsMatchingPairsThatEmptyTheBoard) {
+    auto board = Turtle();
+    board->easyMode = 1;
+    for (int round = 0; round < 5; ++round) {
+        std::srand(static_cast<unsigned>(round));
+        ASSERT_EQ(board->Deal(), DealResult::Solvable);
+        ExpectFullFaceSet(*board);
+        for (int i = 0; i < kTiles; i += 2) {
+            const int a = board->dealOrder[i];
+            const int b = board->dealOrder[i + 1];
+            ASSERT_TRUE(FacesMatch(board->tiles[a].face, board->tiles[b].face));
+            board->UpdateFreeTiles();
+            ASSERT_TRUE(board->CanMatch(a, b)) << "pair " << i / 2;
+            board->RemovePairTiles(a, b);
+        }
+        EXPECT_EQ(board->tilesLeft, 0);
+        // Put the layout back for the next round.
+        ASSERT_TRUE(board->LoadLayout());
+    }
+}
+
+TEST(Deal, StartsTheGameCountersAfresh) {
+    auto board = Turtle();
+    board->chronoSeconds = 500;
+    board->undoCount = 4;
+    board->GameOverShown = 1;
+    board->Deal();
+    EXPECT_EQ(board->chronoSeconds, 0);
+    EXPECT_EQ(board->undoCount, 0);
+    EXPECT_EQ(board->GameOverShown, 0);
+    EXPECT_EQ(board->moveCount, 0);
+    int free = 0;
+    for (const TileRecord& t : board->tiles) {
+        free += t.state;
+    }
+    EXPECT_GT(free, 0);
+}
+
+TEST(Deal, SolvableDealGivesUpAtItsBoundAndDealsAtRandom) {
+    auto board = Turtle();
+    board->easyMode = 1;
+    board->solvableAttempts = 0;
+    EXPECT_EQ(board->Deal(), DealResult::SolvableFellBack);
+    ExpectFullFaceSet(*board);
+    for (std::uint8_t t : board->dealOrder) {
+        ASSERT_EQ(t, NoTile);  // nothing for autoplay to replay
+    }
+    EXPECT_EQ(board->easyMode, 1);
+}
+
+TEST(Deal, LayoutThatFailedItsCheckStillEndsInEasyMode) {
+    TempFolder folder("deal_bad");
+    folder.Write("bad.tvl", "0 0 0\n");
+    Board board;
+    board.layoutsFolder = folder.Path();
+    board.layoutFileName = "bad.tvl";
+    ASSERT_FALSE(board.LoadLayout());
+    board.easyMode = 1;  // switched on again by the player
+    EXPECT_EQ(board.Deal(), DealResult::SolvableFellBack);
+    EXPECT_EQ(board.tilesLeft, 144);  // every record got a face
+    for (const TileRecord& t : board.tiles) {
+        ASSERT_EQ(t.state, 0);
+    }
+}
+
+TEST(Deal, AfterALoadedGameTheLayoutIsReadAgain) {
+    auto board = Turtle();
+    const PositionGrid turtle = board->positionGrid;
+    board->positionGrid.fill(0);  // as a saved game of another layout would leave it
+    board->tileGrid.fill(NoTile);
+    board->LoadedGame = 1;
+    board->easyMode = 0;
+    board->Deal();
+    EXPECT_EQ(board->LoadedGame, 0);
+    EXPECT_EQ(board->positionGrid, turtle);
+    EXPECT_EQ(DrawingOrderProblem(*board), "");
+}
