@@ -284,7 +284,7 @@ class Composer:
         base = self.p.tonic % 12
         options = []
         for bottom in range(lo, hi - 6):
-            if (bottom - base) % 12 != pcs[0] and (bottom - base) % 12 not in pcs:
+            if (bottom - base) % 12 not in pcs:  # every inversion starts on a chord note
                 continue
             notes = []
             for pc in pcs:
@@ -300,7 +300,7 @@ class Composer:
         return min(options, key=lambda v: sum(abs(a - b) for a, b in zip(v, previous)))
 
     def compose(self):
-        p, rng = self.p, self.rng
+        p = self.p
         tracks = []
         conductor = Track(p.title)
         conductor.meta(0, 0x01, ("Varnel's mah-jong: %s, composed by tools/make_music.py"
@@ -351,7 +351,7 @@ class Composer:
                 start = bar_no * self.bar
                 last_bar = bar_no == total_bars - 1
                 pad_voicing = self.voice(chord, pad_voicing, *p.pad_range)
-                self.pad_bar(parts["pad"], start, pad_voicing, last_bar)
+                self.pad_bar(parts["pad"], start, pad_voicing)
                 self.arpeggio_bar(parts["harp"], start, chord, name, k, last_bar)
                 self.bass_bar(parts["bass"], start, chord, last_bar)
                 if "drums" in parts:
@@ -384,7 +384,7 @@ class Composer:
                    self.p.melody_velocity - 4)
         track.note(start + self.bar // 2, self.bar + self.bar // 2, t, self.p.melody_velocity - 8)
 
-    def pad_bar(self, track, start, voicing, last):
+    def pad_bar(self, track, start, voicing):
         for j, n in enumerate(voicing):
             # The voices enter one after another, like a slow strum.
             off = j * PPQ // 8
