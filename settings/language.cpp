@@ -16,18 +16,30 @@ std::string_view TextKey(TextId id) {
 std::string_view TextSuffix(TextId id) {
     // The function keys the main window answers to, shown in the shortcut column of the menus.
     switch (id) {
-        case TextId::NEW_GAME: return "\tF2";
-        case TextId::RESTART_GAME: return "\tF3";
-        case TextId::PAUSE_CHRONO: return "\tF5";
-        case TextId::HINT: return "\tF6";
-        case TextId::UNDO: return "\tF7";
-        case TextId::EXIT: return "\tF12";
-        case TextId::SHOW_CHRONO: return "\tF11";
-        case TextId::SHADOWS: return "\tF9";
-        case TextId::LOAD_LAYOUT: return "\tF4";
-        case TextId::HALL_OF_FAME: return "\tF8";
-        case TextId::HELP_FILE: return "\tF1";
-        default: return {};
+        case TextId::NEW_GAME:
+            return "\tF2";
+        case TextId::RESTART_GAME:
+            return "\tF3";
+        case TextId::PAUSE_CHRONO:
+            return "\tF5";
+        case TextId::HINT:
+            return "\tF6";
+        case TextId::UNDO:
+            return "\tF7";
+        case TextId::EXIT:
+            return "\tF12";
+        case TextId::SHOW_CHRONO:
+            return "\tF11";
+        case TextId::SHADOWS:
+            return "\tF9";
+        case TextId::LOAD_LAYOUT:
+            return "\tF4";
+        case TextId::HALL_OF_FAME:
+            return "\tF8";
+        case TextId::HELP_FILE:
+            return "\tF1";
+        default:
+            return {};
     }
 }
 

@@ -277,8 +277,7 @@ int BuildFileList(std::string_view patterns, const std::string& folder, FileList
                 continue;
             }
             size_t at = 1;
-            while (at < list.size() &&
-                   CompareNoCase(list[at].displayName, entry.displayName) < 0) {
+            while (at < list.size() && CompareNoCase(list[at].displayName, entry.displayName) < 0) {
                 ++at;
             }
             list.insert(list.begin() + static_cast<std::ptrdiff_t>(at), std::move(entry));

@@ -3,7 +3,8 @@
 // the menus of languages, layouts, tile sets, backgrounds, sounds and music are made from.
 //
 // The game folder may come from a system whose file names ignore case, so every lookup of a name
-// inside a folder goes through ResolveInFolder: "DEFAULT.TVL" opens Default.tvl, "*.WAV" lists c.wav.
+// inside a folder goes through ResolveInFolder: "DEFAULT.TVL" opens Default.tvl, "*.WAV" lists
+// c.wav.
 #pragma once
 
 #include <string>
@@ -35,14 +36,14 @@ inline constexpr std::string_view kDefaultHelp = "English.html";
 // The start folder and its seven sub-folders. Every path ends with '/', so a file path is the
 // folder followed by the name. The folders are never created; a missing one acts as empty.
 struct ResourceFolders {
-    std::string start;       // the working directory at start-up; holds the configuration file
-    std::string tileSets;    // TILESETS
-    std::string language;    // LANGUAGE: language files and help pages
-    std::string layouts;     // LAYOUTS
-    std::string sounds;      // SOUNDS: sound effects and music
-    std::string scores;      // SCORES: hall of fame
-    std::string savedGames;  // SAVEGAME
-    std::string backgrounds; // BACKGRND
+    std::string start;        // the working directory at start-up; holds the configuration file
+    std::string tileSets;     // TILESETS
+    std::string language;     // LANGUAGE: language files and help pages
+    std::string layouts;      // LAYOUTS
+    std::string sounds;       // SOUNDS: sound effects and music
+    std::string scores;       // SCORES: hall of fame
+    std::string savedGames;   // SAVEGAME
+    std::string backgrounds;  // BACKGRND
 };
 
 // Builds the folders below `startFolder`. A sub-folder that exists under another case (for

@@ -144,34 +144,60 @@ bool ReadRangedSize(const std::vector<std::string_view>& tokens, int low, int hi
 bool ReadMainKey(std::string_view line, const std::vector<std::string_view>& tokens,
                  Edition edition, Settings& s) {
     const std::string_view key = tokens.front();
-    if (key == "BackgroundColor") return ReadColour(tokens, s.backgroundColor);
-    if (key == "SidesColor") return ReadColour(tokens, s.sidesColor);
-    if (key == "EasyMode") return ReadFlag(tokens, s.easyMode);
-    if (key == "AutoPlaySleep") return ReadInt(tokens, s.autoPlaySleep);
-    if (key == "RemoveTileTime") return ReadInt(tokens, s.removeTileTime);
-    if (key == "ShowChrono") return ReadFlag(tokens, s.showChrono);
-    if (key == "Shadows") return ReadFlag(tokens, s.shadows);
-    if (key == "Language") return ReadQuotedName(line, s.language);
-    if (key == "Layout") return ReadQuotedName(line, s.layout);
-    if (key == "TileSet") return ReadQuotedName(line, s.tileSet);
-    if (key == "Background") return ReadOptionalName(line, tokens, s.background);
-    if (key == "SoundEffects") return ReadFlag(tokens, s.soundEffects);
-    if (key == "Sound1") return ReadOptionalName(line, tokens, s.sound1);
-    if (key == "Sound2") return ReadOptionalName(line, tokens, s.sound2);
-    if (key == "Sound3") return ReadOptionalName(line, tokens, s.sound3);
-    if (key == "Music") return ReadOptionalName(line, tokens, s.music);
-    if (key == "WindowXPos") return ReadInt(tokens, s.windowXPos);
-    if (key == "WindowYPos") return ReadInt(tokens, s.windowYPos);
-    if (key == "WindowXSize") return ReadInt(tokens, s.windowXSize);
-    if (key == "WindowYSize") return ReadInt(tokens, s.windowYSize);
-    if (key == "NewCursors") return ReadFlag(tokens, s.newCursors);
-    if (key == "MessageBoxWhenLose") return ReadFlag(tokens, s.messageBoxWhenLose);
+    if (key == "BackgroundColor")
+        return ReadColour(tokens, s.backgroundColor);
+    if (key == "SidesColor")
+        return ReadColour(tokens, s.sidesColor);
+    if (key == "EasyMode")
+        return ReadFlag(tokens, s.easyMode);
+    if (key == "AutoPlaySleep")
+        return ReadInt(tokens, s.autoPlaySleep);
+    if (key == "RemoveTileTime")
+        return ReadInt(tokens, s.removeTileTime);
+    if (key == "ShowChrono")
+        return ReadFlag(tokens, s.showChrono);
+    if (key == "Shadows")
+        return ReadFlag(tokens, s.shadows);
+    if (key == "Language")
+        return ReadQuotedName(line, s.language);
+    if (key == "Layout")
+        return ReadQuotedName(line, s.layout);
+    if (key == "TileSet")
+        return ReadQuotedName(line, s.tileSet);
+    if (key == "Background")
+        return ReadOptionalName(line, tokens, s.background);
+    if (key == "SoundEffects")
+        return ReadFlag(tokens, s.soundEffects);
+    if (key == "Sound1")
+        return ReadOptionalName(line, tokens, s.sound1);
+    if (key == "Sound2")
+        return ReadOptionalName(line, tokens, s.sound2);
+    if (key == "Sound3")
+        return ReadOptionalName(line, tokens, s.sound3);
+    if (key == "Music")
+        return ReadOptionalName(line, tokens, s.music);
+    if (key == "WindowXPos")
+        return ReadInt(tokens, s.windowXPos);
+    if (key == "WindowYPos")
+        return ReadInt(tokens, s.windowYPos);
+    if (key == "WindowXSize")
+        return ReadInt(tokens, s.windowXSize);
+    if (key == "WindowYSize")
+        return ReadInt(tokens, s.windowYSize);
+    if (key == "NewCursors")
+        return ReadFlag(tokens, s.newCursors);
+    if (key == "MessageBoxWhenLose")
+        return ReadFlag(tokens, s.messageBoxWhenLose);
     if (edition == Edition::TwoD) {
-        if (key == "BorderSize") return ReadRangedSize(tokens, 2, 10, s.borderSize);
-        if (key == "ShadowSize") return ReadRangedSize(tokens, 2, 25, s.shadowSize);
+        if (key == "BorderSize")
+            return ReadRangedSize(tokens, 2, 10, s.borderSize);
+        if (key == "ShadowSize")
+            return ReadRangedSize(tokens, 2, 25, s.shadowSize);
     }
-    if (key == "CoolMenu") return ReadFlag(tokens, s.coolMenu);
-    if (key == ".lay") return ReadFlag(tokens, s.lay);
+    if (key == "CoolMenu")
+        return ReadFlag(tokens, s.coolMenu);
+    if (key == ".lay")
+        return ReadFlag(tokens, s.lay);
     return false;
 }
 
@@ -254,9 +280,15 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes) {
 std::string WindowTitle(Edition edition) {
     std::string title(kGameTitle);
     switch (edition) {
-        case Edition::D3D: title += " DX8.1"; break;
-        case Edition::GL: title += " GL"; break;
-        case Edition::TwoD: title += " 2D"; break;
+        case Edition::D3D:
+            title += " DX8.1";
+            break;
+        case Edition::GL:
+            title += " GL";
+            break;
+        case Edition::TwoD:
+            title += " 2D";
+            break;
     }
     return title;
 }
@@ -266,7 +298,8 @@ std::string_view ConfigFileName(Edition edition) {
 }
 
 std::uint32_t ColourRef(Colour colour) {
-    return static_cast<std::uint32_t>(colour.red) | (static_cast<std::uint32_t>(colour.green) << 8) |
+    return static_cast<std::uint32_t>(colour.red) |
+           (static_cast<std::uint32_t>(colour.green) << 8) |
            (static_cast<std::uint32_t>(colour.blue) << 16);
 }
 

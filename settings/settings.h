@@ -28,11 +28,11 @@ std::string_view ConfigFileName(Edition edition);
 
 // Sizes of the screen the defaults and the on-screen test are computed from (pixels).
 struct ScreenMetrics {
-    int maximisedWidth = 1024;   // outer size of a maximised window
+    int maximisedWidth = 1024;  // outer size of a maximised window
     int maximisedHeight = 768;
-    int frameWidth = 4;          // width and height of a sizing frame
+    int frameWidth = 4;  // width and height of a sizing frame
     int frameHeight = 4;
-    int menuBarHeight = 20;      // height of a menu bar
+    int menuBarHeight = 20;  // height of a menu bar
 };
 
 // Every configuration key, named as the key. The defaults are those of a first start.

@@ -182,12 +182,16 @@ TEST(LanguageFile, NamesAreMatchedWithoutRegardToCase) {
 TEST(LoadLanguage, EnglishFillsTheKeysATranslationLacks) {
     LanguageFolder lang;
     lang.Write("English.txt", "HINT = \"Hint\"\nUNDO = \"Undo\"\nOK = \"OK\"\n");
-    lang.Write("Deutsch.txt", "UNDO = \"Zur\xC3\xBC" "ck\"\n");
+    lang.Write("Deutsch.txt",
+               "UNDO = \"Zur\xC3\xBC"
+               "ck\"\n");
     LanguageTexts texts;
     texts.SetText(TextId::OK, "from before");
     ASSERT_TRUE(texts.LoadLanguage(lang.folders, "Deutsch.txt"));
     EXPECT_EQ(texts.Text(TextId::HINT), "Hint\tF6");
-    EXPECT_EQ(texts.Text(TextId::UNDO), "Zur\xC3\xBC" "ck\tF7");
+    EXPECT_EQ(texts.Text(TextId::UNDO),
+              "Zur\xC3\xBC"
+              "ck\tF7");
     EXPECT_EQ(texts.Text(TextId::OK), "OK");
 }
 

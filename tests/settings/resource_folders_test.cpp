@@ -139,8 +139,7 @@ TEST(FindFallbackFile, ThePreferredNameWinsWhenItExists) {
     TempFolder game;
     game.Write("TILESETS/Marble.BMP", "x");
     game.Write("TILESETS/Standard.jpg", "x");
-    EXPECT_EQ(FindFallbackFile(kPicturePattern, game / "TILESETS", "Standard.jpg"),
-              "Standard.jpg");
+    EXPECT_EQ(FindFallbackFile(kPicturePattern, game / "TILESETS", "Standard.jpg"), "Standard.jpg");
 }
 
 TEST(FindFallbackFile, OtherwiseTheFirstFileOfTheLastPatternThatMatched) {
@@ -199,11 +198,9 @@ TEST(BuildFileList, MergesAllPatternsIntoOneListAndEmptiesItFirst) {
 TEST(PlanFileMenu, TwentyFiveFilesWithTenPerMenu) {
     const FileMenuPlan plan = PlanFileMenu(NumberedList(25), "", 22000, 22998, 10);
     ASSERT_EQ(plan.moreMenus.size(), 2u);
-    EXPECT_EQ(Commands(plan.moreMenus[0]),
-              (std::vector<int>{22000, 22001, 22002, 22003, 22004, 22005, 22006, 22007, 22008,
-                                22009}));
-    EXPECT_EQ(Commands(plan.moreMenus[1]),
-              (std::vector<int>{22010, 22011, 22012, 22013, 22014}));
+    EXPECT_EQ(Commands(plan.moreMenus[0]), (std::vector<int>{22000, 22001, 22002, 22003, 22004,
+                                                             22005, 22006, 22007, 22008, 22009}));
+    EXPECT_EQ(Commands(plan.moreMenus[1]), (std::vector<int>{22010, 22011, 22012, 22013, 22014}));
     ASSERT_EQ(plan.items.size(), 10u);
     EXPECT_EQ(plan.items.front().command, 22015);
     EXPECT_EQ(plan.items.front().displayName, "f15");

@@ -209,8 +209,9 @@ TEST(ConfigGrammar, BackgroundNoneIsWrittenBackAsNone) {
 TEST(ConfigGrammar, NamesThatReachIntoOtherFoldersAreRefused) {
     GameFolder g;
     g.game.Write("LAYOUTS/sub/Other.tvl", "x");
-    ASSERT_TRUE(g.Load(Edition::TwoD, "Layout = \"Turtle.tvl\"\nLayout = \"sub/Other.tvl\"\n"
-                                      "Music = \"../SOUNDS/Waltz.mid\"\n"));
+    ASSERT_TRUE(g.Load(Edition::TwoD,
+                       "Layout = \"Turtle.tvl\"\nLayout = \"sub/Other.tvl\"\n"
+                       "Music = \"../SOUNDS/Waltz.mid\"\n"));
     EXPECT_EQ(g.settings.layout, "Turtle.tvl");
     EXPECT_EQ(g.settings.music, "");
 }
@@ -321,8 +322,9 @@ TEST(ConfigGrammar, SizesOutsideWhatTheDialogsOfferAreRefused) {
 
 TEST(ConfigGrammar, AWindowOffTheScreenOpensAtTheDefaultPlace) {
     GameFolder g;
-    ASSERT_TRUE(g.Load(Edition::TwoD,
-                       "WindowXPos = -20\nWindowYPos = 10\nWindowXSize = 800\nWindowYSize = 600\n"));
+    ASSERT_TRUE(
+        g.Load(Edition::TwoD,
+               "WindowXPos = -20\nWindowYPos = 10\nWindowXSize = 800\nWindowYSize = 600\n"));
     EXPECT_EQ(g.settings.windowXPos, 0);
     EXPECT_EQ(g.settings.windowXSize, 1920 - 8);
     GameFolder h;
@@ -361,8 +363,8 @@ TEST(ConfigFile, AFolderInPlaceOfTheFileIsTheFirstRunAndCannotBeWritten) {
     ASSERT_TRUE(g.LoadAsIs(Edition::TwoD));
     EXPECT_EQ(g.settings.music, "Tune478.mid");
     ViewSettingsHooks hooks;
-    EXPECT_FALSE(SaveSettings(g.settings, g.texts, g.folders, Edition::TwoD, kScreen, hooks,
-                              g.desktop));
+    EXPECT_FALSE(
+        SaveSettings(g.settings, g.texts, g.folders, Edition::TwoD, kScreen, hooks, g.desktop));
     ASSERT_EQ(g.desktop.messages.size(), 1u);
     EXPECT_EQ(g.desktop.messages[0].text, g.game / "TAVX2D.INI" + " : cannot write");
     EXPECT_EQ(g.desktop.messages[0].icon, MessageIcon::Warning);
@@ -382,8 +384,8 @@ TEST(ConfigFile, SavingReplacesTheFileOfAnyCaseInPlace) {
     ASSERT_TRUE(g.LoadAsIs(Edition::D3D));
     EXPECT_FALSE(g.settings.easyMode);
     g.settings.easyMode = true;
-    ASSERT_TRUE(SaveSettings(g.settings, g.texts, g.folders, Edition::D3D, kScreen, g.hooks3D,
-                             g.desktop));
+    ASSERT_TRUE(
+        SaveSettings(g.settings, g.texts, g.folders, Edition::D3D, kScreen, g.hooks3D, g.desktop));
     EXPECT_FALSE(std::filesystem::exists(g.game / "TAVX3D.INI"));
     EXPECT_EQ(g.game.Read("tavx3d.ini"),
               FormatSettings(g.settings, Edition::D3D, kScreen, g.hooks3D));
@@ -584,8 +586,8 @@ TEST(ConfigFile, WrittenSettingsReadBackTheSame) {
         s.moveBoard = false;
         s.bumpMapping = false;
         s.textureSize = 128;
-        s.rgbLevelColor = {{{1, 2, 3, 255}, {4, 5, 6, 255}, {7, 8, 9, 255}, {10, 11, 12, 255},
-                            {13, 14, 15, 255}}};
+        s.rgbLevelColor = {
+            {{1, 2, 3, 255}, {4, 5, 6, 255}, {7, 8, 9, 255}, {10, 11, 12, 255}, {13, 14, 15, 255}}};
         s.xPosition = 1.25f;
         s.yPosition = -2.5f;
         s.zPosition = 300.0f;
@@ -618,8 +620,12 @@ TEST(ConfigFile, WrittenSettingsReadBackTheSame) {
 }
 
 TEST(FirstRunLanguage, OffersTheListWithTheCurrentLanguageAndStoresTheChoice) {
-    const FileList languages = {{"Deutsch.txt", "Deutsch"}, {"English.txt", "English"},
-                                {"Fran\xC3\xA7" "ais.txt", "Fran\xC3\xA7" "ais"}};
+    const FileList languages = {{"Deutsch.txt", "Deutsch"},
+                                {"English.txt", "English"},
+                                {"Fran\xC3\xA7"
+                                 "ais.txt",
+                                 "Fran\xC3\xA7"
+                                 "ais"}};
     RecordingDesktop desktop;
     Settings s;
     s.language = "English.txt";
@@ -628,7 +634,9 @@ TEST(FirstRunLanguage, OffersTheListWithTheCurrentLanguageAndStoresTheChoice) {
     EXPECT_EQ(desktop.offeredPreselection, 1);
     ASSERT_EQ(desktop.offeredLanguages.size(), 3u);
     EXPECT_EQ(desktop.offeredLanguages[0].displayName, "Deutsch");
-    EXPECT_EQ(s.language, "Fran\xC3\xA7" "ais.txt");
+    EXPECT_EQ(s.language,
+              "Fran\xC3\xA7"
+              "ais.txt");
 
     RecordingDesktop other;
     s.language = "english.txt";  // the preselection needs the exact name

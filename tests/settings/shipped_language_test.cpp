@@ -15,8 +15,8 @@ namespace fs = std::filesystem;
 std::vector<fs::path> ShippedLanguageFiles() {
     std::vector<fs::path> files;
     for (const auto& entry : fs::directory_iterator(fs::path(GAME_DATA_DIR) / "LANGUAGE")) {
-        if (entry.is_regular_file() && MatchesPattern(kLanguagePattern,
-                                                      entry.path().filename().string())) {
+        if (entry.is_regular_file() &&
+            MatchesPattern(kLanguagePattern, entry.path().filename().string())) {
             files.push_back(entry.path());
         }
     }
@@ -27,8 +27,11 @@ bool IsValidUtf8(std::string_view text) {
     size_t i = 0;
     while (i < text.size()) {
         const auto lead = static_cast<unsigned char>(text[i]);
-        size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3
-                                       : (lead >> 3) == 0x1E ? 4 : 0;
+        size_t length = lead < 0x80           ? 1
+                        : (lead >> 5) == 0x6  ? 2
+                        : (lead >> 4) == 0xE  ? 3
+                        : (lead >> 3) == 0x1E ? 4
+                                              : 0;
         if (length == 0 || i + length > text.size()) {
             return false;
         }

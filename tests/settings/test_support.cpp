@@ -50,8 +50,7 @@ MessageAnswer RecordingDesktop::ShowMessage(const std::string& text, const std::
     return MessageAnswer::Ok;
 }
 
-int RecordingDesktop::ChooseLanguage(const std::string&,
-                                     const std::vector<LanguageChoice>& choices,
+int RecordingDesktop::ChooseLanguage(const std::string&, const std::vector<LanguageChoice>& choices,
                                      int preselected) {
     offeredLanguages = choices;
     offeredPreselection = preselected;

@@ -37,10 +37,10 @@ struct RecordedMessage {
 
 class RecordingDesktop : public Desktop {
 public:
-    MessageAnswer ShowMessage(const std::string& text, const std::string& caption,
-                              MessageIcon icon, MessageButtons buttons) override;
-    bool ChooseFile(const std::string&, const std::string&, const std::string&,
-                    const std::string&, bool, std::string&) override {
+    MessageAnswer ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
+                              MessageButtons buttons) override;
+    bool ChooseFile(const std::string&, const std::string&, const std::string&, const std::string&,
+                    bool, std::string&) override {
         return false;
     }
     Colour PickColour(const std::string&, Colour initial) override { return initial; }
