@@ -6,6 +6,8 @@
 #include <cstring>
 #include <utility>
 
+#include "settings/resource_folders.h"
+
 namespace {
 
 void PutU32(std::uint8_t* out, std::uint32_t v) {
@@ -192,12 +194,7 @@ int LayoutGrid::NumberTiles() {
 }
 
 std::string LayoutGrid::LayoutPath() const {
-    std::string path = layoutsFolder;
-    if (!path.empty() && path.back() != '/') {
-        path += '/';
-    }
-    path += layoutFileName;
-    return path;
+    return JoinPath(layoutsFolder, layoutFileName);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "board.h"
-#include "core_local.h"
+#include "settings/resource_folders.h"
 
 namespace {
 
@@ -137,8 +137,9 @@ bool Board::LoadLayout() {
     if (layoutFileName == randomLayoutName) {
         GenerateRandomLayout();
     } else {
-        const std::string path = core_local::ResolveInFolder(layoutsFolder, layoutFileName);
-        FileCloser file{std::fopen(path.c_str(), "rb")};
+        // Layout names are matched without regard to case; an empty path means no such file.
+        const std::string path = ResolveInFolder(layoutsFolder, layoutFileName);
+        FileCloser file{path.empty() ? nullptr : std::fopen(path.c_str(), "rb")};
         if (file.file != nullptr) {
             long size = -1;
             if (std::fseek(file.file, 0, SEEK_END) == 0) {
@@ -208,7 +209,8 @@ void Board::GenerateRandomLayout() {
 }
 
 bool LayoutGrid::SaveLayout() const {
-    const std::string path = core_local::ResolveInFolder(layoutsFolder, layoutFileName);
+    // A layout already there under another case is replaced rather than given a twin.
+    const std::string path = PathForWriting(layoutsFolder, layoutFileName);
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) {
         return false;
