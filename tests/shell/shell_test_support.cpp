@@ -1,0 +1,67 @@
+#include "shell_test_support.h"
+
+#include <cstdlib>
+#include <fstream>
+
+namespace {
+
+void CopyInto(const fs::path& from, const fs::path& to)
+{
+    std::error_code error;
+    fs::copy_file(from, to, fs::copy_options::overwrite_existing, error);
+}
+
+}  // namespace
+
+GameFolder::GameFolder()
+{
+    char pattern[] = "/tmp/varnel-shell-XXXXXX";
+    const char* made = mkdtemp(pattern);
+    path_ = made != nullptr ? made : "/tmp/varnel-shell-fallback";
+    const fs::path data(GAME_DATA_DIR);
+    for (const char* sub :
+         {"TILESETS", "LANGUAGE", "LAYOUTS", "SOUNDS", "SCORES", "SAVEGAME", "BACKGRND"}) {
+        fs::create_directories(fs::path(path_) / sub);
+    }
+    CopyInto(data / "LANGUAGE" / "English.txt", fs::path(path_) / "LANGUAGE" / "English.txt");
+    CopyInto(data / "LANGUAGE" / "English.html", fs::path(path_) / "LANGUAGE" / "English.html");
+    for (const auto& entry : fs::directory_iterator(data / "LAYOUTS")) {
+        CopyInto(entry.path(), fs::path(path_) / "LAYOUTS" / entry.path().filename());
+    }
+    CopyInto(data / "TILESETS" / "Standard.jpg", fs::path(path_) / "TILESETS" / "Standard.jpg");
+    CopyInto(data / "BACKGRND" / "Mountain.jpg", fs::path(path_) / "BACKGRND" / "Mountain.jpg");
+    for (const char* sound : {"Select.wav", "Remove.wav", "Beside.wav", "Bell.wav"}) {
+        Touch(std::string("SOUNDS/") + sound);
+    }
+    Touch("SOUNDS/Tune478.mid");
+}
+
+GameFolder::~GameFolder()
+{
+    std::error_code error;
+    fs::remove_all(path_, error);
+}
+
+void GameFolder::Touch(const std::string& relative) const
+{
+    std::ofstream(File(relative)) << "x";
+}
+
+void ShellTest::Start(bool waveDevice)
+{
+    app = std::make_unique<TestApp>(desktop);
+    app->waveDevice = waveDevice;
+    app->SetStartFolder(folder.Path());
+    app->OfferFirstRunLanguage();
+    ASSERT_TRUE(app->LoadSettings());
+    app->AttachWindow(&window);
+    app->StartGame();
+}
+
+void WinByClicking(TestApp& app)
+{
+    for (int i = 0; i < kTiles; i += 2) {
+        app.OnLeftButtonDown(app.board.dealOrder[static_cast<std::size_t>(i)], 0);
+        app.OnLeftButtonDown(app.board.dealOrder[static_cast<std::size_t>(i + 1)], 0);
+    }
+}
