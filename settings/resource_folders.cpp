@@ -229,7 +229,12 @@ std::vector<std::string> SearchFolder(const std::string& folder, std::string_vie
             continue;
         }
         std::string name = it->path().filename().string();
-        if (MatchesPattern(pattern, name)) {
+        // Names with a quote or a control character cannot stand in the configuration file or
+        // a menu; such files are not offered.
+        const bool usable = std::none_of(name.begin(), name.end(), [](char c) {
+            return c == '"' || (static_cast<unsigned char>(c) < 0x20);
+        });
+        if (usable && MatchesPattern(pattern, name)) {
             names.push_back(std::move(name));
         }
     }

@@ -84,7 +84,8 @@ bool EqualNoCase(std::string_view a, std::string_view b);
 bool MatchesPattern(std::string_view pattern, std::string_view fileName);
 
 // The regular files of `folder` that match one pattern, in the order the game searches them
-// (without regard to case, ties by bytes). Empty for a missing folder.
+// (without regard to case, ties by bytes). Names holding a double quote or a control character
+// are left out. Empty for a missing folder.
 std::vector<std::string> SearchFolder(const std::string& folder, std::string_view pattern);
 
 // The file to use in place of a missing one: `preferred` (in its own spelling) when a file of

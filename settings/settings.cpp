@@ -219,12 +219,21 @@ std::string ColourLine(std::string_view key, size_t width, Colour colour) {
            ' ' + std::to_string(colour.blue);
 }
 
+// A name the file cannot hold (a quote or a line break would end it early and let the rest be
+// read as further keys) is written as no name; the next start then takes a fallback.
+std::string_view WritableName(std::string_view name) {
+    const bool holdable = std::none_of(name.begin(), name.end(), [](char c) {
+        return c == '"' || c == '\r' || c == '\n' || c == '\0';
+    });
+    return holdable ? name : std::string_view();
+}
+
 std::string NameLine(std::string_view key, std::string_view name) {
-    return KeyField(key, 19) + '"' + std::string(name) + '"';
+    return KeyField(key, 19) + '"' + std::string(WritableName(name)) + '"';
 }
 
 std::string OptionalNameLine(std::string_view key, std::string_view name) {
-    return name.empty() ? KeyField(key, 19) + "none" : NameLine(key, name);
+    return WritableName(name).empty() ? KeyField(key, 19) + "none" : NameLine(key, name);
 }
 
 // "%f": six decimals, independent of the locale the desktop may have set.

@@ -172,6 +172,8 @@ TEST(BuildFileList, SortsByDisplayNameWithoutRegardToCase) {
     game.Write("SOUNDS/c.WAV", "x");
     game.Write("SOUNDS/Tune.mid", "x");
     game.Write("SOUNDS/nodot", "x");
+    game.Write("SOUNDS/quote\".wav", "x");
+    game.Write("SOUNDS/line\nbreak.wav", "x");
     game.MakeFolder("SOUNDS/dir.wav");
     FileList list;
     EXPECT_EQ(BuildFileList(kSoundPattern, game / "SOUNDS", list), 3);
@@ -186,11 +188,13 @@ TEST(BuildFileList, MergesAllPatternsIntoOneListAndEmptiesItFirst) {
     game.Write("P/b.jpg", "x");
     game.Write("P/a.jpg", "x");
     game.Write("P/z.tga", "x");
+    game.Write("P/c.jpg", "x");
     FileList list = NumberedList(3);
-    EXPECT_EQ(BuildFileList(kPicturePattern, game / "P", list), 5);
-    // An entry equal to the first one never goes in front of it.
+    EXPECT_EQ(BuildFileList(kPicturePattern, game / "P", list), 6);
+    // An entry equal to the first one never goes in front of it; one equal to a later entry
+    // goes in front of that entry.
     EXPECT_EQ(FileNames(list),
-              (std::vector<std::string>{"a.bmp", "a.jpg", "b.jpg", "c.bmp", "z.tga"}));
+              (std::vector<std::string>{"a.bmp", "a.jpg", "b.jpg", "c.jpg", "c.bmp", "z.tga"}));
     EXPECT_EQ(BuildFileList(kPicturePattern, game / "none", list), 0);
     EXPECT_TRUE(list.empty());
 }

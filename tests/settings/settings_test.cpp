@@ -206,6 +206,17 @@ TEST(ConfigGrammar, BackgroundNoneIsWrittenBackAsNone) {
     EXPECT_EQ(quoted.settings.background, "Mountain.jpg");
 }
 
+TEST(ConfigFile, NamesTheFileCannotHoldAreWrittenAsNoName) {
+    Settings s;
+    s.layout = "Turtle\"\r\nEasyMode = 0.tvl";
+    s.music = "Waltz\n.mid";
+    ViewSettingsHooks hooks;
+    const std::string bytes = FormatSettings(s, Edition::TwoD, kScreen, hooks);
+    EXPECT_NE(bytes.find("\r\nLayout             = \"\"\r\n"), std::string::npos);
+    EXPECT_NE(bytes.find("\r\nMusic              = none\r\n"), std::string::npos);
+    EXPECT_EQ(bytes.find("EasyMode = 0"), std::string::npos);
+}
+
 TEST(ConfigGrammar, NamesThatReachIntoOtherFoldersAreRefused) {
     GameFolder g;
     g.game.Write("LAYOUTS/sub/Other.tvl", "x");
