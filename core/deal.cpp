@@ -104,7 +104,9 @@ void Board::RandomDeal(FaceTable& faces) {
 bool Board::SolvableDeal(FaceTable& faces) {
     const TileGrid fullGrid = tileGrid;
     bool failed = true;
+    dealAttempts = 0;
     for (int attempt = 0; attempt < solvableAttempts && failed; ++attempt) {
+        ++dealAttempts;
         // Simulate a whole game in which every two tiles match, picking pairs at random among
         // the first listed ones; the pairs taken become the deal order.
         for (TileRecord& t : tiles) {
