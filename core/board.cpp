@@ -172,8 +172,8 @@ int LayoutGrid::NumberTiles() {
                         const int q = tileGrid[cellQ];
                         // Only tiles that really stand at P and Q are exchanged (with partly
                         // overlapping positions a cell can hold a neighbour's number).
-                        if (p >= kTiles || q >= kTiles || p == q ||
-                            !holds(p, layer, row, column) || !holds(q, layer, row2, column2)) {
+                        if (p >= kTiles || q >= kTiles || p == q || !holds(p, layer, row, column) ||
+                            !holds(q, layer, row2, column2)) {
                             continue;
                         }
                         if (pass.swapWhenGreater ? p > q : p < q) {
@@ -257,8 +257,8 @@ void Board::UpdateShadows() {
         f.rightUpper = c < 32 && exposed(layer, r, c + 2);
         f.rightLower = r < 19 && c < 32 && exposed(layer, r + 1, c + 2);
         f.rightJoint = f.rightLower && f.rightUpper;
-        f.corner = r < 18 && c < 32 && (f.bottomRight || f.rightLower) &&
-                   exposed(layer, r + 2, c + 2);
+        f.corner =
+            r < 18 && c < 32 && (f.bottomRight || f.rightLower) && exposed(layer, r + 2, c + 2);
     });
 
     sweep([&](int t, int layer, int r, int c) {

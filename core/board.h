@@ -119,6 +119,10 @@ using DealOrder = std::array<std::uint8_t, kTiles>;  // 72 pairs: entries 2k and
 using UndoStack = std::array<UndoEntry, kUndoSlots>;
 using ShadowTable = std::array<ShadowFlags, kTiles>;
 
+// Seconds as hours, minutes and seconds: "01:02:05"; hours grow past two digits ("100:00:00").
+// Negative values show as 00:00:00. Never longer than a HallEntry's time field can hold.
+std::string FormatTime(std::int32_t seconds);
+
 // Source of the millisecond part (0..999) of the time of day, which seeds the layout and deal
 // generators. Tests replace it to pin a deal.
 using MillisecondSource = int (*)();
@@ -193,6 +197,9 @@ struct Board : LayoutGrid {
     std::uint8_t LoadedGame = 0;
     std::uint8_t gridFormat = 0;  // the `.lay` switch: lets files starting with 'K' be grids
     std::uint8_t soundEffects = 1;
+    // Grows each time a game starts afresh (ResetPlayState), so an autoplay replay notices that
+    // the game it was showing has been replaced.
+    std::uint32_t gameSerial = 0;
 
     MillisecondSource millisecondSource = &CurrentMillisecond;
 
@@ -220,7 +227,42 @@ struct Board : LayoutGrid {
     void GenerateRandomLayout();
 
     // -- hall of fame (hall_of_fame.cpp) --
+    // Reads the hall of fame of the current layout from the scores folder; a missing, wrongly
+    // sized or damaged file gives the default table. True when the file gave the table.
     bool LoadHall();
+    // Writes the ten entries (400 bytes) through a temporary file, so a failed write leaves the
+    // previous file whole. False when the file cannot be written.
+    bool SaveHall();
+    // The table of a layout nobody has won yet: "Tavrix", 00:05:00 up to 00:14:00.
+    void FillDefaultHall();
+    // Sorts hall entries lo..hi by seconds, fastest first, exactly as the game always has (ties
+    // do not keep their order).
+    void SortHall(int lo, int hi);
+
+    // -- undo and hints (undo_hint.cpp) --
+    // Puts the last removed pair back. False when nothing is left to undo. Clears the selection
+    // either way; free states, shadows and the move list are left to the caller.
+    bool Undo();
+    // Undoes every removal and starts the same deal afresh (chrono, pause and win cleared).
+    void RestartGame();
+    // The HINT step: a minute on the chrono, then the next listed pair (the list is built when
+    // the index runs past it).
+    void Hint();
+    // Whether tile t belongs to the hint pair shown; wraps the hint index to the first pair
+    // once it has run to the end of the list. Asked by the views while drawing.
+    bool IsHintTile(int t);
+
+    // -- chrono (chrono_status.cpp) --
+    // One second of play, unless the chrono is paused or the win is recorded.
+    void ChronoTick();
+
+    // -- saved games (saved_game.cpp) --
+    // Writes the game to the saved-game file of the saved-games folder (11534 bytes), through a
+    // temporary file. False when the file cannot be written; an older file then stays whole.
+    bool SaveGame() const;
+    // Reads the saved-game file and, when it is whole and consistent, puts its game on the board
+    // (marked LoadedGame). False when it cannot be read or fails a check: the board is untouched.
+    bool LoadGame();
 
     // -- dealing (deal.cpp) --
     // Deals faces to the current layout and starts the game's counters afresh. Returns how the

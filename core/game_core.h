@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "settings/desktop.h"
 #include "board.h"
 #include "editor_board.h"
+#include "settings/desktop.h"
 
 class GameCore {
 public:

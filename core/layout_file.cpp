@@ -90,8 +90,8 @@ void ReadLineFormat(std::FILE* file, PositionGrid& grid) {
             layer >= kLayers) {
             continue;
         }
-        grid[CellIndex(static_cast<int>(layer), static_cast<int>(row),
-                       static_cast<int>(column))] = 1;
+        grid[CellIndex(static_cast<int>(layer), static_cast<int>(row), static_cast<int>(column))] =
+            1;
     }
 }
 

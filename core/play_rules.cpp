@@ -69,8 +69,8 @@ void Board::BuildMoveList(bool limited) {
             if (tiles[j].state != 1 || !FacesMatch(tiles[i].face, tiles[j].face)) {
                 continue;
             }
-            moveList[moveCount++] = TilePair{static_cast<std::uint8_t>(i),
-                                             static_cast<std::uint8_t>(j)};
+            moveList[moveCount++] =
+                TilePair{static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(j)};
             if (limited && moveCount > pairLimit) {
                 hintIndex = 0;
                 return;

@@ -124,8 +124,8 @@ TEST(UpdateShadows, LowerLayerNeverCastsAndOwnLayerHidesTheShadow) {
 }
 
 TEST(UpdateShadows, TileHalfLowerOnTheRightCutsTheRightShadow) {
-    auto board = BoardWith({{0, 0, 0}, {0, 0, 2}, {0, 0, 4}, {0, 2, 0}, {0, 2, 2}, {0, 2, 4},
-                            {1, 0, 0}, {1, 1, 2}});
+    auto board = BoardWith(
+        {{0, 0, 0}, {0, 0, 2}, {0, 0, 4}, {0, 2, 0}, {0, 2, 2}, {0, 2, 4}, {1, 0, 0}, {1, 1, 2}});
     ShadowFlags expectT;
     expectT.bottomLeft = expectT.bottomRight = expectT.bottomJoint = 1;
     expectT.rightUpperCut = 1;
@@ -138,8 +138,8 @@ TEST(UpdateShadows, TileHalfLowerOnTheRightCutsTheRightShadow) {
 }
 
 TEST(UpdateShadows, NeighboursJoinTheirShadowsAndDropTheCorner) {
-    auto sideBySide = BoardWith({{0, 0, 0}, {0, 0, 2}, {0, 0, 4}, {0, 2, 0}, {0, 2, 2},
-                                 {0, 2, 4}, {1, 0, 0}, {1, 0, 2}});
+    auto sideBySide = BoardWith(
+        {{0, 0, 0}, {0, 0, 2}, {0, 0, 4}, {0, 2, 0}, {0, 2, 2}, {0, 2, 4}, {1, 0, 0}, {1, 0, 2}});
     ShadowFlags expectT;
     expectT.bottomLeft = expectT.bottomRight = expectT.bottomJoint = 1;
     EXPECT_EQ(sideBySide->shadows[TileOf(*sideBySide, {1, 0, 0})], expectT);
@@ -149,8 +149,8 @@ TEST(UpdateShadows, NeighboursJoinTheirShadowsAndDropTheCorner) {
     expectU.rightUpper = expectU.rightLower = expectU.rightJoint = expectU.corner = 1;
     EXPECT_EQ(sideBySide->shadows[TileOf(*sideBySide, {1, 0, 2})], expectU);
 
-    auto stacked = BoardWith({{0, 0, 0}, {0, 0, 2}, {0, 2, 0}, {0, 2, 2}, {0, 4, 0}, {0, 4, 2},
-                              {1, 0, 0}, {1, 2, 0}});
+    auto stacked = BoardWith(
+        {{0, 0, 0}, {0, 0, 2}, {0, 2, 0}, {0, 2, 2}, {0, 4, 0}, {0, 4, 2}, {1, 0, 0}, {1, 2, 0}});
     const ShadowFlags& upper = stacked->shadows[TileOf(*stacked, {1, 0, 0})];
     const ShadowFlags& lower = stacked->shadows[TileOf(*stacked, {1, 2, 0})];
     EXPECT_EQ(upper.rightLower, 1);
@@ -160,8 +160,8 @@ TEST(UpdateShadows, NeighboursJoinTheirShadowsAndDropTheCorner) {
 }
 
 TEST(UpdateShadows, RemovedTilesCastNothingAndFacesDoNotMatter) {
-    auto board = BoardWith({{0, 0, 0}, {0, 0, 2}, {0, 0, 4}, {0, 2, 0}, {0, 2, 2}, {0, 2, 4},
-                            {1, 0, 0}, {1, 0, 2}});
+    auto board = BoardWith(
+        {{0, 0, 0}, {0, 0, 2}, {0, 0, 4}, {0, 2, 0}, {0, 2, 2}, {0, 2, 4}, {1, 0, 0}, {1, 0, 2}});
     const int t = TileOf(*board, {1, 0, 0});
     const int u = TileOf(*board, {1, 0, 2});
     const ShadowTable before = board->shadows;

@@ -26,7 +26,8 @@ inline std::unique_ptr<Board> BoardWith(std::initializer_list<Position> position
         t.face = NoTile;
     }
     for (const Position& p : positions) {
-        board->tiles[board->TileAt(p.layer, p.row, p.column)].face = static_cast<std::uint8_t>(face);
+        board->tiles[board->TileAt(p.layer, p.row, p.column)].face =
+            static_cast<std::uint8_t>(face);
     }
     board->UpdateFreeTiles();
     board->UpdateShadows();
@@ -78,8 +79,8 @@ inline std::string DrawingOrderProblem(const Board& board) {
         int dr, dc;
         bool upperSmaller;
     };
-    const Rule rules[] = {{2, 1, true}, {2, -1, true}, {1, 2, false},
-                          {1, -2, true}, {2, 0, true}, {0, 2, false}};
+    const Rule rules[] = {{2, 1, true},  {2, -1, true}, {1, 2, false},
+                          {1, -2, true}, {2, 0, true},  {0, 2, false}};
     for (int t = 0; t < kTiles; ++t) {
         const TileRecord& r = board.tiles[t];
         for (int dr = 0; dr < 2; ++dr) {

@@ -7,7 +7,9 @@
 
 namespace {
 
-int FixedMillisecond() { return 250; }
+int FixedMillisecond() {
+    return 250;
+}
 
 // The shipped turtle, loaded into a fresh board.
 std::unique_ptr<Board> Turtle() {

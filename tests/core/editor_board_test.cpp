@@ -29,8 +29,12 @@ std::unique_ptr<EditorBoard> Editor() {
 }
 
 // A point inside the face area of cell (layer, row, column).
-int X(int layer, int column) { return 100 + column * kHalfWidth + layer * kBorder + kBorder + 1; }
-int Y(int layer, int row) { return 100 + row * kHalfHeight - layer * kBorder + 1; }
+int X(int layer, int column) {
+    return 100 + column * kHalfWidth + layer * kBorder + kBorder + 1;
+}
+int Y(int layer, int row) {
+    return 100 + row * kHalfHeight - layer * kBorder + 1;
+}
 
 bool Click(EditorBoard& editor, Position p, EditorButton button) {
     return editor.EditorClick(X(p.layer, p.column), Y(p.layer, p.row), button, kShape);

@@ -18,13 +18,13 @@ public:
     };
     std::vector<Message> messages;
 
-    MessageAnswer ShowMessage(const std::string& text, const std::string& caption,
-                              MessageIcon icon, MessageButtons) override {
+    MessageAnswer ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
+                              MessageButtons) override {
         messages.push_back({text, caption, icon});
         return MessageAnswer::Ok;
     }
-    bool ChooseFile(const std::string&, const std::string&, const std::string&,
-                    const std::string&, bool, std::string&) override {
+    bool ChooseFile(const std::string&, const std::string&, const std::string&, const std::string&,
+                    bool, std::string&) override {
         return false;
     }
     Colour PickColour(const std::string&, Colour initial) override { return initial; }
@@ -151,7 +151,6 @@ TEST_F(ClickTest, StuckGameShowsTheLoseBoxOnlyWhenAsked) {
     EXPECT_EQ(desktop.messages[0].text, "No matching pair is left. You lost.");
     EXPECT_EQ(desktop.messages[0].caption, "Varnel's mah-jong v2.4.2");
     EXPECT_EQ(desktop.messages[0].icon, MessageIcon::Information);
-
 
     // The same end with the box switched off: status only.
     RecordingDesktop quiet;

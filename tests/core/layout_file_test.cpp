@@ -32,8 +32,8 @@ std::unique_ptr<Board> BoardIn(const TempFolder& folder, const std::string& name
 TEST(LayoutFile, LineFormatCountsDuplicatesOnceAndSkipsCommentsAndShortLines) {
     TempFolder folder("lines");
     // 145 position lines, two of them equal, plus lines the reader passes over.
-    std::string text = "; a comment 1 2 3\r\n" + ValidLines() + "0 0 0\n" + "5 6\n" + "7\n" +
-                       "\n" + "x 1 2 3\n";
+    std::string text =
+        "; a comment 1 2 3\r\n" + ValidLines() + "0 0 0\n" + "5 6\n" + "7\n" + "\n" + "x 1 2 3\n";
     folder.Write("a.tvl", text);
     auto board = BoardIn(folder, "a.tvl");
     EXPECT_TRUE(board->LoadLayout());

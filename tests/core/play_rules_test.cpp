@@ -38,8 +38,7 @@ TEST(FreeRule, BoardEdgesAreAlwaysOpen) {
     }
     board.UpdateFreeTiles();
     for (int column = 0; column <= 32; column += 2) {
-        EXPECT_EQ(board.IsFree(board.TileAt(0, 4, column)), column == 0 || column == 32)
-            << column;
+        EXPECT_EQ(board.IsFree(board.TileAt(0, 4, column)), column == 0 || column == 32) << column;
     }
 }
 
