@@ -306,17 +306,21 @@ inline std::uint8_t ClampToByte(float value) {
     return static_cast<std::uint8_t>(value);  // truncates toward zero
 }
 
-// One row of the horizontal pass with SB source and DB destination bytes per pixel. A 4-byte
+// One row of the horizontal pass with SB source and DB destination bytes per pixel, from the
+// source row already widened to floats (each source byte feeds several taps). A 4-byte
 // destination of a 3-byte source gets alpha 255.
 template <int SB, int DB>
-void FilterRowHorizontally(const ContributionLists& lists, const std::uint8_t* source,
+void FilterRowHorizontally(const ContributionLists& lists, const float* source,
                            std::uint8_t* destination, std::int32_t destWidth) {
     constexpr int kChannels = SB < DB ? SB : DB;
+    const std::int32_t* first = lists.first.data();
+    const std::int32_t* pixel = lists.pixel.data();
+    const float* weight = lists.weight.data();
     for (std::int32_t x = 0; x < destWidth; ++x, destination += DB) {
         float sum[kChannels] = {};
-        for (std::int32_t t = lists.first[x]; t < lists.first[x + 1]; ++t) {
-            const std::uint8_t* s = source + std::ptrdiff_t{lists.pixel[t]} * SB;
-            const float w = lists.weight[t];
+        for (std::int32_t t = first[x]; t < first[x + 1]; ++t) {
+            const float* s = source + std::ptrdiff_t{pixel[t]} * SB;
+            const float w = weight[t];
             for (int c = 0; c < kChannels; ++c) {
                 sum[c] += s[c] * w;
             }
@@ -332,8 +336,23 @@ void FilterRowHorizontally(const ContributionLists& lists, const std::uint8_t* s
 
 template <int SB, int DB>
 void ResampleHorizontally(const ContributionLists& lists, const Image& source, Image& temp) {
+    const std::size_t rowBytes = static_cast<std::size_t>(source.Width()) * SB;
+    std::vector<float> row(rowBytes);
     for (std::int32_t y = 0; y < source.Height(); ++y) {
-        FilterRowHorizontally<SB, DB>(lists, source.Row(y), temp.Row(y), temp.Width());
+        const std::uint8_t* s = source.Row(y);
+        for (std::size_t k = 0; k < rowBytes; ++k) {
+            row[k] = s[k];
+        }
+        FilterRowHorizontally<SB, DB>(lists, row.data(), temp.Row(y), temp.Width());
+    }
+}
+
+// The inner loop of the vertical pass; the restrict qualifiers tell the compiler that the byte
+// row cannot overlap the sums, so the loop can use vector instructions.
+void AccumulateRow(const std::uint8_t* __restrict source, float weight, float* __restrict sum,
+                   std::size_t count) {
+    for (std::size_t k = 0; k < count; ++k) {
+        sum[k] += source[k] * weight;
     }
 }
 
@@ -344,12 +363,7 @@ void ResampleVertically(const ContributionLists& lists, const Image& temp, Image
     for (std::int32_t y = 0; y < destination.Height(); ++y) {
         std::fill(sum.begin(), sum.end(), 0.0f);
         for (std::int32_t t = lists.first[y]; t < lists.first[y + 1]; ++t) {
-            const std::uint8_t* s = temp.Row(lists.pixel[t]);
-            const float w = lists.weight[t];
-            float* acc = sum.data();
-            for (std::size_t k = 0; k < rowBytes; ++k) {
-                acc[k] += s[k] * w;
-            }
+            AccumulateRow(temp.Row(lists.pixel[t]), lists.weight[t], sum.data(), rowBytes);
         }
         std::uint8_t* d = destination.Row(y);
         for (std::size_t k = 0; k < rowBytes; ++k) {
