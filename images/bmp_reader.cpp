@@ -88,7 +88,8 @@ bool DecodeRunLength(ByteCursor& cursor, bool nibbles, const IndexedWriter& out)
         if (count > 0) {
             for (int k = 0; k < count; ++k, ++x) {
                 const std::uint8_t index =
-                    !nibbles ? value : static_cast<std::uint8_t>(k % 2 == 0 ? value >> 4 : value & 15);
+                    !nibbles ? value
+                             : static_cast<std::uint8_t>(k % 2 == 0 ? value >> 4 : value & 15);
                 out.Put(x, y, index);
             }
             continue;

@@ -23,7 +23,9 @@ std::int32_t ImageStride(std::int32_t width, std::uint32_t bytesPerPixel) {
     return static_cast<std::int32_t>((rowBytes + 3) / 4 * 4);
 }
 
-Image::Image(const std::string& path) { Load(path); }
+Image::Image(const std::string& path) {
+    Load(path);
+}
 
 Image::Image(const Image& other)
     : width_(other.width_),
@@ -376,13 +378,20 @@ void ResampleVertically(const ContributionLists& lists, const Image& temp, Image
 
 double FilterSupport(ResampleFilter filter) {
     switch (filter) {
-        case ResampleFilter::Box: return 0.5;
-        case ResampleFilter::Triangle: return 1.0;
-        case ResampleFilter::Hermite: return 1.0;
-        case ResampleFilter::Bell: return 1.5;
-        case ResampleFilter::BSpline: return 2.0;
-        case ResampleFilter::Lanczos3: return 3.0;
-        case ResampleFilter::Mitchell: return 2.0;
+        case ResampleFilter::Box:
+            return 0.5;
+        case ResampleFilter::Triangle:
+            return 1.0;
+        case ResampleFilter::Hermite:
+            return 1.0;
+        case ResampleFilter::Bell:
+            return 1.5;
+        case ResampleFilter::BSpline:
+            return 2.0;
+        case ResampleFilter::Lanczos3:
+            return 3.0;
+        case ResampleFilter::Mitchell:
+            return 2.0;
     }
     return 0.0;
 }

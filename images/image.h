@@ -82,12 +82,13 @@ private:
     std::unique_ptr<std::uint8_t[]> pixels_;
 };
 
-// Copies sourceRect.width x sourceRect.height pixels from (sourceRect.x, sourceRect.y) of the source
-// to (destRect.x, destRect.y) of the destination. Per pixel: a 3-byte source counts as alpha 255;
-// alpha 255 copies blue, green, red (the destination's alpha is left alone), alpha 0 writes nothing,
-// anything else blends d + (s - d) * alpha / 255. Fails without copying when the destination has no
-// pixels, when the destination rectangle is narrower or lower than the source rectangle, or when a
-// rectangle is larger than its image. Parts that would fall outside either image are not copied.
+// Copies sourceRect.width x sourceRect.height pixels from (sourceRect.x, sourceRect.y) of the
+// source to (destRect.x, destRect.y) of the destination. Per pixel: a 3-byte source counts as alpha
+// 255; alpha 255 copies blue, green, red (the destination's alpha is left alone), alpha 0 writes
+// nothing, anything else blends d + (s - d) * alpha / 255. Fails without copying when the
+// destination has no pixels, when the destination rectangle is narrower or lower than the source
+// rectangle, or when a rectangle is larger than its image. Parts that would fall outside either
+// image are not copied.
 bool Blit(Image& destination, const Image& source, const ImageRect& sourceRect,
           const ImageRect& destRect);
 // The same with whole-image rectangles.

@@ -19,7 +19,9 @@ void ImageReader::Destroy() {
     alpha = false;
 }
 
-std::int32_t ImageReader::Stride() const { return ImageStride(width, BytesPerPixel()); }
+std::int32_t ImageReader::Stride() const {
+    return ImageStride(width, BytesPerPixel());
+}
 
 bool ImageReader::AllocatePixels(std::int32_t newWidth, std::int32_t newHeight, bool withAlpha) {
     Destroy();

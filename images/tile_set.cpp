@@ -70,9 +70,15 @@ void MakeShadowPiece(Image& piece, std::int32_t width, std::int32_t height, Shad
     piece.Fill(kClear);
     for (std::int32_t i = 0; i < height; ++i) {
         switch (shape) {
-            case ShadowShape::LowerLeft: PutSpan(piece, i, 0, i - 1, colour); break;
-            case ShadowShape::FromDiagonal: PutSpan(piece, i, i, width - 1, colour); break;
-            case ShadowShape::Full: PutSpan(piece, i, 0, width - 1, colour); break;
+            case ShadowShape::LowerLeft:
+                PutSpan(piece, i, 0, i - 1, colour);
+                break;
+            case ShadowShape::FromDiagonal:
+                PutSpan(piece, i, i, width - 1, colour);
+                break;
+            case ShadowShape::Full:
+                PutSpan(piece, i, 0, width - 1, colour);
+                break;
             case ShadowShape::UpToDiagonal:
                 PutSpan(piece, i, 0, std::min(width, i) - 1, colour);
                 break;
@@ -137,8 +143,7 @@ bool TileSet::BuildFaces2D(std::int32_t viewWidth, std::int32_t viewHeight) {
     if (!source.HasPixels()) {
         return false;  // an empty picture is never rescaled or cut
     }
-    const PictureSize size =
-        TileSetSize2D(viewWidth, viewHeight, source.Width(), source.Height());
+    const PictureSize size = TileSetSize2D(viewWidth, viewHeight, source.Width(), source.Height());
     Image picture;
     if (size.width == 0 ||
         !ScalePicture(source, size.width, size.height, source.BytesPerPixel(), picture)) {
@@ -160,8 +165,7 @@ bool TileSet::CutFaces(const Image& picture, std::int32_t newCellWidth,
 
     for (int k = 0; k < kFaceCount; ++k) {
         const FaceCell cell = FaceCellOf(k);
-        const ImageRect from{cell.column * cellWidth, cell.row * cellHeight, cellWidth,
-                             cellHeight};
+        const ImageRect from{cell.column * cellWidth, cell.row * cellHeight, cellWidth, cellHeight};
         const ImageRect to{n, 0, cellWidth + n, cellHeight + n};
         Image& face = faces[k];
         bool made = face.CreateFilled(cellWidth + n, cellHeight + n, 4);
@@ -182,8 +186,7 @@ bool TileSet::CutFaces(const Image& picture, std::int32_t newCellWidth,
     if (shadowsOn) {
         const std::int32_t c = shadowSize;
         MakeShadowPiece(shadowPieces[0], c, c, ShadowShape::LowerLeft, shadowColour);
-        MakeShadowPiece(shadowPieces[1], cellWidth / 2, c, ShadowShape::FromDiagonal,
-                        shadowColour);
+        MakeShadowPiece(shadowPieces[1], cellWidth / 2, c, ShadowShape::FromDiagonal, shadowColour);
         MakeShadowPiece(shadowPieces[2], c, c, ShadowShape::Full, shadowColour);
         MakeShadowPiece(shadowPieces[3], c, cellHeight / 2, ShadowShape::UpToDiagonal,
                         shadowColour);

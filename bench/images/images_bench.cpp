@@ -11,7 +11,9 @@
 
 namespace {
 
-std::string DataFile(const std::string& name) { return std::string(GAME_DATA_DIR) + "/" + name; }
+std::string DataFile(const std::string& name) {
+    return std::string(GAME_DATA_DIR) + "/" + name;
+}
 
 // The shipped tile set, or a stand-in of the same size while it does not exist yet.
 Image TileSetPicture() {
@@ -61,8 +63,13 @@ void BuildFaces(benchmark::State& state) {
         }
     }
 }
-BENCHMARK(BuildFaces)->Arg(64)->Arg(128)->Arg(256)->Unit(benchmark::kMillisecond)
-    ->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BuildFaces)
+    ->Arg(64)
+    ->Arg(128)
+    ->Arg(256)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 // The 2D edition: sized to the view, bordered faces and shadow pieces.
 void SizeTileSet2D(benchmark::State& state) {
@@ -77,8 +84,12 @@ void SizeTileSet2D(benchmark::State& state) {
         }
     }
 }
-BENCHMARK(SizeTileSet2D)->Args({1280, 800})->Args({1920, 1080})->Unit(benchmark::kMillisecond)
-    ->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(SizeTileSet2D)
+    ->Args({1280, 800})
+    ->Args({1920, 1080})
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 // A 2D window's background, stretched to the view.
 void ScaleBackground(benchmark::State& state) {

@@ -202,8 +202,8 @@ TEST(Blit, CopiesOnlyWhatLiesInsideBothImages) {
 namespace {
 
 constexpr ResampleFilter kAllFilters[] = {
-    ResampleFilter::Box,     ResampleFilter::Triangle, ResampleFilter::Hermite,
-    ResampleFilter::Bell,    ResampleFilter::BSpline,  ResampleFilter::Lanczos3,
+    ResampleFilter::Box,      ResampleFilter::Triangle, ResampleFilter::Hermite,
+    ResampleFilter::Bell,     ResampleFilter::BSpline,  ResampleFilter::Lanczos3,
     ResampleFilter::Mitchell,
 };
 
@@ -349,8 +349,8 @@ TEST(Resample, EveryFilterMatchesTheDirectFormulaWhenEnlargingAndShrinking) {
                     }
                 }
             }
-            EXPECT_EQ(mismatches, 0) << "filter " << static_cast<int>(filter) << " " << s.sw
-                                     << "x" << s.sh << " -> " << s.dw << "x" << s.dh;
+            EXPECT_EQ(mismatches, 0) << "filter " << static_cast<int>(filter) << " " << s.sw << "x"
+                                     << s.sh << " -> " << s.dw << "x" << s.dh;
         }
     }
 }

@@ -15,14 +15,13 @@
 namespace {
 
 const char* const kFixtures[] = {
-    "pil_1bit.bmp",      "im_4bit.bmp",          "pil_8bit.bmp",     "im_rle8.bmp",
-    "rle4.bmp",          "pil_24bit.bmp",        "im_24bit.bmp",     "pil_32bit.bmp",
-    "topdown_24bit.bmp", "pil_type2_24.tga",     "pil_type2_24_top.tga",
-    "pil_type2_32.tga",  "pil_type1.tga",        "pil_type3.tga",    "pil_type9.tga",
-    "pil_type10_24.tga", "pil_type10_32.tga",    "pil_type11.tga",   "im_type2_top.tga",
-    "im_type10_top.tga", "type2_16.tga",         "type10_16.tga",    "type1_map32.tga",
-    "type1_map16.tga",   "baseline.jpg",         "baseline_444.jpg", "progressive.jpg",
-    "im_baseline.jpg",
+    "pil_1bit.bmp",      "im_4bit.bmp",      "pil_8bit.bmp",         "im_rle8.bmp",
+    "rle4.bmp",          "pil_24bit.bmp",    "im_24bit.bmp",         "pil_32bit.bmp",
+    "topdown_24bit.bmp", "pil_type2_24.tga", "pil_type2_24_top.tga", "pil_type2_32.tga",
+    "pil_type1.tga",     "pil_type3.tga",    "pil_type9.tga",        "pil_type10_24.tga",
+    "pil_type10_32.tga", "pil_type11.tga",   "im_type2_top.tga",     "im_type10_top.tga",
+    "type2_16.tga",      "type10_16.tga",    "type1_map32.tga",      "type1_map16.tga",
+    "baseline.jpg",      "baseline_444.jpg", "progressive.jpg",      "im_baseline.jpg",
 };
 
 void PutU32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value) {
@@ -232,8 +231,8 @@ TEST(BmpReader, RefusesColourTablesPastTheirLimit) {
 TEST(BmpReader, RunLengthStreamsNeverWritePastRowsOrPicture) {
     // A run of 200 in a 3-pixel row, then an absolute run past the row end: only the row is
     // written; a delta far beyond the picture ends it.
-    const std::vector<std::uint8_t> runs = Rle8Bitmap(3, 2, {200, 1, 0, 0, 0, 5, 1, 0, 1, 0, 1, 0,
-                                                             0, 2, 250, 250, 0, 1});
+    const std::vector<std::uint8_t> runs =
+        Rle8Bitmap(3, 2, {200, 1, 0, 0, 0, 5, 1, 0, 1, 0, 1, 0, 0, 2, 250, 250, 0, 1});
     Image image;
     ASSERT_TRUE(image.Load(WriteScratch("runs.bmp", runs)));
     for (std::int32_t x = 0; x < 3; ++x) {
@@ -329,8 +328,8 @@ TEST(Readers, RandomlyDamagedFilesNeverCrash) {
             const int damage = 1 + attempt % 4;
             for (int d = 0; d < damage; ++d) {
                 // Mostly in the headers, where the sizes and counts are.
-                const std::size_t limit = attempt % 2 == 0 ? std::min<std::size_t>(60, bytes.size())
-                                                           : bytes.size();
+                const std::size_t limit =
+                    attempt % 2 == 0 ? std::min<std::size_t>(60, bytes.size()) : bytes.size();
                 bytes[random() % limit] = static_cast<std::uint8_t>(random());
             }
             Image image;

@@ -7,7 +7,9 @@
 #include <iterator>
 #include <sstream>
 
-std::string FixturePath(const std::string& name) { return std::string(IMAGE_FIXTURE_DIR) + "/" + name; }
+std::string FixturePath(const std::string& name) {
+    return std::string(IMAGE_FIXTURE_DIR) + "/" + name;
+}
 
 bool ReadExpected(const std::string& path, ExpectedPicture& expected) {
     std::ifstream in(path);
@@ -23,7 +25,8 @@ bool ReadExpected(const std::string& path, ExpectedPicture& expected) {
                 return false;
             }
             for (std::size_t i = 0; i < token.size(); i += 2) {
-                row.push_back(static_cast<std::uint8_t>(std::stoi(token.substr(i, 2), nullptr, 16)));
+                row.push_back(
+                    static_cast<std::uint8_t>(std::stoi(token.substr(i, 2), nullptr, 16)));
             }
         }
         expected.rows.push_back(row);
@@ -39,7 +42,8 @@ std::vector<std::uint8_t> ReadBytes(const std::string& path) {
 std::string WriteScratch(const std::string& name, const std::vector<std::uint8_t>& bytes) {
     const std::string path = testing::TempDir() + "varnel_images_" + name;
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     return path;
 }
 

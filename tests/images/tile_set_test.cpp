@@ -43,7 +43,9 @@ bool Near(const std::uint8_t* bgra, ImageColour colour, int tolerance) {
            std::abs(bgra[2] - colour.red) <= tolerance;
 }
 
-std::vector<std::uint8_t> Bgra(ImageColour c) { return {c.blue, c.green, c.red, c.alpha}; }
+std::vector<std::uint8_t> Bgra(ImageColour c) {
+    return {c.blue, c.green, c.red, c.alpha};
+}
 
 std::vector<std::uint8_t> PixelBytes(const Image& image, std::int32_t x, std::int32_t y) {
     const std::uint8_t* p = PixelAt(image, x, y);
