@@ -21,6 +21,7 @@
 #include <cmath>
 
 #include "shell/command_ids.h"
+#include "shell/cursor_set.h"
 #include "shell/game_app.h"
 
 namespace {
@@ -240,7 +241,7 @@ void MainWindow::BuildToolBar()
     toolBar_->setFloatable(false);
     toolBar_->setIconSize(QSize(16, 16));
     toolBar_->setContextMenuPolicy(Qt::PreventContextMenu);
-    toggleViewAction()->setEnabled(false);
+    toolBar_->toggleViewAction()->setEnabled(false);
     const std::array<QIcon, 10> icons = ToolbarIcons();
     for (std::size_t i = 0; i < kToolbarButtons.size(); ++i) {
         const ToolbarButton& button = kToolbarButtons[i];
@@ -409,19 +410,7 @@ void MainWindow::SetToolbarTips(const std::array<std::string, 13>& tips)
 
 void MainWindow::SetCursor(CursorKind kind, bool ownCursors)
 {
-    if (ownCursors) {
-        static const QCursor normal = [] {
-            QPixmap pixmap(QStringLiteral(":/cursor_normal.png"));
-            return pixmap.isNull() ? QCursor(Qt::ArrowCursor) : QCursor(pixmap, 8, 3);
-        }();
-        static const QCursor busy = [] {
-            QPixmap pixmap(QStringLiteral(":/cursor_busy.png"));
-            return pixmap.isNull() ? QCursor(Qt::BusyCursor) : QCursor(pixmap, 7, 11);
-        }();
-        board_->setCursor(kind == CursorKind::Busy ? busy : normal);
-    } else {
-        board_->setCursor(kind == CursorKind::Busy ? Qt::BusyCursor : Qt::ArrowCursor);
-    }
+    board_->setCursor(GameCursor(kind, ownCursors));
 }
 
 void MainWindow::GetViewSize(int& pixelWidth, int& pixelHeight) const
