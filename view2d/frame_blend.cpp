@@ -12,6 +12,28 @@ inline std::uint8_t BlendChannel(int d, int s, int a) {
     return static_cast<std::uint8_t>(d + (s - d) * a / 255);
 }
 
+// True when every one of `count` 4-byte pixels has alpha 255. Written without early exit so that
+// the compiler can vectorise it.
+inline bool RowIsOpaque(const std::uint8_t* pixels, int count) {
+    unsigned all = 255;
+    for (int i = 0; i < count; ++i) {
+        all &= pixels[i * 4 + 3];
+    }
+    return all == 255;
+}
+
+// Blue, green and red of `count` source pixels over the destination, the destination's alpha kept.
+inline void CopyOpaqueRow(std::uint8_t* __restrict d, const std::uint8_t* __restrict s, int count) {
+    for (int i = 0; i < count; ++i) {
+        std::uint32_t source;
+        std::uint32_t target;
+        std::memcpy(&source, s + i * 4, 4);
+        std::memcpy(&target, d + i * 4, 4);
+        target = (source & 0x00FFFFFFu) | (target & 0xFF000000u);
+        std::memcpy(d + i * 4, &target, 4);
+    }
+}
+
 bool Usable(const PixelView& v) {
     return v.pixels != nullptr && v.width > 0 && v.height > 0 &&
            (v.bytesPerPixel == 3 || v.bytesPerPixel == 4) && v.stride >= v.width * v.bytesPerPixel;
@@ -50,6 +72,11 @@ bool BlendPiece(const PixelView& frame, const PixelView& piece, int x, int y, in
                 d[1] = s[1];
                 d[2] = s[2];
             }
+            continue;
+        }
+        if (sp == 4 && forced < 0 && RowIsOpaque(s, columns)) {
+            // Most rows of a face are wholly opaque: copy them without looking at each pixel.
+            CopyOpaqueRow(d, s, columns);
             continue;
         }
         for (int i = 0; i < columns; ++i, s += sp, d += 4) {

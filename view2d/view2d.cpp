@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 #include <utility>
 
@@ -45,6 +46,10 @@ std::uint32_t PackColour(ImageColour c) {
 
 // A fade never blocks the game for longer than this, whatever the configuration file says.
 constexpr long long kLongestFadeMilliseconds = 5000;
+// Tile positions further out than this are not drawn at all.
+constexpr int kFarAway = 1 << 24;
+// Bytes of frame painted at a time: small enough for the processor's second-level cache.
+constexpr int kBandBytes = 192 * 1024;
 // Spare frame buffers kept for reuse: one being composed, one shown, one on its way.
 constexpr std::size_t kSpareFrames = 2;
 
@@ -232,9 +237,6 @@ void View2D::PlaceTiles() {
 
 void View2D::DrawTile(const PixelView& target, int face, int x, int y, const ShadowFlags* flags,
                       bool shadows, bool mark, int alpha) const {
-    if (face < 0 || face > kBlankFace) {
-        return;  // a damaged saved game can hold anything; such a tile is not drawn
-    }
     const int n = tileSet.borderSize;
     const int w = tileSet.cellWidth;
     const int h = tileSet.cellHeight;
@@ -291,13 +293,19 @@ bool View2D::ComposeFrame(int fadeA, int fadeB, int alphaA, int alphaB) {
     if (!composed) {
         return false;
     }
-    const PixelView target = ViewOf(*composed);
 
-    if (!(options.showBackground && scaledBackground.HasPixels() &&
-          CopyBackground(target, ViewOf(scaledBackground)))) {
-        FillFrame(target, PackColour(options.backgroundColour));
-    }
-
+    // First decide what each tile shows, then paint band by band.
+    std::array<TileDraw, kTiles> draws;
+    int drawCount = 0;
+    auto add = [&](int face, int x, int y, const ShadowFlags* flags, bool shadows, bool mark,
+                   int alpha) {
+        // Positions beyond any view (a damaged saved game) are left out before any arithmetic
+        // on them could overflow.
+        if (face < 0 || face > kBlankFace || std::abs(x) > kFarAway || std::abs(y) > kFarAway) {
+            return;
+        }
+        draws[drawCount++] = {face, x, y, flags, shadows, mark, alpha};
+    };
     const bool haveFaces = tileSet.faces[0].HasPixels();
     if (haveFaces && sources.editing && sources.editing()) {
         if (const EditorBoard* editor = sources.editor) {
@@ -307,8 +315,8 @@ bool View2D::ComposeFrame(int fadeA, int fadeB, int alphaA, int alphaB) {
                     continue;
                 }
                 const int cell = CellIndex(record.layer, record.row, record.column);
-                DrawTile(target, kBlankFace, editor->cellX[cell], editor->cellY[cell], nullptr,
-                         false, false, kOwnAlpha);
+                add(kBlankFace, editor->cellX[cell], editor->cellY[cell], nullptr, false, false,
+                    kOwnAlpha);
             }
         }
     } else if (haveFaces && sources.board != nullptr) {
@@ -321,11 +329,9 @@ bool View2D::ComposeFrame(int fadeA, int fadeB, int alphaA, int alphaB) {
             }
             const ShadowFlags* flags = &board.shadows[t];
             if (paused) {
-                DrawTile(target, kBlankFace, record.x2d, record.y2d, flags, options.shadows, false,
-                         kOwnAlpha);
+                add(kBlankFace, record.x2d, record.y2d, flags, options.shadows, false, kOwnAlpha);
             } else if (sources.isHintTile && sources.isHintTile(t)) {
-                DrawTile(target, record.face, record.x2d, record.y2d, flags, options.shadows, true,
-                         kOwnAlpha);
+                add(record.face, record.x2d, record.y2d, flags, options.shadows, true, kOwnAlpha);
             } else {
                 const bool selected = t == board.firstSelected || t == board.secondSelected;
                 int alpha = kOwnAlpha;
@@ -334,9 +340,40 @@ bool View2D::ComposeFrame(int fadeA, int fadeB, int alphaA, int alphaB) {
                 } else if (t == fadeB) {
                     alpha = std::clamp(alphaB, 0, 255);
                 }
-                DrawTile(target, record.face, record.x2d, record.y2d, flags, options.shadows,
-                         selected, alpha);
+                add(record.face, record.x2d, record.y2d, flags, options.shadows, selected, alpha);
             }
+        }
+    }
+
+    // The frame is painted in horizontal bands small enough to stay in the processor's cache,
+    // so the background and the tiles over it are written while the band is still there.
+    const PixelView target = ViewOf(*composed);
+    const bool pictureBehind = options.showBackground && scaledBackground.HasPixels() &&
+                               scaledBackground.Width() == viewWidth &&
+                               scaledBackground.Height() == viewHeight;
+    const PixelView background = ViewOf(scaledBackground);
+    const std::uint32_t colour = PackColour(options.backgroundColour);
+    const int reach = tileSet.cellHeight + std::max(0, tileSet.borderSize) +
+                      std::max(0, tileSet.shadowSize);  // rows below y a tile can paint
+    const int bandRows = std::max(16, kBandBytes / std::max(1, target.stride));
+    for (int top = 0; top < target.height; top += bandRows) {
+        PixelView band = target;
+        band.pixels += static_cast<std::size_t>(top) * target.stride;
+        band.height = std::min(bandRows, target.height - top);
+        if (pictureBehind) {
+            PixelView source = background;
+            source.pixels += static_cast<std::size_t>(top) * background.stride;
+            source.height = band.height;
+            CopyBackground(band, source);
+        } else {
+            FillFrame(band, colour);
+        }
+        for (int i = 0; i < drawCount; ++i) {
+            const TileDraw& d = draws[i];
+            if (d.y >= top + band.height || d.y + reach < top) {
+                continue;
+            }
+            DrawTile(band, d.face, d.x, d.y - top, d.flags, d.shadows, d.mark, d.alpha);
         }
     }
     Publish(std::move(composed));

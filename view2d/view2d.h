@@ -136,6 +136,16 @@ public:
 
 private:
     struct FramePool;
+    // One tile as this frame shows it.
+    struct TileDraw {
+        int face;
+        int x;
+        int y;
+        const ShadowFlags* flags;
+        bool shadows;
+        bool mark;
+        int alpha;
+    };
 
     void DrawTile(const PixelView& frame, int face, int x, int y, const ShadowFlags* flags,
                   bool shadows, bool mark, int alpha) const;
