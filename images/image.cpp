@@ -457,21 +457,26 @@ bool Resample(ResampleFilter filter, const Image& source, Image& destination) {
         return false;
     }
 
-    Image temp;
-    if (!temp.Create(destination.Width(), source.Height(), dbpp)) {
+    // The contribution lists and the row of sums are the only allocations that could fail.
+    try {
+        Image temp;
+        if (!temp.Create(destination.Width(), source.Height(), dbpp)) {
+            return false;
+        }
+        const ContributionLists across = Contributions(filter, source.Width(), destination.Width());
+        if (sbpp == 3 && dbpp == 3) {
+            ResampleHorizontally<3, 3>(across, source, temp);
+        } else if (sbpp == 3) {
+            ResampleHorizontally<3, 4>(across, source, temp);
+        } else if (dbpp == 3) {
+            ResampleHorizontally<4, 3>(across, source, temp);
+        } else {
+            ResampleHorizontally<4, 4>(across, source, temp);
+        }
+        const ContributionLists down = Contributions(filter, source.Height(), destination.Height());
+        ResampleVertically(down, temp, destination);
+    } catch (const std::bad_alloc&) {
         return false;
     }
-    const ContributionLists across = Contributions(filter, source.Width(), destination.Width());
-    if (sbpp == 3 && dbpp == 3) {
-        ResampleHorizontally<3, 3>(across, source, temp);
-    } else if (sbpp == 3) {
-        ResampleHorizontally<3, 4>(across, source, temp);
-    } else if (dbpp == 3) {
-        ResampleHorizontally<4, 3>(across, source, temp);
-    } else {
-        ResampleHorizontally<4, 4>(across, source, temp);
-    }
-    const ContributionLists down = Contributions(filter, source.Height(), destination.Height());
-    ResampleVertically(down, temp, destination);
     return true;
 }

@@ -163,7 +163,7 @@ bool TileSet::CutFaces(const Image& picture, std::int32_t newCellWidth,
     cellHeight = newCellHeight;
     const std::int32_t n = borderOn ? std::max(borderSize, 0) : 0;
 
-    for (int k = 0; k < kFaceCount; ++k) {
+    for (int k = 0; k < kTileSetFaceCount; ++k) {
         const FaceCell cell = FaceCellOf(k);
         const ImageRect from{cell.column * cellWidth, cell.row * cellHeight, cellWidth, cellHeight};
         const ImageRect to{n, 0, cellWidth + n, cellHeight + n};
@@ -176,7 +176,7 @@ bool TileSet::CutFaces(const Image& picture, std::int32_t newCellWidth,
         made = made && Blit(face, picture, from, to);
         if (!made) {
             // Faces of another size must not be mixed with the new ones.
-            for (int rest = k; rest < kFaceCount; ++rest) {
+            for (int rest = k; rest < kTileSetFaceCount; ++rest) {
                 faces[rest].Release();
             }
             return false;

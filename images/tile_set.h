@@ -8,8 +8,8 @@
 
 #include "images/image.h"
 
-inline constexpr int kFaceCount = 43;  // faces 0..41 in play, 42 the blank back
-inline constexpr int kBlankFace = 42;
+inline constexpr int kTileSetFaceCount = 43;  // faces 0..41 in play, 42 the blank back
+inline constexpr int kTileSetBlankFace = 42;
 inline constexpr int kShadowPieceCount = 6;
 inline constexpr int kTileSetColumns = 9;
 inline constexpr int kTileSetRows = 5;
@@ -31,7 +31,7 @@ struct PictureSize {
 struct TileSet {
     Image source;            // the picture as loaded, kept for rebuilding at another size
     bool hasSource = false;  // a load was attempted; the source may still be empty
-    std::array<Image, kFaceCount> faces;
+    std::array<Image, kTileSetFaceCount> faces;
     std::int32_t cellWidth = 0;
     std::int32_t cellHeight = 0;
     std::array<Image, kShadowPieceCount> shadowPieces;

@@ -58,7 +58,7 @@ const ImageColour kBlack{0, 0, 0, 255};
 }  // namespace
 
 TEST(TileSetGrid, FacesFillRowsOfNineThenTwoRowsOfEight) {
-    for (int k = 0; k < kFaceCount; ++k) {
+    for (int k = 0; k < kTileSetFaceCount; ++k) {
         const FaceCell cell = FaceCellOf(k);
         const int expectedRow = k < 27 ? k / 9 : (k < 35 ? 3 : 4);
         const int expectedColumn = k < 27 ? k % 9 : (k < 35 ? k - 27 : k - 35);
@@ -77,7 +77,7 @@ TEST(TileSet, SquareFacesComeFromTheirOwnCellsWhateverThePictureShape) {
     ASSERT_TRUE(tiles.BuildFaces(16));
     EXPECT_EQ(tiles.cellWidth, 16);
     EXPECT_EQ(tiles.cellHeight, 16);
-    for (int k = 0; k < kFaceCount; ++k) {
+    for (int k = 0; k < kTileSetFaceCount; ++k) {
         const Image& face = tiles.faces[k];
         ASSERT_EQ(face.Width(), 16);
         ASSERT_EQ(face.Height(), 16);
