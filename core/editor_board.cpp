@@ -68,26 +68,33 @@ int EditorBoard::CellUnder(int layer, int x, int y, const EditorCellShape& shape
     return -1;
 }
 
+int EditorBoard::AddTarget(int x, int y, const EditorCellShape& shape) const {
+    if (positionCount >= kTiles) {
+        return -1;
+    }
+    for (int layer = 0; layer < kLayers; ++layer) {
+        const int cell = CellUnder(layer, x, y, shape);
+        if (cell < 0) {
+            continue;
+        }
+        if (positionGrid[cell] == 0 && positionGrid[cell + 1] == 0 &&
+            positionGrid[cell + kColumns] == 0 && positionGrid[cell + kColumns + 1] == 0) {
+            return cell;
+        }
+    }
+    return -1;
+}
+
 bool EditorBoard::EditorClick(int x, int y, EditorButton button, const EditorCellShape& shape) {
     bool changed = false;
     if (button == EditorButton::Add) {
-        for (int layer = 0; layer < kLayers && !changed; ++layer) {
-            const int cell = CellUnder(layer, x, y, shape);
-            if (cell < 0 || positionCount >= kTiles) {
-                continue;
-            }
-            const int quarter[4] = {cell, cell + 1, cell + kColumns, cell + kColumns + 1};
-            bool vacant = true;
-            for (int q : quarter) {
-                vacant = vacant && positionGrid[q] == 0;
-            }
-            if (vacant) {
-                positionGrid[cell] = 1;
-                positionGrid[cell + 1] = 2;
-                positionGrid[cell + kColumns] = 2;
-                positionGrid[cell + kColumns + 1] = 2;
-                changed = true;
-            }
+        const int cell = AddTarget(x, y, shape);
+        if (cell >= 0) {
+            positionGrid[cell] = 1;
+            positionGrid[cell + 1] = 2;
+            positionGrid[cell + kColumns] = 2;
+            positionGrid[cell + kColumns + 1] = 2;
+            changed = true;
         }
     } else {
         for (int layer = kLayers - 1; layer >= 0 && !changed; --layer) {

@@ -34,6 +34,10 @@ struct EditorBoard : LayoutGrid {
     // numbered again).
     bool EditorClick(int x, int y, EditorButton button, const EditorCellShape& shape);
 
+    // Where an Add click at (x, y) would put its position: the top-left cell on the lowest layer
+    // with room, or -1 when the click would change nothing. The view shows it as a hint.
+    int AddTarget(int x, int y, const EditorCellShape& shape) const;
+
     // Saving is offered exactly when the layout holds 144 positions.
     bool CanSave() const { return positionCount == kTiles; }
 

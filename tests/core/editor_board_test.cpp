@@ -173,3 +173,20 @@ TEST(EditorBoard, SavesOnlyItsPositions) {
     ASSERT_TRUE(editor->SaveLayout());
     EXPECT_EQ(folder.Read("MINE.TVL"), "2 2 0\r\n2 1 1\r\n");
 }
+
+TEST(EditorBoard, AddTargetNamesTheCellTheNextAddFills) {
+    auto editor = Editor();
+    const int x = X(0, 6);
+    const int y = Y(0, 8);
+    EXPECT_EQ(editor->AddTarget(x, y, kShape), CellIndex(0, 8, 6));
+    ASSERT_TRUE(editor->EditorClick(x, y, EditorButton::Add, kShape));
+    // Layer 0 is taken there now: the hint moves up with the layer's shift, as the click does.
+    const int next = editor->AddTarget(x, y, kShape);
+    EXPECT_EQ(next, CellIndex(1, 8, 5));
+    ASSERT_TRUE(editor->EditorClick(x, y, EditorButton::Add, kShape));
+    EXPECT_EQ(editor->positionGrid[next], 1);
+    EXPECT_EQ(editor->AddTarget(10, 10, kShape), -1);  // beside the grid
+
+    editor->StartFrom(Band(144));
+    EXPECT_EQ(editor->AddTarget(X(0, 30), Y(0, 18), kShape), -1);  // a free spot, but full
+}
