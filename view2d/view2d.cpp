@@ -44,6 +44,8 @@ std::uint32_t PackColour(ImageColour c) {
            (static_cast<std::uint32_t>(c.red) << 16) | (std::uint32_t{255} << 24);
 }
 
+// The editor's hint tile: clearly there, clearly not yet placed.
+constexpr int kEditorHintAlpha = 110;
 // A fade never blocks the game for longer than this, whatever the configuration file says.
 constexpr long long kLongestFadeMilliseconds = 5000;
 // Tile positions further out than this are not drawn at all.
@@ -295,7 +297,7 @@ bool View2D::ComposeFrame(int fadeA, int fadeB, int alphaA, int alphaB) {
     }
 
     // First decide what each tile shows, then paint band by band.
-    std::array<TileDraw, kTiles> draws;
+    std::array<TileDraw, kTiles + 1> draws;  // every tile, and the editor's hint
     int drawCount = 0;
     auto add = [&](int face, int x, int y, const ShadowFlags* flags, bool shadows, bool mark,
                    int alpha) {
@@ -317,6 +319,11 @@ bool View2D::ComposeFrame(int fadeA, int fadeB, int alphaA, int alphaB) {
                 const int cell = CellIndex(record.layer, record.row, record.column);
                 add(kBlankFace, editor->cellX[cell], editor->cellY[cell], nullptr, false, false,
                     kOwnAlpha);
+            }
+            const int target = sources.editorTarget ? sources.editorTarget() : -1;
+            if (target >= 0 && target < kCells) {
+                add(kBlankFace, editor->cellX[target], editor->cellY[target], nullptr, false, false,
+                    kEditorHintAlpha);
             }
         }
     } else if (haveFaces && sources.board != nullptr) {

@@ -48,6 +48,9 @@ struct View2DSources {
     std::function<bool(int tile)> isHintTile;
     // True while the layout editor is shown instead of the game.
     std::function<bool()> editing;
+    // In the editor: the top-left cell where the next left click would put a position, or -1.
+    // That tile is drawn as a see-through blank so the player sees where the click lands.
+    std::function<int()> editorTarget;
 };
 
 // What a click landed on.
