@@ -645,13 +645,14 @@ void GameApp::LoadLayoutCommand()
 void GameApp::SaveLayoutCommand()
 {
     if (editMode && !editor.CanSave()) {
-        return;
+        return;  // the editor offers saving only with a whole layout of 144 positions
     }
     std::string name;
     if (!ChooseResourceFile(folders.layouts, name, std::string(kLayoutPattern),
                             Text(TextId::FilterLayout), true)) {
         return;
     }
+    const std::string previous = board.layoutFileName;
     board.layoutFileName = name;
     bool saved = false;
     if (editMode) {
@@ -661,16 +662,23 @@ void GameApp::SaveLayoutCommand()
     } else {
         saved = board.SaveLayout();
     }
-    if (!saved) {
+    if (saved) {
+        board.layoutFileName = Upper(name);
+        settings.layout = board.layoutFileName;
+    } else {
+        // A layout that could not be written is not taken into use: the game keeps the layout
+        // it has, and the next game is dealt from it.
         ShowFileMessage(name, TextId::MesWriteError);
+        board.layoutFileName = previous;
     }
-    board.layoutFileName = Upper(name);
-    settings.layout = board.layoutFileName;
     BuildMenus();
     CheckListEntry(board.layoutFileName, command::LayoutList, layoutList);
     UpdateTitle();
     if (editMode) {
-        board.LoadLayout();
+        // The next game is played on the saved layout; editing goes on meanwhile.
+        if (saved && !board.LoadLayout()) {
+            ShowMessage(Text(TextId::MesNo144Tiles), MessageIcon::Warning);
+        }
         editorMenuShown_ = true;
         if (window_ != nullptr) {
             window_->ShowMenuBar(editorMenu_);
