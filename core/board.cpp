@@ -217,6 +217,7 @@ void Board::ResetPlayState() {
     GameOverShown = 0;
     hintIndex = 0;
     moveCount = 0;
+    ++gameSerial;
 }
 
 void Board::UpdateShadows() {

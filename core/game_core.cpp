@@ -27,6 +27,7 @@ MessageAnswer GameCore::ShowMessage(const std::string& text, MessageIcon icon,
     if (desktop == nullptr) {
         return MessageAnswer::Ok;
     }
+    BoardUnlock unlock(*this);  // the window may draw while the box is open
     return desktop->ShowMessage(text, titleText, icon, buttons);
 }
 

@@ -4,7 +4,10 @@
 // and tests replace with recording versions.
 #pragma once
 
+#include <atomic>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "board.h"
 #include "editor_board.h"
@@ -13,7 +16,9 @@
 class GameCore {
 public:
     explicit GameCore(Desktop* desktop = nullptr) : desktop(desktop) {}
-    virtual ~GameCore() = default;
+    // Stops a running autoplay and waits for its thread. The hooks of a derived object are gone
+    // by then, so the derived destructor must call StopAutoplay itself first.
+    virtual ~GameCore();
     GameCore(const GameCore&) = delete;
     GameCore& operator=(const GameCore&) = delete;
 
@@ -25,6 +30,16 @@ public:
     std::string titleText = "Varnel's mah-jong v2.4.2";
     // Settings the rules read.
     bool MessageBoxWhenLose = true;
+    bool ShowChrono = true;   // the chrono in the status text, and a status refresh every tick
+    int AutoPlaySleep = 500;  // milliseconds between two autoplay steps
+
+    // Threads. The autoplay worker changes the board on its own thread, one step at a time,
+    // holding boardMutex for each step. The window thread takes the same mutex, through a
+    // BoardLock, while it draws the board, picks a tile and runs a command or a click, so a step
+    // is never seen half done. The operations of GameCore do not lock it themselves: the caller
+    // holds it. While a message box or dialog is open the lock is let go (see BoardUnlock), so
+    // the window can still draw and the worker go on.
+    std::mutex boardMutex;
 
     // Deals the current layout and shows the new game: title, tile placement, redraw. When easy
     // mode could not find a winnable deal for this layout, says so after dealing at random.
@@ -40,6 +55,47 @@ public:
 
     // Removes a matched pair and brings free states, shadows and the move list up to date.
     void RemovePair(int a, int b);
+
+    // -- the aids' commands (undo_hint.cpp) --
+    // UNDO: takes back the last pair (the MesUndo box when there is none), then free states,
+    // shadows, tile placement and a redraw.
+    void UndoCommand();
+    // RESTART_GAME: the same deal from its start, placed and drawn.
+    void RestartCommand();
+    // HINT: a minute on the chrono and the next available pair highlighted, then a redraw.
+    void HintCommand();
+    // EASYMODE: asks with the MesEasyMode box; on OK toggles easy mode and returns true, and the
+    // caller then starts a new game (NEW_GAME). Cancel changes nothing.
+    bool EasyModeCommand();
+
+    // -- autoplay (autoplay.cpp) --
+    // AUTOPLAY: replays the easy-mode deal's order on a worker thread, then restarts the game.
+    // Refused with the MesAutoplayError box when easy mode is off, a pair has been removed, the
+    // game was loaded from a file, or a replay is still running (which that refusal also
+    // stops). Called on the window thread with boardMutex held. True when a worker started.
+    bool AutoplayCommand();
+    // Asks a running replay to stop and waits until its thread has ended. Must be called
+    // without boardMutex held (the worker needs it to finish its step and restart the game).
+    void StopAutoplay();
+    // Whether a worker thread is still replaying or restarting the game.
+    bool AutoplayActive() const { return autoplayActive_.load(); }
+
+    // -- chrono and status (chrono_status.cpp) --
+    // The one-second timer: counts the second, then refreshes the status when the chrono shows.
+    void ChronoTick();
+    // The text of the status bar: tiles left, the chrono, and the hint or the end of the game.
+    std::string StatusLine() const;
+    // Builds the status text, handles a won game (CheckWin) and hands the text to the status bar
+    // (ShowStatusText). In the layout editor it shows the editor's count and checks nothing.
+    void StatusText();
+
+    // -- hall of fame (hall_of_fame.cpp) --
+    // Once per game, when the board is empty: stops the chrono, asks the winner's name and, when
+    // the time beats the tenth entry, sorts it in, shows the table and saves it (a loaded game
+    // is shown but never saved). Does nothing while an autoplay replay is running.
+    void CheckWin();
+    // The hall-of-fame dialog with the current table (HALL_OF_FAME).
+    void HallOfFameDialog();
 
     // A message box with the window title as caption; Ok when there is no desktop.
     MessageAnswer ShowMessage(const std::string& text, MessageIcon icon,
@@ -62,7 +118,61 @@ public:
     // Shows the layout name in the window title.
     virtual void UpdateTitle() {}
     // Rebuilds the status text (which also handles a won game).
-    virtual void RefreshStatus() {}
+    virtual void RefreshStatus() { StatusText(); }
+    // Shows the status text in the status bar.
+    virtual void ShowStatusText(const std::string& text) { (void)text; }
+    // Whether the layout editor is open (the status then counts the editor's positions).
+    virtual bool InLayoutEditor() const { return false; }
+
+    // The two hooks below are called on the autoplay worker's thread, never with boardMutex
+    // held (the worker also calls PlayEffect (1) there, with the mutex held). None of them may
+    // touch a window directly or wait for the window thread; they post to it instead.
+    // The wait before pair (a, b) is removed; `delay` is AutoPlaySleep as it was when the replay
+    // started. The 3D editions sleep (this default); the 2D edition redraws and fades the pair
+    // out, taking boardMutex itself for each frame it composes.
+    virtual void AutoplayWait(int a, int b, int delay);
+    // Asks the window thread to draw the board again (after placing the tiles when asked).
+    virtual void AutoplayRedraw(bool placeTiles) { (void)placeTiles; }
     // The text of a language key; the built-in English text when no language is loaded.
     virtual std::string LanguageText(const char* key) const;
+
+private:
+    friend class BoardLock;
+    friend class BoardUnlock;
+
+    void AutoplayWorker(std::uint32_t serial, int delay);
+
+    std::thread autoplayThread_;
+    std::atomic<bool> autoplayActive_{false};
+    // The thread that holds boardMutex through a BoardLock, so a dialog can let it go.
+    std::atomic<std::thread::id> boardOwner_{};
+};
+
+// Holds the board for the window thread's drawing, picking and commands, and for each autoplay
+// step. A thread that already holds it may take it again (inner locks do nothing), so the shell
+// can lock each entry point without minding which of them call each other.
+class BoardLock {
+public:
+    explicit BoardLock(GameCore& game);
+    ~BoardLock();
+    BoardLock(const BoardLock&) = delete;
+    BoardLock& operator=(const BoardLock&) = delete;
+
+private:
+    GameCore& game_;
+    bool nested_ = false;  // the thread held the board already: nothing to take or give back
+};
+
+// Lets go of the board while a modal dialog runs (its event loop may draw the board or run a
+// queued redraw), when the calling thread holds it through a BoardLock; takes it back after.
+class BoardUnlock {
+public:
+    explicit BoardUnlock(GameCore& game);
+    ~BoardUnlock();
+    BoardUnlock(const BoardUnlock&) = delete;
+    BoardUnlock& operator=(const BoardUnlock&) = delete;
+
+private:
+    GameCore& game_;
+    bool released_ = false;
 };

@@ -1,0 +1,112 @@
+// Undo, restart and hints on the board, and the commands of the application object that use
+// them (UNDO, RESTART_GAME, HINT, EASYMODE).
+#include <limits>
+
+#include "game_core.h"
+
+namespace {
+
+// The chrono never wraps round, however many hints a very long game takes.
+std::int32_t AddSeconds(std::int32_t chrono, std::int32_t seconds) {
+    if (chrono > std::numeric_limits<std::int32_t>::max() - seconds) {
+        return std::numeric_limits<std::int32_t>::max();
+    }
+    return chrono + seconds;
+}
+
+}  // namespace
+
+bool Board::Undo() {
+    bool result = false;
+    if (undoCount > 0) {
+        if (undoCount > kUndoSlots) {
+            undoCount = kUndoSlots;
+        }
+        --undoCount;
+        const UndoEntry entry = undoStack[static_cast<std::size_t>(undoCount)];
+        // An entry naming no tile (never written by a removal) gives nothing back but is still
+        // taken off the stack, so undoing always ends.
+        if (IsTile(entry.firstTile) && IsTile(entry.secondTile)) {
+            tiles[entry.firstTile].face = entry.firstFace;
+            tiles[entry.secondTile].face = entry.secondFace;
+            FillTileCells(entry.firstTile, entry.firstTile);
+            FillTileCells(entry.secondTile, entry.secondTile);
+            tilesLeft = static_cast<std::int16_t>(tilesLeft + 2);
+        }
+        hintIndex = 0;
+        moveCount = 0;
+        result = true;
+    }
+    firstSelected = NoTile;
+    secondSelected = NoTile;
+    return result;
+}
+
+void Board::RestartGame() {
+    while (undoCount > 0) {
+        Undo();
+    }
+    UpdateFreeTiles();
+    UpdateShadows();
+    ResetPlayState();
+}
+
+void Board::Hint() {
+    chronoSeconds = AddSeconds(chronoSeconds, 60);
+    hintIndex += 1;
+    GameOverShown = 1;
+    // After a deal, an undo or a removal the list is stale or empty: the first hint builds it.
+    if (hintIndex > moveCount) {
+        hintIndex = 0;
+        BuildMoveList(false);
+    }
+}
+
+bool Board::IsHintTile(int t) {
+    if (!GameOverShown) {
+        return false;
+    }
+    // One step past the last pair shows the first pair again.
+    if (hintIndex >= moveCount || hintIndex < 0) {
+        hintIndex = 0;
+    }
+    if (moveCount <= 0 || !IsTile(t)) {
+        return false;
+    }
+    const TilePair& pair = moveList[static_cast<std::size_t>(hintIndex)];
+    return t == pair.first || t == pair.second;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Commands
+// ---------------------------------------------------------------------------------------------
+
+void GameCore::UndoCommand() {
+    if (!board.Undo()) {
+        ShowMessage(LanguageText("MesUndo"), MessageIcon::Information);
+    }
+    board.UpdateFreeTiles();
+    board.UpdateShadows();
+    PlaceTiles();
+    Tick();
+}
+
+void GameCore::RestartCommand() {
+    board.RestartGame();
+    PlaceTiles();
+    Tick();
+}
+
+void GameCore::HintCommand() {
+    board.Hint();
+    Tick();
+}
+
+bool GameCore::EasyModeCommand() {
+    if (ShowMessage(LanguageText("MesEasyMode"), MessageIcon::Information,
+                    MessageButtons::OkCancel) != MessageAnswer::Ok) {
+        return false;
+    }
+    board.easyMode = board.easyMode ? 0 : 1;
+    return true;
+}
