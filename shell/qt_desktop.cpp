@@ -16,12 +16,13 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTextBrowser>
 #include <QThread>
 #include <QUrl>
 #include <QVBoxLayout>
 
 #include <utility>
+
+#include "shell/help_window.h"
 
 namespace {
 
@@ -384,21 +385,9 @@ void QtDesktop::ShowConfigDialog(const DialogTexts& texts, const std::vector<Con
 bool QtDesktop::ShowHelp(const std::string& path, const std::string& title)
 {
     return OnGuiThread([&] {
-        const QString file = FromUtf8(path);
-        if (path.empty() || !QFileInfo(file).isFile()) {
-            return false;
-        }
         if (helpWindow_ == nullptr) {
-            helpWindow_ = new QTextBrowser;
-            helpWindow_->setOpenExternalLinks(true);
-            helpWindow_->resize(760, 640);
-            helpWindow_->setAttribute(Qt::WA_QuitOnClose, false);
+            helpWindow_ = new HelpWindow;
         }
-        helpWindow_->setWindowTitle(FromUtf8(title));
-        helpWindow_->setSource(QUrl::fromLocalFile(file));
-        helpWindow_->show();
-        helpWindow_->raise();
-        helpWindow_->activateWindow();
-        return true;
+        return helpWindow_->Open(path, title);
     });
 }

@@ -8,7 +8,7 @@
 #include "shell/shell_desktop.h"
 
 class QWidget;
-class QTextBrowser;
+class HelpWindow;
 
 class QtDesktop : public ShellDesktop {
 public:
@@ -35,10 +35,12 @@ public:
     void ShowConfigDialog(const DialogTexts& texts, const std::vector<ConfigRow>& rows,
                           const std::function<std::string(int row, int delta)>& step) override;
     bool ShowHelp(const std::string& path, const std::string& title) override;
+    // The help window, once help was asked for; null before.
+    HelpWindow* Help() const { return helpWindow_; }
 
 private:
     QWidget* owner_ = nullptr;
-    QTextBrowser* helpWindow_ = nullptr;
+    HelpWindow* helpWindow_ = nullptr;
 };
 
 // "*.BMP;*.TGA;*.JPG" as a Qt name filter that matches the extensions in any case.

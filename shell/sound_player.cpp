@@ -1,0 +1,266 @@
+#include "shell/sound_player.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <array>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string_view>
+#include <system_error>
+
+namespace {
+
+// The mixer reports the end of a piece through a plain function without context: it reaches the
+// one player that has the device open.
+std::atomic<SoundPlayer*> devicePlayer{nullptr};
+// Play identifiers are unique in the process, so an end posted by a player that has since been
+// replaced can never be taken for the end of a newer play.
+std::atomic<std::uint64_t> nextPlay{1};
+
+constexpr int kRate = 44100;
+constexpr int kChannels = 2;
+// About 23 ms at 44.1 kHz: short enough that a click and its sound feel simultaneous.
+constexpr int kBufferFrames = 1024;
+// Effects that overlap: a fast player can start a few before the first has died away.
+constexpr int kMixingChannels = 16;
+
+// Whether the file starts as a standard MIDI file: a header chunk of at least six bytes with a
+// known format and at least one track, followed by a track chunk. The MIDI player accepts a
+// damaged file as an empty piece, which would end, and be restarted, over and over.
+bool LooksLikeMidi(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::array<unsigned char, 14> header{};
+    if (!in.read(reinterpret_cast<char*>(header.data()), header.size())) {
+        return false;
+    }
+    auto be32 = [](const unsigned char* p) {
+        return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) |
+               (std::uint32_t{p[2]} << 8) | std::uint32_t{p[3]};
+    };
+    const std::uint32_t headerSize = be32(header.data() + 4);
+    const unsigned format = (header[8] << 8) | header[9];
+    const unsigned tracks = (header[10] << 8) | header[11];
+    if (std::string_view(reinterpret_cast<const char*>(header.data()), 4) != "MThd" ||
+        headerSize < 6 || headerSize > 256 || format > 2 || tracks == 0) {
+        return false;
+    }
+    in.seekg(static_cast<std::streamoff>(8 + headerSize));
+    std::array<char, 4> track{};
+    return static_cast<bool>(in.read(track.data(), track.size())) &&
+           std::string_view(track.data(), track.size()) == "MTrk";
+}
+
+}  // namespace
+
+SoundPlayer::SoundPlayer() = default;
+
+SoundPlayer::~SoundPlayer()
+{
+    Close();
+}
+
+bool SoundPlayer::Open()
+{
+    if (openTried_) {
+        return open_;
+    }
+    openTried_ = true;
+    SoundPlayer* none = nullptr;
+    if (!devicePlayer.compare_exchange_strong(none, this)) {
+        return false;
+    }
+    // Qt handles the signals; the sound system must not install its own.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Varnel's mah-jong");
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        devicePlayer.store(nullptr);
+        return false;
+    }
+    // The player's own choice of sound font wins; otherwise the General MIDI font of the system.
+    std::error_code error;
+    if (std::getenv("SDL_SOUNDFONTS") == nullptr && std::filesystem::exists(kSoundFontPath, error)) {
+        Mix_SetSoundFonts(kSoundFontPath);
+    }
+    // Without a MIDI player the effects still work; the music then stays silent.
+    Mix_Init(MIX_INIT_MID);
+    if (Mix_OpenAudio(kRate, AUDIO_S16SYS, kChannels, kBufferFrames) != 0) {
+        Mix_Quit();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        devicePlayer.store(nullptr);
+        return false;
+    }
+    Mix_AllocateChannels(kMixingChannels);
+    Mix_HookMusicFinished(&SoundPlayer::MusicFinished);
+    open_ = true;
+    return true;
+}
+
+void SoundPlayer::Close()
+{
+    openTried_ = false;
+    if (!open_) {
+        return;
+    }
+    HaltMusic();
+    Mix_HookMusicFinished(nullptr);
+    Mix_HaltChannel(-1);
+    FreeMusic();
+    {
+        std::lock_guard lock(effectsMutex_);
+        for (auto& [path, effect] : effects_) {
+            Mix_FreeChunk(effect.chunk);
+        }
+        effects_.clear();
+        for (Mix_Chunk* chunk : retiredEffects_) {
+            Mix_FreeChunk(chunk);
+        }
+        retiredEffects_.clear();
+    }
+    Mix_CloseAudio();
+    Mix_Quit();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    open_ = false;
+    effectsStarted_.store(0);
+    devicePlayer.store(nullptr);
+}
+
+bool SoundPlayer::StampOf(const std::string& path, FileStamp& stamp)
+{
+    std::error_code error;
+    if (path.empty() || !std::filesystem::is_regular_file(path, error)) {
+        return false;
+    }
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (error) {
+        return false;
+    }
+    const auto modified = std::filesystem::last_write_time(path, error);
+    if (error) {
+        return false;
+    }
+    stamp.size = size;
+    stamp.modified = static_cast<std::int64_t>(modified.time_since_epoch().count());
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Effects
+// ---------------------------------------------------------------------------------------------
+
+bool SoundPlayer::PlayEffect(const std::string& path)
+{
+    if (!open_) {
+        return false;
+    }
+    FileStamp stamp;
+    if (!StampOf(path, stamp)) {
+        return false;
+    }
+    std::lock_guard lock(effectsMutex_);
+    auto found = effects_.find(path);
+    if (found != effects_.end() && !(found->second.stamp == stamp)) {
+        // The file was replaced (an imported sound of the same name): the old one may still be
+        // sounding, so it is kept until the device closes.
+        retiredEffects_.push_back(found->second.chunk);
+        effects_.erase(found);
+        found = effects_.end();
+    }
+    if (found == effects_.end()) {
+        Mix_Chunk* chunk = Mix_LoadWAV(path.c_str());
+        if (chunk == nullptr) {
+            return false;
+        }
+        found = effects_.emplace(path, CachedEffect{chunk, stamp}).first;
+    }
+    if (Mix_PlayChannel(-1, found->second.chunk, 0) < 0) {
+        return false;
+    }
+    effectsStarted_.fetch_add(1);
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Music
+// ---------------------------------------------------------------------------------------------
+
+void SoundPlayer::MusicFinished()
+{
+    SoundPlayer* player = devicePlayer.load();
+    if (player == nullptr || player->halting_.load()) {
+        return;
+    }
+    // Called with the mixer locked: the handler only copies and posts, it never calls the mixer.
+    MusicEndHandler handler;
+    {
+        std::lock_guard lock(player->handlerMutex_);
+        handler = player->musicEnd_;
+    }
+    if (handler) {
+        handler(player->currentPlay_.load());
+    }
+}
+
+void SoundPlayer::SetMusicEndHandler(MusicEndHandler handler)
+{
+    std::lock_guard lock(handlerMutex_);
+    musicEnd_ = std::move(handler);
+}
+
+void SoundPlayer::HaltMusic()
+{
+    // A new identifier first: an end the mixer reports at this moment belongs to the old play.
+    currentPlay_.store(nextPlay.fetch_add(1));
+    halting_.store(true);
+    Mix_HaltMusic();
+    halting_.store(false);
+}
+
+void SoundPlayer::FreeMusic()
+{
+    if (music_ != nullptr) {
+        Mix_FreeMusic(music_);
+        music_ = nullptr;
+    }
+    musicPath_.clear();
+}
+
+void SoundPlayer::StopMusic()
+{
+    if (open_) {
+        HaltMusic();
+    }
+}
+
+bool SoundPlayer::PlayMusic(const std::string& path)
+{
+    if (!open_) {
+        return false;
+    }
+    HaltMusic();
+    FileStamp stamp;
+    if (!StampOf(path, stamp)) {
+        return false;
+    }
+    if (music_ == nullptr || path != musicPath_ || !(stamp == musicStamp_)) {
+        FreeMusic();
+        if (!LooksLikeMidi(path)) {
+            return false;
+        }
+        music_ = Mix_LoadMUS(path.c_str());
+        if (music_ == nullptr) {
+            return false;
+        }
+        musicPath_ = path;
+        musicStamp_ = stamp;
+    }
+    currentPlay_.store(nextPlay.fetch_add(1));
+    return Mix_PlayMusic(music_, 1) == 0;
+}
+
+bool SoundPlayer::MusicPlaying() const
+{
+    return open_ && Mix_PlayingMusic() != 0;
+}

@@ -1,0 +1,235 @@
+// The game's sound through the application object on SDL's disk driver: which effects the game
+// plays for which click, the USE_SOUNDS and NONE choices, the music's restart at the end of a
+// piece, and a machine without an audio device.
+#include <SDL_mixer.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <regex>
+#include <thread>
+
+#include "media_test_support.h"
+#include "shell_test_support.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using media_test::DataFile;
+
+// The test application with the real sound hooks instead of the counting ones.
+class SoundApp : public TestApp {
+public:
+    using TestApp::TestApp;
+    bool HasWaveDevice() override { return GameApp::HasWaveDevice(); }
+    void PlayMusic() override
+    {
+        ++musicPlays;
+        GameApp::PlayMusic();
+    }
+};
+
+class SoundAppTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        media_test::Qt();
+        media_test::UseDiskAudio(folder.File("output.raw"));
+        for (const char* file : {"Select.wav", "Remove.wav", "Beside.wav", "Bell.wav",
+                                 "Tune478.mid", "Bamboo.mid"}) {
+            fs::copy_file(DataFile(std::string("SOUNDS/") + file),
+                          folder.File(std::string("SOUNDS/") + file),
+                          fs::copy_options::overwrite_existing);
+        }
+    }
+    void Start()
+    {
+        app = std::make_unique<SoundApp>(desktop);
+        app->SetStartFolder(folder.Path());
+        app->OfferFirstRunLanguage();
+        ASSERT_TRUE(app->LoadSettings());
+        app->AttachWindow(&window);
+        app->StartGame();
+    }
+    // Runs the window thread's queue until `done` holds; the limit only guards against a hang.
+    template <typename Done>
+    bool ProcessUntil(Done done)
+    {
+        const auto end = std::chrono::steady_clock::now() + 10s;
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > end) {
+                return false;
+            }
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            std::this_thread::sleep_for(5ms);
+        }
+        return true;
+    }
+    // A free tile and a free tile of the same face, or false.
+    bool FreePair(int& a, int& b) const
+    {
+        for (a = 0; a < kTiles; ++a) {
+            for (b = a + 1; b < kTiles; ++b) {
+                if (app->board.IsTile(a) && app->board.IsTile(b) && app->board.CanMatch(a, b)) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    }
+    unsigned Effects() const { return app->sound.EffectsStarted(); }
+
+    GameFolder folder;
+    ScriptedDesktop desktop;
+    RecordingWindow window;
+    std::unique_ptr<SoundApp> app;
+};
+
+bool HasPopup(const MenuBar& bar, const std::string& text)
+{
+    for (const MenuItem& popup : bar.popups) {
+        if (popup.text == text) {
+            return true;
+        }
+    }
+    return false;
+}
+
+TEST_F(SoundAppTest, StartUpOpensTheDeviceAndStartsTheMusic)
+{
+    Start();
+    EXPECT_TRUE(app->sound.IsOpen());
+    EXPECT_TRUE(HasPopup(app->MainMenu(), app->Text(TextId::SOUNDS)));
+    EXPECT_TRUE(app->sound.MusicPlaying());
+}
+
+TEST_F(SoundAppTest, ClicksPlayTheSelectRemoveAndMissEffects)
+{
+    Start();
+    int a = 0;
+    int b = 0;
+    ASSERT_TRUE(FreePair(a, b));
+    app->OnLeftButtonDown(a, 0);
+    EXPECT_EQ(Effects(), 1u) << "select";
+    app->OnLeftButtonDown(b, 0);
+    EXPECT_EQ(Effects(), 2u) << "remove";
+    app->OnLeftButtonDown(NoTile, 0);
+    EXPECT_EQ(Effects(), 3u) << "miss";
+}
+
+TEST_F(SoundAppTest, UseSoundsOffSilencesEffectsButNotTheMusic)
+{
+    Start();
+    app->ExecuteCommand(command::USE_SOUNDS);
+    EXPECT_FALSE(app->settings.soundEffects);
+    int a = 0;
+    int b = 0;
+    ASSERT_TRUE(FreePair(a, b));
+    app->OnLeftButtonDown(a, 0);
+    app->OnLeftButtonDown(b, 0);
+    app->OnLeftButtonDown(NoTile, 0);
+    EXPECT_EQ(Effects(), 0u);
+    EXPECT_EQ(Mix_Playing(-1), 0);
+    EXPECT_TRUE(app->sound.MusicPlaying());
+    app->ExecuteCommand(command::USE_SOUNDS);
+    app->OnLeftButtonDown(NoTile, 0);
+    EXPECT_EQ(Effects(), 1u);
+}
+
+TEST_F(SoundAppTest, EmptyRemoveSoundKeepsRemovalsSilentOnly)
+{
+    Start();
+    app->ExecuteCommand(command::Sound2Base + command::NoneOffset);
+    EXPECT_TRUE(app->board.soundFiles[1].empty());
+    EXPECT_TRUE(app->settings.sound2.empty());
+    int a = 0;
+    int b = 0;
+    ASSERT_TRUE(FreePair(a, b));
+    app->OnLeftButtonDown(a, 0);
+    EXPECT_EQ(Effects(), 1u) << "the select sound still plays";
+    app->OnLeftButtonDown(b, 0);
+    EXPECT_EQ(app->board.tilesLeft, kTiles - 2);
+    EXPECT_EQ(Effects(), 1u) << "the removal is silent";
+    app->OnLeftButtonDown(NoTile, 0);
+    EXPECT_EQ(Effects(), 2u) << "the miss sound still plays";
+}
+
+TEST_F(SoundAppTest, MissingEffectFileIsSilentWithoutMessage)
+{
+    Start();
+    fs::remove(folder.File("SOUNDS/Beside.wav"));
+    app->OnLeftButtonDown(NoTile, 0);
+    EXPECT_EQ(Effects(), 0u);
+    EXPECT_EQ(desktop.Count(ScriptedDesktop::Call::Message), 0);
+}
+
+TEST_F(SoundAppTest, MusicNoneStopsAtOnceAndAChoiceRestartsIt)
+{
+    Start();
+    ASSERT_TRUE(app->sound.MusicPlaying());
+    app->ExecuteCommand(command::MusicBase + command::NoneOffset);
+    EXPECT_TRUE(app->settings.music.empty());
+    EXPECT_FALSE(app->sound.MusicPlaying());
+    // The first file of the music menu, whichever it is, plays from its beginning.
+    app->ExecuteCommand(command::MusicBase + command::FilesOffset);
+    ASSERT_FALSE(app->settings.music.empty());
+    EXPECT_TRUE(app->sound.MusicPlaying());
+    const std::uint64_t play = app->sound.CurrentPlay();
+    app->ExecuteCommand(command::MusicBase + command::FilesOffset);
+    EXPECT_NE(app->sound.CurrentPlay(), play) << "the same piece again starts anew";
+    EXPECT_TRUE(app->sound.MusicPlaying());
+}
+
+TEST_F(SoundAppTest, FinishedPieceRestartsOnTheWindowThread)
+{
+    media_test::WriteBytes(folder.File("SOUNDS/Short.mid"), media_test::ShortMidi(96));
+    Start();
+    app->settings.music = "Short.mid";
+    app->PlayMusic();
+    const int plays = app->musicPlays;
+    const std::uint64_t first = app->sound.CurrentPlay();
+    ASSERT_TRUE(ProcessUntil([&] { return app->musicPlays > plays; }));
+    EXPECT_NE(app->sound.CurrentPlay(), first);
+    EXPECT_TRUE(app->sound.MusicPlaying());
+}
+
+TEST_F(SoundAppTest, EndOfAStoppedPieceDoesNotBringItBack)
+{
+    media_test::WriteBytes(folder.File("SOUNDS/Short.mid"), media_test::ShortMidi(96));
+    Start();
+    app->settings.music = "Short.mid";
+    app->PlayMusic();
+    const std::uint64_t play = app->sound.CurrentPlay();
+    app->ExecuteCommand(command::MusicBase + command::NoneOffset);
+    // An end posted for the earlier play arrives after NONE: it is ignored.
+    app->OnMusicFinished(play);
+    const int plays = app->musicPlays;
+    for (int i = 0; i < 20; ++i) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        std::this_thread::sleep_for(10ms);
+    }
+    EXPECT_EQ(app->musicPlays, plays);
+    EXPECT_FALSE(app->sound.MusicPlaying());
+}
+
+TEST_F(SoundAppTest, NoDeviceHidesTheSoundsMenuAndTurnsSoundOff)
+{
+    media_test::UseNoAudioDevice();
+    Start();
+    EXPECT_FALSE(app->sound.IsOpen());
+    EXPECT_FALSE(HasPopup(app->MainMenu(), app->Text(TextId::SOUNDS)));
+    EXPECT_FALSE(HasPopup(window.shownBar, app->Text(TextId::SOUNDS)));
+    EXPECT_FALSE(app->settings.soundEffects);
+    EXPECT_EQ(app->board.soundEffects, 0);
+    EXPECT_TRUE(app->settings.music.empty());
+    app->OnLeftButtonDown(NoTile, 0);
+    EXPECT_EQ(Effects(), 0u);
+    // The settings written at exit keep the sound off.
+    app->SaveSettings();
+    std::ifstream ini(folder.File("TAVX2D.INI"));
+    const std::string text((std::istreambuf_iterator<char>(ini)), std::istreambuf_iterator<char>());
+    EXPECT_TRUE(std::regex_search(text, std::regex("\\nSoundEffects *= 0\\r?\\n"))) << text;
+    EXPECT_TRUE(std::regex_search(text, std::regex("\\nMusic *= none\\r?\\n"))) << text;
+}
+
+}  // namespace
