@@ -47,18 +47,6 @@ std::string Upper(std::string text)
     return text;
 }
 
-// "12:05:09"; hours grow past two digits for very long games.
-std::string ChronoText(int seconds)
-{
-    if (seconds < 0) {
-        seconds = 0;
-    }
-    char text[32];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d", seconds / 3600, (seconds % 3600) / 60,
-                  seconds % 60);
-    return text;
-}
-
 std::string FileTitle(const std::string& path)
 {
     return std::filesystem::path(path).filename().string();
@@ -81,6 +69,8 @@ GameApp::GameApp(ShellDesktop& desktop, Edition edition)
 
 GameApp::~GameApp()
 {
+    // The worker calls this object's hooks: it must end before they go.
+    StopAutoplay();
     if (theApp == this) {
         theApp = nullptr;
     }
@@ -142,7 +132,14 @@ void GameApp::SettingsToBoard()
     board.gridFormat = settings.lay ? 1 : 0;
     board.layoutFileName = settings.layout;
     board.soundFiles = {settings.sound1, settings.sound2, settings.sound3};
+    SettingsToCore();
+}
+
+void GameApp::SettingsToCore()
+{
     MessageBoxWhenLose = settings.messageBoxWhenLose;
+    ShowChrono = settings.showChrono;
+    AutoPlaySleep = settings.autoPlaySleep;
 }
 
 void GameApp::BoardToSettings()
@@ -223,6 +220,8 @@ void GameApp::OnDestroy()
     if (shutDown_) {
         return;
     }
+    StopAutoplay();
+    BoardLock lock(*this);
     SaveSettings();
     ReleaseRendererObjects();
     ShutDown();
@@ -245,107 +244,29 @@ void GameApp::SetCursorKind(CursorKind kind)
 // Game aids used by the commands
 // ---------------------------------------------------------------------------------------------
 
-namespace {
-
-// Puts the last removed pair back; false when nothing is left to undo.
-bool UndoPair(Board& board)
+void GameApp::ShowStatusText(const std::string& text)
 {
-    bool result = false;
-    if (board.undoCount > 0 && board.undoCount <= kUndoSlots) {
-        board.undoCount = static_cast<std::int16_t>(board.undoCount - 1);
-        const UndoEntry entry = board.undoStack[static_cast<std::size_t>(board.undoCount)];
-        if (board.IsTile(entry.firstTile) && board.IsTile(entry.secondTile)) {
-            board.tiles[entry.firstTile].face = entry.firstFace;
-            board.tiles[entry.secondTile].face = entry.secondFace;
-            board.FillTileCells(entry.firstTile, entry.firstTile);
-            board.FillTileCells(entry.secondTile, entry.secondTile);
-            board.tilesLeft = static_cast<std::int16_t>(board.tilesLeft + 2);
-        }
-        board.hintIndex = 0;
-        board.moveCount = 0;
-        result = true;
-    }
-    board.firstSelected = NoTile;
-    board.secondSelected = NoTile;
-    return result;
-}
-
-void RestartBoard(Board& board)
-{
-    while (board.undoCount > 0) {
-        UndoPair(board);
-    }
-    board.UpdateFreeTiles();
-    board.UpdateShadows();
-    board.ResetPlayState();
-}
-
-}  // namespace
-
-std::string GameApp::StatusText() const
-{
-    std::string text;
-    if (editMode) {
-        return std::to_string(editor.positionCount) + " " + Text(TextId::Tiles);
-    }
-    const std::string gap(20, ' ');
-    text = std::to_string(board.tilesLeft) + " " + Text(TextId::Tiles);
-    if (settings.showChrono) {
-        text += gap + Text(TextId::Chrono) + " : " +
-                (board.ChronoPaused ? Text(TextId::MesChronoPaused)
-                                    : ChronoText(board.chronoSeconds));
-    }
-    if (board.GameOverShown) {
-        if (board.hintIndex < board.moveCount) {
-            text += gap + Text(TextId::Sol) + " " + std::to_string(board.hintIndex + 1) + " / " +
-                    std::to_string(board.moveCount);
-        } else {
-            text += gap + Text(board.tilesLeft > 0 ? TextId::MesStatusLose : TextId::MesStatusWin);
-        }
-    }
-    return text;
-}
-
-void GameApp::RefreshStatus()
-{
-    shownStatus_ = StatusText();
-    if (!editMode) {
-        CheckWin();
-    }
+    shownStatus_ = text;
     if (window_ != nullptr) {
-        window_->SetStatusText(shownStatus_);
+        window_->SetStatusText(text);
     }
 }
 
-void GameApp::CheckWin()
+void GameApp::AutoplayRedraw(bool placeTiles)
 {
-    if (board.tilesLeft != 0 || board.WinHandled) {
+    if (window_ == nullptr) {
         return;
     }
-    board.WinHandled = 1;
-    HallEntry& entry = board.hall[kHallEntries];
-    entry = HallEntry{};
-    entry.seconds = board.chronoSeconds;
-    const std::string time = ChronoText(board.chronoSeconds);
-    std::snprintf(entry.time, sizeof entry.time, "%s", time.c_str());
-    DialogTexts winner{Text(TextId::WINCAPTION),
-                       {Text(TextId::HALLFAMETIME) + " : " + time, Text(TextId::WINNAME),
-                        Text(TextId::OK)}};
-    std::string name = shellDesktop_.AskWinnerName(winner);
-    if (name.size() > 21) {
-        name.resize(21);
-    }
-    std::snprintf(entry.name, sizeof entry.name, "%s", name.c_str());
-    if (entry.seconds < board.hall[kHallEntries - 1].seconds) {
-        std::stable_sort(board.hall.begin(), board.hall.end(),
-                         [](const HallEntry& a, const HallEntry& b) { return a.seconds < b.seconds; });
-        ExecuteCommand(command::HALL_OF_FAME);
-        if (board.LoadedGame) {
-            ShowMessage(Text(TextId::MesWinLoad), MessageIcon::Information);
+    window_->RunOnWindowThread([this, placeTiles] {
+        if (shutDown_) {
+            return;
         }
-    } else {
-        ShowMessage(Text(TextId::MesWinNoHall), MessageIcon::Information);
-    }
+        BoardLock lock(*this);
+        if (placeTiles) {
+            PlaceTiles();
+        }
+        Tick();
+    });
 }
 
 void GameApp::StartNewGame()
@@ -370,52 +291,40 @@ void GameApp::ExecuteCommand(int id)
     if (shutDown_) {
         return;
     }
+    if (id == command::EXIT) {
+        // Leaving waits for a running autoplay, which needs the board to finish its step.
+        OnDestroy();
+        return;
+    }
+    BoardLock lock(*this);
     board.GameOverShown = 0;
     switch (id) {
     case command::NEW_GAME:
-        while (board.undoCount > 0) {
-            UndoPair(board);
+        while (board.undoCount > 0 && board.Undo()) {
         }
         StartNewGame();
         break;
     case command::RESTART_GAME:
-        RestartBoard(board);
-        PlaceTiles();
-        Tick();
+        RestartCommand();
         break;
     case command::EASYMODE:
-        if (ShowMessage(Text(TextId::MesEasyMode), MessageIcon::Information,
-                        MessageButtons::OkCancel) == MessageAnswer::Ok) {
-            board.easyMode = board.easyMode ? 0 : 1;
+        if (EasyModeCommand()) {
             settings.easyMode = board.easyMode != 0;
             ExecuteCommand(command::NEW_GAME);
         }
         break;
     case command::AUTOPLAY:
-        StartAutoplay();
+        AutoplayCommand();
         break;
     case command::PAUSE_CHRONO:
         board.ChronoPaused = board.ChronoPaused ? 0 : 1;
         Tick();
         break;
     case command::HINT:
-        board.chronoSeconds += 60;
-        board.hintIndex += 1;
-        board.GameOverShown = 1;
-        if (board.hintIndex > board.moveCount) {
-            board.hintIndex = 0;
-            board.BuildMoveList(false);
-        }
-        Tick();
+        HintCommand();
         break;
     case command::UNDO:
-        if (!UndoPair(board)) {
-            ShowMessage(Text(TextId::MesUndo), MessageIcon::Information);
-        }
-        board.UpdateFreeTiles();
-        board.UpdateShadows();
-        PlaceTiles();
-        Tick();
+        UndoCommand();
         break;
     case command::SAVE_GAME:
         SaveGameCommand();
@@ -423,15 +332,13 @@ void GameApp::ExecuteCommand(int id)
     case command::LOAD_GAME:
         LoadGameCommand();
         break;
-    case command::EXIT:
-        OnDestroy();
-        return;
     case command::SHADOWS:
         settings.shadows = !settings.shadows;
         Tick();
         break;
     case command::SHOW_CHRONO:
         settings.showChrono = !settings.showChrono;
+        SettingsToCore();
         RefreshStatus();
         break;
     case command::CHANGE_COLORS:
@@ -442,19 +349,9 @@ void GameApp::ExecuteCommand(int id)
         ConfigDialog();
         Tick();
         break;
-    case command::HALL_OF_FAME: {
-        DialogTexts hallTexts{Text(TextId::HALLFAMECAPTION),
-                              {Text(TextId::HALLFAMENAME), Text(TextId::HALLFAMETIME),
-                               Text(TextId::OK)}};
-        std::vector<HallRow> rows;
-        for (int i = 0; i < kHallEntries; ++i) {
-            const HallEntry& entry = board.hall[static_cast<std::size_t>(i)];
-            rows.push_back(HallRow{std::string(entry.name, strnlen(entry.name, sizeof entry.name)),
-                                   std::string(entry.time, strnlen(entry.time, sizeof entry.time))});
-        }
-        shellDesktop_.ShowHallOfFame(hallTexts, rows);
+    case command::HALL_OF_FAME:
+        HallOfFameDialog();
         break;
-    }
     case command::LOAD_LAYOUT:
         LoadLayoutCommand();
         break;
@@ -694,7 +591,7 @@ void GameApp::SaveGameCommand()
         return;
     }
     board.savedGameFileName = name;
-    if (!SaveGameFile()) {
+    if (!board.SaveGame()) {
         ShowFileMessage(name, TextId::MesWriteError);
     }
 }
@@ -707,7 +604,7 @@ void GameApp::LoadGameCommand()
         return;
     }
     board.savedGameFileName = name;
-    if (LoadGameFile()) {
+    if (board.LoadGame()) {
         UpdateTitle();
         PlaceTiles();
         Tick();
@@ -731,11 +628,13 @@ void GameApp::HelpCommand()
     if (path.empty()) {
         path = JoinPath(folders.language, help);
     }
+    BoardUnlock unlock(*this);
     shellDesktop_.ShowHelp(path, titleText);
 }
 
 void GameApp::AboutCommand()
 {
+    BoardUnlock unlock(*this);
     shellDesktop_.ShowAbout(DialogTexts{
         Text(TextId::ABOUTCAPTION),
         {titleText, Text(TextId::ABOUTCOPYRIGHT), Text(TextId::OK)}});
@@ -763,6 +662,7 @@ void GameApp::OnLeftButtonDown(int x, int y)
     if (shutDown_ || (board.ChronoPaused && !editMode)) {
         return;
     }
+    BoardLock lock(*this);
     SetCursorKind(CursorKind::Busy);
     board.GameOverShown = 0;
     board.AutoplayRunning = 0;
@@ -788,6 +688,7 @@ void GameApp::OnRightButtonDown(int x, int y)
         ExecuteCommand(command::UNDO);
         return;
     }
+    BoardLock lock(*this);
     SetCursorKind(CursorKind::Busy);
     HitTest2D(x, y, 1);
     editorMenu_.SetEnabled(command::SAVE_LAYOUT, editor.CanSave());
@@ -817,12 +718,8 @@ void GameApp::OnTimer()
     if (shutDown_) {
         return;
     }
-    if (!board.ChronoPaused && !board.WinHandled) {
-        board.chronoSeconds += 1;
-    }
-    if (settings.showChrono) {
-        RefreshStatus();
-    }
+    BoardLock lock(*this);
+    ChronoTick();
 }
 
 void GameApp::OnFocus(bool gained)
@@ -830,6 +727,7 @@ void GameApp::OnFocus(bool gained)
     if (shutDown_) {
         return;
     }
+    BoardLock lock(*this);
     if (gained) {
         board.ChronoPaused = 0;
     } else {
@@ -845,6 +743,7 @@ void GameApp::OnViewResized(int pixelWidth, int pixelHeight, bool minimised)
     if (minimised || shutDown_) {
         return;
     }
+    BoardLock lock(*this);
     viewPixelWidth = pixelWidth;
     viewPixelHeight = pixelHeight;
     PlaceWindow();
@@ -1145,6 +1044,7 @@ bool GameApp::ChooseResourceFile(const std::string& folder, std::string& name,
                                  bool save)
 {
     std::string chosen;
+    BoardUnlock unlock(*this);
     if (!shellDesktop_.ChooseFile(titleText, folder, pattern, description, save, chosen)) {
         return false;
     }
@@ -1160,6 +1060,7 @@ bool GameApp::ImportResourceFile(const std::string& pattern, const std::string& 
                                  const std::string& destinationFolder)
 {
     std::string chosen;
+    BoardUnlock unlock(*this);
     if (!shellDesktop_.ChooseFile(titleText, std::string(), pattern, description, false, chosen)) {
         return false;
     }
@@ -1188,9 +1089,11 @@ void GameApp::ColourDialog()
         {Text(TextId::COLORSBACK), settings.backgroundColor},
         {Text(TextId::COLORSSIDE), settings.sidesColor},
     };
+    BoardUnlock unlock(*this);
     shellDesktop_.ShowColourDialog(
         DialogTexts{Text(TextId::COLORSCAPTION), {Text(TextId::OK)}}, buttons,
         [this](int button) {
+            BoardLock lock(*this);
             Colour& colour = button == 0 ? settings.backgroundColor : settings.sidesColor;
             Colour picked = PickColour(Colour{colour.red, colour.green, colour.blue, 255});
             picked.alpha = 255;
@@ -1214,9 +1117,11 @@ void GameApp::ConfigDialog()
         {Text(TextId::BORDERSIZE), ratioText(settings.borderSize)},
         {Text(TextId::SHADOWSIZE), ratioText(settings.shadowSize)},
     };
+    BoardUnlock unlock(*this);
     shellDesktop_.ShowConfigDialog(
         DialogTexts{Text(TextId::CONFIGCAPTION), {Text(TextId::OK)}}, rows,
         [this, msText, ratioText](int row, int delta) -> std::string {
+            BoardLock lock(*this);
             auto stepDelay = [delta](int& value) {
                 if (delta > 0) {
                     value += 100;
@@ -1237,6 +1142,7 @@ void GameApp::ConfigDialog()
             switch (row) {
             case 0:
                 stepDelay(settings.autoPlaySleep);
+                SettingsToCore();
                 return msText(settings.autoPlaySleep);
             case 1:
                 stepDelay(settings.removeTileTime);

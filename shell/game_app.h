@@ -15,8 +15,6 @@
 #include "settings/settings.h"
 #include "shell/menu_model.h"
 #include "shell/shell_desktop.h"
-#include "shell/sound_player.h"
-#include "shell/splash_screen.h"
 #include "shell/window_port.h"
 
 // The one application object of the program, or nullptr before it is built. Set by the
@@ -68,11 +66,6 @@ public:
     virtual void LoadPictures();
     // ZOOM_DEFAULT of the 3D editions.
     virtual void ResetCamera() {}
-    // The aids of the game core that the commands start: automatic play of an easy-mode deal and
-    // the saved-game file of `board.savedGameFileName`.
-    virtual void StartAutoplay() {}
-    virtual bool SaveGameFile() { return false; }
-    virtual bool LoadGameFile() { return false; }
     // Redraw while the layout editor changes (no fade).
     virtual void AnimationFrame(int, int, int, int) { Tick(); }
 
@@ -91,6 +84,8 @@ public:
     // Copies the settings the board keeps a copy of into the board, and back.
     void SettingsToBoard();
     void BoardToSettings();
+    // Copies the settings the core's rules read (chrono shown, autoplay delay, lose message).
+    void SettingsToCore();
     // The core's texts come from the language table.
     std::string LanguageText(const char* key) const override;
     // The window the application talks to (may be null: nothing is shown).
@@ -103,16 +98,12 @@ public:
     void ShutDown();
     bool IsShutDown() const { return shutDown_; }
 
-    // The splash picture "Splash.bmp" of the start folder, shown until the first game is dealt.
-    virtual void ShowSplash();
-    virtual void CloseSplash();
-    // Whether the audio device could be opened; without one, effects and music stay off.
-    virtual bool HasWaveDevice();
-    // Starts the music of the `Music` setting from its beginning, or stops it when empty.
-    virtual void PlayMusic();
-    // The end of a piece, posted to the window's thread: the current piece starts again.
-    void OnMusicFinished(std::uint64_t play);
-    void PlayEffect(int effect) override;
+    // Hooks that the splash, the sound and the cursors fill; empty here.
+    virtual void ShowSplash() {}
+    virtual void CloseSplash() {}
+    virtual bool HasWaveDevice() { return true; }
+    virtual void PlayMusic() {}
+    void PlayEffect(int) override {}
     void LoadCursors();
 
     // -----------------------------------------------------------------------------------------
@@ -138,11 +129,11 @@ public:
     void PlaceWindow();
     // The window title: title text, " - " and the layout name with only its first letter upper.
     void UpdateTitle() override;
-    // Rebuilds the status text and shows it; then handles a won game (CheckWin).
-    void RefreshStatus() override;
-    std::string StatusText() const;
-    // A won game: the winner's name, the hall of fame and its file; acts once per game.
-    virtual void CheckWin();
+    // The status text goes to the window's status bar.
+    void ShowStatusText(const std::string& text) override;
+    bool InLayoutEditor() const override { return editMode; }
+    // The autoplay worker's redraw request, carried over to the window's thread.
+    void AutoplayRedraw(bool placeTiles) override;
 
     // -----------------------------------------------------------------------------------------
     // Menus and toolbar
@@ -203,8 +194,6 @@ public:
     int viewPixelWidth = 0;
     int viewPixelHeight = 0;
     CursorKind cursor = CursorKind::Normal;
-    SoundPlayer sound;
-    SplashScreen splash;
 
 protected:
     // The dialogs of the colour and configuration commands; the edition may offer others.

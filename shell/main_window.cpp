@@ -413,6 +413,15 @@ void MainWindow::SetCursor(CursorKind kind, bool ownCursors)
     board_->setCursor(GameCursor(kind, ownCursors));
 }
 
+void MainWindow::RunOnWindowThread(std::function<void()> work)
+{
+    if (OnGuiThread()) {
+        work();
+    } else {
+        QMetaObject::invokeMethod(this, std::move(work), Qt::QueuedConnection);
+    }
+}
+
 void MainWindow::GetViewSize(int& pixelWidth, int& pixelHeight) const
 {
     pixelWidth = board_->PixelWidth();

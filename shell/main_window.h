@@ -63,6 +63,7 @@ public:
     void SetToolbarTips(const std::array<std::string, 13>& tips) override;
     void SetCursor(CursorKind kind, bool ownCursors) override;
     void GetViewSize(int& pixelWidth, int& pixelHeight) const override;
+    void RunOnWindowThread(std::function<void()> work) override;
     bool GetFrameRect(WindowRect& rect) const override;
     void Close() override;
 

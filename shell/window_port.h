@@ -45,6 +45,8 @@ public:
     virtual void GetViewSize(int& pixelWidth, int& pixelHeight) const = 0;
     // The outer rectangle of the window; false when it cannot be read.
     virtual bool GetFrameRect(WindowRect& rect) const = 0;
+    // Runs `work` on the window's thread: at once when called there, else queued to it.
+    virtual void RunOnWindowThread(std::function<void()> work) = 0;
     // Closes the window and ends the main loop.
     virtual void Close() = 0;
 };

@@ -73,6 +73,7 @@ public:
         rect = frame;
         return true;
     }
+    void RunOnWindowThread(std::function<void()> work) override { work(); }
     void Close() override { ++closes; }
 };
 
