@@ -15,6 +15,8 @@
 #include "settings/settings.h"
 #include "shell/menu_model.h"
 #include "shell/shell_desktop.h"
+#include "shell/sound_player.h"
+#include "shell/splash_screen.h"
 #include "shell/window_port.h"
 
 // The one application object of the program, or nullptr before it is built. Set by the
@@ -98,12 +100,16 @@ public:
     void ShutDown();
     bool IsShutDown() const { return shutDown_; }
 
-    // Hooks that the splash, the sound and the cursors fill; empty here.
-    virtual void ShowSplash() {}
-    virtual void CloseSplash() {}
-    virtual bool HasWaveDevice() { return true; }
-    virtual void PlayMusic() {}
-    void PlayEffect(int) override {}
+    // The splash picture "Splash.bmp" of the start folder, shown until the first game is dealt.
+    virtual void ShowSplash();
+    virtual void CloseSplash();
+    // Whether the audio device could be opened; without one, effects and music stay off.
+    virtual bool HasWaveDevice();
+    // Starts the music of the `Music` setting from its beginning, or stops it when empty.
+    virtual void PlayMusic();
+    // The end of a piece, posted to the window's thread: the current piece starts again.
+    void OnMusicFinished(std::uint64_t play);
+    void PlayEffect(int effect) override;
     void LoadCursors();
 
     // -----------------------------------------------------------------------------------------
@@ -194,6 +200,8 @@ public:
     int viewPixelWidth = 0;
     int viewPixelHeight = 0;
     CursorKind cursor = CursorKind::Normal;
+    SoundPlayer sound;
+    SplashScreen splash;
 
 protected:
     // The dialogs of the colour and configuration commands; the edition may offer others.
