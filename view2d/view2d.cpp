@@ -456,7 +456,11 @@ bool View2D::Tick() {
 
 void View2D::AnimationFrame(int fadeA, int fadeB, int alphaA, int alphaB) {
     const auto start = std::chrono::steady_clock::now();
-    ComposeFrame(fadeA, fadeB, alphaA, alphaB);
+    if (composeGuard) {
+        composeGuard([&] { ComposeFrame(fadeA, fadeB, alphaA, alphaB); });
+    } else {
+        ComposeFrame(fadeA, fadeB, alphaA, alphaB);
+    }
     if (paintNow) {
         paintNow();
     }
@@ -470,13 +474,13 @@ void View2D::AnimationFrame(int fadeA, int fadeB, int alphaA, int alphaB) {
     MeasureFrame(std::chrono::duration_cast<std::chrono::microseconds>(spent).count());
 }
 
-void View2D::AnimateRemoval(int a, int b) {
+void View2D::AnimateRemoval(int a, int b, const std::function<bool()>& goOn) {
     if (options.removeTileTime <= 0) {
         return;
     }
     for (int i = 0;; ++i) {
         const int steps = fadeSteps.load();
-        if (i >= steps) {
+        if (i >= steps || (goOn && !goOn())) {
             break;
         }
         const int alpha = static_cast<int>((1.0 - static_cast<double>(i) / steps) * 255.0);

@@ -74,6 +74,9 @@ public:
     // Called after AnimationFrame published a frame, from whichever thread composed it: the
     // window repaints at once (or, off the window thread, as soon as it can).
     std::function<void()> paintNow;
+    // Wraps each composition of AnimationFrame, so that the caller can hold whatever guards the
+    // board for exactly the time a frame reads it (the pacing and painting run outside it).
+    std::function<void(const std::function<void()>& compose)> composeGuard;
 
     // -- sizes and pictures --
     // Adapts to a new view size in device pixels: new frame, rescaled background, re-cut tile
@@ -103,8 +106,9 @@ public:
     // One frame of the removal fade: composes, publishes and asks for an immediate paint, then
     // measures the frame time into `fadeSteps`. Safe to call from the autoplay worker.
     void AnimationFrame(int fadeA, int fadeB, int alphaA, int alphaB);
-    // Fades the pair out over about `RemoveTileTime` milliseconds; returns when done.
-    void AnimateRemoval(int a, int b);
+    // Fades the pair out over about `RemoveTileTime` milliseconds; returns when done, or as soon
+    // as `goOn` (when given) says to stop.
+    void AnimateRemoval(int a, int b, const std::function<bool()>& goOn = {});
     // The frame to show. The window keeps the returned pointer while it paints: a frame handed
     // out is never changed or freed, whichever thread composes the next one. Empty before the
     // first composed frame.

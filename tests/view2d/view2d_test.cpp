@@ -413,6 +413,36 @@ TEST(View2DFade, AnimateRemovalRunsFromOpaqueTowardTransparent) {
     EXPECT_TRUE(shown.empty());
 }
 
+TEST(View2DFade, EachFadeFrameIsComposedUnderTheGuardAndTheFadeCanBeStopped) {
+    TestView tv;
+    tv.SetTile(0, 0, 4, 4, 3);
+    tv.SetTile(1, 0, 4, 12, 3);
+    tv.view.PlaceTiles();
+    tv.view.minFrameMicroseconds = 1000;
+    tv.view.options.removeTileTime = 200;
+    int guarded = 0;
+    bool insideGuard = false;
+    int paintedInsideGuard = 0;
+    tv.view.composeGuard = [&](const std::function<void()>& compose) {
+        insideGuard = true;
+        compose();
+        insideGuard = false;
+        ++guarded;
+    };
+    int painted = 0;
+    tv.view.paintNow = [&] {
+        ++painted;
+        paintedInsideGuard += insideGuard ? 1 : 0;
+    };
+    tv.view.Tick();
+    ASSERT_GT(tv.view.FadeSteps(), 3);
+    // Stopped after three frames, as a click stops an automatic replay.
+    tv.view.AnimateRemoval(0, 1, [&] { return painted < 3; });
+    EXPECT_EQ(painted, 3);
+    EXPECT_EQ(guarded, 3);
+    EXPECT_EQ(paintedInsideGuard, 0);  // the window paints outside the board's guard
+}
+
 // ---------------------------------------------------------------------------------------------
 // The frame shared with the window
 // ---------------------------------------------------------------------------------------------
