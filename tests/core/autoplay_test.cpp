@@ -15,6 +15,11 @@ namespace {
 class GatedGame : public AidsGame {
 public:
     using AidsGame::AidsGame;
+    // A test that failed half way must not leave the worker waiting at the gate.
+    ~GatedGame() override {
+        OpenForever();
+        StopAutoplay();
+    }
 
     // Blocks the test until the worker waits before step `step` (0-based), or has ended.
     // False when the worker ended first.
