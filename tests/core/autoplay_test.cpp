@@ -260,3 +260,59 @@ TEST_F(AutoplayTest, DefaultWaitSleepsAndStopsEarly) {
     plain.AutoplayWait(0, 1, 60000);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
 }
+
+namespace {
+
+// Whether another thread could take the board right now.
+bool BoardFreeForOthers(GameCore& game) {
+    bool free = false;
+    std::thread([&] {
+        free = game.boardMutex.try_lock();
+        if (free) {
+            game.boardMutex.unlock();
+        }
+    }).join();
+    return free;
+}
+
+// A desktop whose message boxes look whether the board is free while they are open.
+class ProbingDesktop : public ScriptedDesktop {
+public:
+    GameCore* game = nullptr;
+    std::vector<bool> boardFree;
+    MessageAnswer ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
+                              MessageButtons buttons) override {
+        boardFree.push_back(BoardFreeForOthers(*game));
+        return ScriptedDesktop::ShowMessage(text, caption, icon, buttons);
+    }
+};
+
+}  // namespace
+
+TEST(BoardLock, InnerLocksOfTheSameThreadDoNothing) {
+    ScriptedDesktop desktop;
+    AidsGame game(&desktop);
+    EXPECT_TRUE(BoardFreeForOthers(game));
+    {
+        BoardLock outer(game);
+        {
+            BoardLock inner(game);
+            EXPECT_FALSE(BoardFreeForOthers(game));
+        }
+        EXPECT_FALSE(BoardFreeForOthers(game));  // still held by the outer lock
+    }
+    EXPECT_TRUE(BoardFreeForOthers(game));
+}
+
+TEST(BoardLock, MessageBoxesLetGoOfTheBoardWhileOpen) {
+    ProbingDesktop desktop;
+    AidsGame game(&desktop);
+    desktop.game = &game;
+    {
+        BoardLock lock(game);
+        game.UndoCommand();                      // nothing to undo: the MesUndo box
+        EXPECT_FALSE(BoardFreeForOthers(game));  // taken back after the box
+    }
+    game.UndoCommand();  // without a lock there is nothing to let go
+    EXPECT_EQ(desktop.boardFree, (std::vector<bool>{true, true}));
+}
