@@ -433,11 +433,22 @@ std::shared_ptr<const Image> View2D::PaintFrame() const {
 // Ticks and the removal fade
 // ---------------------------------------------------------------------------------------------
 
+void View2D::SetOptions(const View2DOptions& newOptions) {
+    std::lock_guard lock(viewMutex);
+    options = newOptions;
+}
+
+View2DOptions View2D::Options() const {
+    std::lock_guard lock(viewMutex);
+    return options;
+}
+
 void View2D::MeasureFrame(long long microseconds) {
     // The fade shows as many frames as fit into RemoveTileTime at the measured frame time. The
     // time is measured in microseconds, so a fast machine still gets its fade, and never taken
     // below the shortest frame the fade shows.
-    const long long fadeMs = std::min<long long>(options.removeTileTime, kLongestFadeMilliseconds);
+    const long long fadeMs =
+        std::min<long long>(Options().removeTileTime, kLongestFadeMilliseconds);
     if (fadeMs <= 0) {
         fadeSteps.store(0);
         return;
@@ -475,7 +486,7 @@ void View2D::AnimationFrame(int fadeA, int fadeB, int alphaA, int alphaB) {
 }
 
 void View2D::AnimateRemoval(int a, int b, const std::function<bool()>& goOn) {
-    if (options.removeTileTime <= 0) {
+    if (Options().removeTileTime <= 0) {
         return;
     }
     for (int i = 0;; ++i) {

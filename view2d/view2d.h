@@ -69,7 +69,12 @@ public:
     View2D(const View2D&) = delete;
     View2D& operator=(const View2D&) = delete;
 
+    // The settings the view draws with. Set them through SetOptions while another thread (the
+    // autoplay worker) may be drawing; reading and writing the member directly is for a view
+    // that only one thread uses.
     View2DOptions options;
+    void SetOptions(const View2DOptions& newOptions);
+    View2DOptions Options() const;
     View2DSources sources;
     // Called after AnimationFrame published a frame, from whichever thread composed it: the
     // window repaints at once (or, off the window thread, as soon as it can).
