@@ -70,6 +70,9 @@ bool GameCore::AutoplayCommand() {
 void GameCore::StopAutoplay() {
     board.AutoplayRunning = 0;
     if (autoplayThread_.joinable() && autoplayThread_.get_id() != std::this_thread::get_id()) {
+        // The worker needs the board to finish its step and restart the game: a caller that
+        // holds it through a BoardLock lets go while waiting.
+        BoardUnlock unlock(*this);
         autoplayThread_.join();
     }
 }

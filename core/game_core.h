@@ -74,8 +74,9 @@ public:
     // game was loaded from a file, or a replay is still running (which that refusal also
     // stops). Called on the window thread with boardMutex held. True when a worker started.
     bool AutoplayCommand();
-    // Asks a running replay to stop and waits until its thread has ended. Must be called
-    // without boardMutex held (the worker needs it to finish its step and restart the game).
+    // Asks a running replay to stop and waits until its thread has ended. A caller holding the
+    // board through a BoardLock lets go of it meanwhile (the worker needs it to finish its step
+    // and restart the game); boardMutex must not be held in any other way.
     void StopAutoplay();
     // Whether a worker thread is still replaying or restarting the game.
     bool AutoplayActive() const { return autoplayActive_.load(); }

@@ -316,3 +316,17 @@ TEST(BoardLock, MessageBoxesLetGoOfTheBoardWhileOpen) {
     game.UndoCommand();  // without a lock there is nothing to let go
     EXPECT_EQ(desktop.boardFree, (std::vector<bool>{true, true}));
 }
+
+TEST_F(AutoplayTest, StopWhileHoldingTheBoardWaitsForTheWorkerWithoutDeadlock) {
+    ASSERT_TRUE(Autoplay());
+    ASSERT_TRUE(game.WaitForStep(1));
+    game.OpenForever();
+    {
+        BoardLock lock(game);
+        game.StopAutoplay();  // the worker takes the board to restart the game meanwhile
+        EXPECT_FALSE(game.AutoplayActive());
+        EXPECT_FALSE(BoardFreeForOthers(game));  // held again afterwards
+    }
+    EXPECT_EQ(game.Redraws(true), 1);
+    EXPECT_EQ(game.board.tilesLeft, 144);
+}
