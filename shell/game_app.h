@@ -123,6 +123,13 @@ public:
     virtual void OnRightButtonDown(int x, int y);
     virtual void OnMiddleButtonDown();
     virtual void OnMouseMove(bool onlyLeftHeld);
+    // Where the pointer is over the board view, in view pixels; (-1, -1) when it left the view.
+    // The 2D layout editor shows the tile a left click there would add.
+    virtual void OnPointerMoved(int x, int y)
+    {
+        (void)x;
+        (void)y;
+    }
     void OnTimer();
     void OnFocus(bool gained);
     // The board view got a new size (device pixels).

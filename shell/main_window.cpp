@@ -193,8 +193,17 @@ void BoardWidget::mousePressEvent(QMouseEvent* event)
 
 void BoardWidget::mouseMoveEvent(QMouseEvent* event)
 {
+    const qreal ratio = devicePixelRatioF();
+    app_.OnPointerMoved(static_cast<int>(std::floor(event->position().x() * ratio)),
+                        static_cast<int>(std::floor(event->position().y() * ratio)));
     app_.OnMouseMove(event->buttons() == Qt::LeftButton);
     event->accept();
+}
+
+void BoardWidget::leaveEvent(QEvent* event)
+{
+    app_.OnPointerMoved(-1, -1);
+    QWidget::leaveEvent(event);
 }
 
 void BoardWidget::resizeEvent(QResizeEvent* event)
