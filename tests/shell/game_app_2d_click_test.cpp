@@ -1,0 +1,99 @@
+// board2d's own application object with its real view, driven headless: clicks at the screen
+// points where the view placed the tiles win a whole easy-mode game.
+#include "shell/game_app_2d.h"
+#include "shell_test_support.h"
+
+namespace {
+
+class GameApp2DClickTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        app = std::make_unique<GameApp2D>(desktop);
+        app->SetStartFolder(folder.Path());
+        app->OfferFirstRunLanguage();
+        ASSERT_TRUE(app->LoadSettings());
+        app->settings.removeTileTime = 0;  // no fade: the pairs go at once
+        app->AttachWindow(&window);
+        app->StartGame();
+    }
+
+    // The middle of tile t's face as the view placed it, in view pixels.
+    void FacePoint(int t, int& x, int& y) const
+    {
+        const View2D& view = app->View();
+        const TileRecord& tile = app->board.tiles[static_cast<std::size_t>(t)];
+        x = tile.x2d + view.Border() + view.TileWidth() / 2;
+        y = tile.y2d + view.TileHeight() / 2;
+    }
+
+    GameFolder folder;
+    ScriptedDesktop desktop;
+    RecordingWindow window;
+    std::unique_ptr<GameApp2D> app;
+};
+
+}  // namespace
+
+TEST_F(GameApp2DClickTest, ClicksOnThePlacedFacesWinAnEasyGame)
+{
+    ASSERT_GT(app->View().TileWidth(), 0) << "the shipped tile set did not load";
+    ASSERT_EQ(app->board.easyMode, 1);
+    for (int i = 0; i < kTiles; i += 2) {
+        for (int k = 0; k < 2; ++k) {
+            const int t = app->board.dealOrder[static_cast<std::size_t>(i + k)];
+            int x = 0;
+            int y = 0;
+            FacePoint(t, x, y);
+            app->OnLeftButtonDown(x, y);
+        }
+        ASSERT_EQ(app->board.tilesLeft, kTiles - i - 2) << "pair " << i / 2;
+    }
+    EXPECT_EQ(desktop.Count(ScriptedDesktop::Call::WinnerName), 1);
+    EXPECT_NE(window.status.find(app->Text(TextId::MesStatusWin)), std::string::npos);
+    EXPECT_GT(window.invalidates, 0);
+}
+
+TEST_F(GameApp2DClickTest, ClickBesideEveryTileSelectsNothing)
+{
+    app->OnLeftButtonDown(1, 1);
+    EXPECT_EQ(app->board.firstSelected, NoTile);
+    // A click on a free tile's face picks that tile.
+    int t = NoTile;
+    for (int i = kTiles - 1; i >= 0; --i) {
+        if (app->board.IsFree(i)) {
+            t = i;
+            break;
+        }
+    }
+    ASSERT_NE(t, NoTile);
+    int x = 0;
+    int y = 0;
+    FacePoint(t, x, y);
+    app->OnLeftButtonDown(x, y);
+    EXPECT_EQ(app->board.firstSelected, t);
+}
+
+TEST_F(GameApp2DClickTest, FrameFollowsTheViewSizeOfTheWindow)
+{
+    int width = 0;
+    int height = 0;
+    app->PaintFrame([&](const std::uint8_t*, int w, int h, int) {
+        width = w;
+        height = h;
+    });
+    EXPECT_EQ(width, window.viewWidth);
+    EXPECT_EQ(height, window.viewHeight);
+    window.viewWidth = 1920;
+    window.viewHeight = 1000;
+    app->OnViewResized(1920, 1000, false);
+    app->PaintFrame([&](const std::uint8_t*, int w, int h, int) {
+        width = w;
+        height = h;
+    });
+    EXPECT_EQ(width, 1920);
+    EXPECT_EQ(height, 1000);
+    // A minimised window keeps the frame it has.
+    app->OnViewResized(0, 0, true);
+    EXPECT_EQ(app->viewPixelWidth, 1920);
+}
