@@ -16,11 +16,9 @@
 #include "core/board.h"
 #include "core/editor_board.h"
 #include "images/image.h"
-// The board and the tile set both name the blank face; both say 42. Until one of them gives up
-// its copy, the tile set's is renamed here so that the two headers can meet.
-#define kBlankFace kTileSetBlankFace
 #include "images/tile_set.h"
-#undef kBlankFace
+
+// The board's blank face is the tile set's.
 static_assert(kTileSetBlankFace == kBlankFace);
 
 struct PixelView;
