@@ -10,8 +10,9 @@ GameApp2D::GameApp2D(ShellDesktop& desktop) : GameApp(desktop, Edition::TwoD) {
     view_.sources.editing = [this] { return editMode; };
     view_.sources.isHintTile = [this](int t) { return board.IsHintTile(t); };
     view_.sources.editorTarget = [this] {
-        shownEditorTarget_ = EditorTargetUnderPointer();
-        return shownEditorTarget_;
+        const int target = EditorTargetUnderPointer();
+        shownEditorTarget_ = target;
+        return target;
     };
     // A fade frame is shown at once; from the autoplay worker the window shows it when it can.
     view_.paintNow = [this] {
