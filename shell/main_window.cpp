@@ -6,6 +6,7 @@
 #include <QCursor>
 #include <QImage>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -433,6 +434,11 @@ void MainWindow::RunOnWindowThread(std::function<void()> work)
 
 void MainWindow::GetViewSize(int& pixelWidth, int& pixelHeight) const
 {
+    if (!isVisible()) {
+        // Before the window shows, its layout is settled here, so that the first frame is
+        // composed at the size it will be shown (menu bar and toolbar included).
+        const_cast<MainWindow*>(this)->layout()->activate();
+    }
     pixelWidth = board_->PixelWidth();
     pixelHeight = board_->PixelHeight();
 }
