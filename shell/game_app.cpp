@@ -370,6 +370,10 @@ void GameApp::ExecuteCommand(int id)
         AboutCommand();
         break;
     case command::USE_SOUNDS:
+        // The toolbar's button stays without a device, but the sound stays off for the run.
+        if (!HasWaveDevice()) {
+            break;
+        }
         board.soundEffects = board.soundEffects ? 0 : 1;
         settings.soundEffects = board.soundEffects != 0;
         break;

@@ -222,6 +222,10 @@ TEST_F(SoundAppTest, NoDeviceHidesTheSoundsMenuAndTurnsSoundOff)
     EXPECT_FALSE(app->settings.soundEffects);
     EXPECT_EQ(app->board.soundEffects, 0);
     EXPECT_TRUE(app->settings.music.empty());
+    // The toolbar's sound button cannot turn the effects on without a device.
+    app->ExecuteCommand(command::USE_SOUNDS);
+    EXPECT_FALSE(app->settings.soundEffects);
+    EXPECT_EQ(app->board.soundEffects, 0);
     app->OnLeftButtonDown(NoTile, 0);
     EXPECT_EQ(Effects(), 0u);
     // The settings written at exit keep the sound off.
