@@ -81,7 +81,8 @@ bool SoundPlayer::Open()
     }
     // The player's own choice of sound font wins; otherwise the General MIDI font of the system.
     std::error_code error;
-    if (std::getenv("SDL_SOUNDFONTS") == nullptr && std::filesystem::exists(kSoundFontPath, error)) {
+    if (std::getenv("SDL_SOUNDFONTS") == nullptr &&
+        std::filesystem::exists(kSoundFontPath, error)) {
         Mix_SetSoundFonts(kSoundFontPath);
     }
     // Without a MIDI player the effects still work; the music then stays silent.
