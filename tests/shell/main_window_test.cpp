@@ -1,0 +1,135 @@
+// The Qt main window on the offscreen platform: the menu bar rendered from the application's
+// model with its identifiers and check marks, the toolbar's thirteen entries and their tips,
+// commands reaching the dispatch, and the function keys.
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolBar>
+
+#include <fstream>
+
+#include "shell/main_window.h"
+#include "shell_test_support.h"
+
+namespace {
+
+QApplication& TestApplication()
+{
+    static int argc = 1;
+    static char name[] = "shell_tests";
+    static char* argv[] = {name, nullptr};
+    if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        return *existing;
+    }
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        TestApplication();
+        app = std::make_unique<TestApp>(desktop);
+        app->SetStartFolder(folder.Path());
+        app->OfferFirstRunLanguage();
+        ASSERT_TRUE(app->LoadSettings());
+        window = std::make_unique<MainWindow>(*app);
+        app->AttachWindow(window.get());
+        app->StartGame();
+    }
+    void TearDown() override
+    {
+        app->AttachWindow(nullptr);
+        window.reset();
+    }
+
+    QAction* Action(int id) const
+    {
+        auto it = window->MenuActions().find(id);
+        return it == window->MenuActions().end() ? nullptr : it->second;
+    }
+
+    GameFolder folder;
+    ScriptedDesktop desktop;
+    std::unique_ptr<TestApp> app;
+    std::unique_ptr<MainWindow> window;
+};
+
+}  // namespace
+
+TEST_F(MainWindowTest, MenuBarShowsThePopupsOfTheModel)
+{
+    const QList<QAction*> popups = window->menuBar()->actions();
+    ASSERT_EQ(popups.size(), static_cast<qsizetype>(app->MainMenu().popups.size()));
+    EXPECT_EQ(popups[0]->text().toStdString(), app->Text(TextId::GAME));
+    EXPECT_EQ(popups[5]->text().toStdString(), app->Text(TextId::HELP));
+    // Every command of the model has its action carrying the identifier.
+    for (const MenuItem* item : app->MainMenu().Commands()) {
+        QAction* action = Action(item->id);
+        ASSERT_NE(action, nullptr) << item->id;
+        EXPECT_EQ(action->data().toInt(), item->id);
+        EXPECT_EQ(action->isChecked(), item->checked) << item->id;
+    }
+    ASSERT_NE(Action(command::NEW_GAME), nullptr);
+    EXPECT_EQ(Action(command::NEW_GAME)->text().toStdString(), app->Text(TextId::NEW_GAME));
+}
+
+TEST_F(MainWindowTest, TriggeredActionsRunTheirCommandsAndMarksFollow)
+{
+    ASSERT_TRUE(Action(command::SHADOWS)->isChecked());
+    Action(command::SHADOWS)->trigger();
+    EXPECT_FALSE(app->settings.shadows);
+    EXPECT_FALSE(Action(command::SHADOWS)->isChecked());
+    Action(command::PAUSE_CHRONO)->trigger();
+    EXPECT_EQ(app->board.ChronoPaused, 1);
+}
+
+TEST_F(MainWindowTest, ToolbarHasThirteenEntriesWithTheLanguagesTips)
+{
+    const QList<QAction*> buttons = window->ToolBar()->actions();
+    ASSERT_EQ(buttons.size(), 13);
+    int separators = 0;
+    for (int i = 0; i < buttons.size(); ++i) {
+        const int command = GameApp::ToolbarCommands()[static_cast<std::size_t>(i)];
+        if (command == 0) {
+            EXPECT_TRUE(buttons[i]->isSeparator());
+            ++separators;
+            continue;
+        }
+        EXPECT_EQ(buttons[i]->data().toInt(), command);
+        EXPECT_FALSE(buttons[i]->icon().isNull());
+    }
+    EXPECT_EQ(separators, 3);
+    EXPECT_EQ(buttons[4]->toolTip().toStdString(), app->Text(TextId::T_HINT));
+    const int seconds = app->board.chronoSeconds;
+    buttons[4]->trigger();  // the hint button
+    EXPECT_EQ(app->board.chronoSeconds, seconds + 60);
+}
+
+TEST_F(MainWindowTest, StatusAndTitleReachTheWindow)
+{
+    EXPECT_EQ(window->windowTitle().toStdString(), "Varnel's mah-jong v2.4.2 2D - Default.tvl");
+    EXPECT_NE(window->StatusLabel()->text().toStdString().find("144"), std::string::npos);
+    app->OnTimer();
+    EXPECT_NE(window->StatusLabel()->text().toStdString().find("00:00:01"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, LanguageChangeRebuildsTheRenderedMenus)
+{
+    std::ofstream(folder.File("LANGUAGE/Testish.txt")) << "GAME = \"&Spiel\"\nT_UNDO = \"Zurück\"\n";
+    app->BuildMenus();
+    int testish = -1;
+    for (std::size_t i = 0; i < app->languageList.size(); ++i) {
+        if (app->languageList[i].fileName == "Testish.txt") {
+            testish = command::LanguageList + static_cast<int>(i);
+        }
+    }
+    ASSERT_GE(testish, 0);
+    Action(testish)->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(window->menuBar()->actions()[0]->text().toStdString(), "&Spiel");
+    EXPECT_EQ(window->ToolBar()->actions()[5]->toolTip().toStdString(), "Zurück");
+}
