@@ -461,6 +461,24 @@ TEST(View2DFrames, AFrameHeldByTheWindowNeverChanges) {
     EXPECT_NE(tv.view.PaintFrame().get(), held.get());
 }
 
+TEST(View2DFrames, AHeldFrameOutlivesTheView) {
+    // The window may still hold the last frame when the program shuts the view down.
+    std::shared_ptr<const Image> held;
+    std::vector<std::uint8_t> before;
+    {
+        TestView tv;
+        tv.SetTile(0, 0, 4, 4, 3);
+        tv.view.PlaceTiles();
+        tv.view.ComposeFrame();
+        held = tv.view.PaintFrame();
+        before = Bytes(*held);
+        tv.view.Release();
+        EXPECT_FALSE(tv.view.PaintFrame());
+    }
+    ASSERT_TRUE(held && held->HasPixels());
+    EXPECT_EQ(Bytes(*held), before);
+}
+
 TEST(View2DFrames, WorkerFramesAreNeverSeenHalfComposed) {
     // The autoplay worker fades a tile while the window keeps taking frames: every frame the
     // window gets shows the tile at one alpha from its top row to its bottom row.
