@@ -1,6 +1,7 @@
 #include "shell/dialog_about.h"
 
 #include <QApplication>
+#include <QFormLayout>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
@@ -42,26 +43,28 @@ AboutDialog::AboutDialog(const DialogTexts& texts, const std::string& gameFolder
 
     copyright_ = PlainLabel(FromGameText(DialogLabel(texts, 1)), this);
     copyright_->setWordWrap(true);
-    copyright_->setMinimumWidth(TextWidth(48));
+    copyright_->setMinimumWidth(TextWidth(56));
 
-    version_ = PlainLabel(QStringLiteral("Version %1").arg(QLatin1String(kGameVersion)), this);
-    licence_ = PlainLabel(QStringLiteral("Free software under the MIT licence."), this);
-
+    // Our own lines, the same in every language: version, licence and the game folder.
+    version_ = PlainLabel(QLatin1String(kGameVersion), this);
+    licence_ = PlainLabel(QStringLiteral("MIT"), this);
     // A long path is shortened in the middle; the whole path is the tooltip and can be copied.
     const QString folder = FromGameText(gameFolder);
-    folder_ = PlainLabel(QString(), this);
+    folder_ = PlainLabel(fontMetrics().elidedText(folder, Qt::ElideMiddle, TextWidth(60)), this);
     folder_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     folder_->setToolTip(folder);
-    const QString prefix = QStringLiteral("Game folder: ");
-    folder_->setText(prefix + fontMetrics().elidedText(folder, Qt::ElideMiddle, TextWidth(60)));
+    auto* facts = new QFormLayout;
+    facts->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    facts->setLabelAlignment(Qt::AlignLeft);
+    facts->addRow(QStringLiteral("Version:"), version_);
+    facts->addRow(QStringLiteral("Licence:"), licence_);
+    facts->addRow(QStringLiteral("Game folder:"), folder_);
 
     auto* lines = new QVBoxLayout;
     lines->addWidget(title_);
     lines->addWidget(copyright_);
     lines->addSpacing(fontMetrics().height() / 2);
-    lines->addWidget(version_);
-    lines->addWidget(licence_);
-    lines->addWidget(folder_);
+    lines->addLayout(facts);
     lines->addStretch(1);
 
     auto* top = new QHBoxLayout;

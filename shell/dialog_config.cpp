@@ -43,8 +43,9 @@ ConfigurationDialog::ConfigurationDialog(const DialogTexts& texts,
         // Enter stays with OK; Space or a click steps.
         minus->setAutoDefault(false);
         plus->setAutoDefault(false);
-        minus->setFixedWidth(std::max(stepWidth, minus->minimumSizeHint().width()));
-        plus->setFixedWidth(std::max(stepWidth, plus->minimumSizeHint().width()));
+        // Narrow buttons for one sign, whatever minimum the style has for buttons with words.
+        minus->setFixedWidth(stepWidth);
+        plus->setFixedWidth(stepWidth);
         minus->setAccessibleName(label + QStringLiteral(" -"));
         plus->setAccessibleName(label + QStringLiteral(" +"));
         value->setTextFormat(Qt::PlainText);

@@ -9,10 +9,10 @@
 class QLabel;
 class QLineEdit;
 
-// A hall-of-fame name keeps at most 21 characters. The record holds bytes, so a name is also kept
-// within 21 bytes of UTF-8, and a character is never cut in half.
+// A hall-of-fame name keeps at most 21 characters. The record holds 22 bytes of text, so a name is
+// also kept within 22 bytes of UTF-8, and a character is never cut in half.
 inline constexpr int kWinnerNameCharacters = 21;
-inline constexpr int kWinnerNameBytes = 21;
+inline constexpr int kWinnerNameBytes = 22;
 
 // The part of `typed` that the hall of fame keeps.
 QString KeepWinnerName(const QString& typed);

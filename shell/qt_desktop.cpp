@@ -2,26 +2,22 @@
 
 #include <QApplication>
 #include <QColorDialog>
-#include <QComboBox>
 #include <QDialog>
-#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
-#include <QIcon>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QThread>
 #include <QUrl>
-#include <QVBoxLayout>
 
 #include <utility>
 
+#include "settings/resource_folders.h"
+#include "shell/dialog_about.h"
+#include "shell/dialog_colours.h"
+#include "shell/dialog_config.h"
+#include "shell/dialog_hall_of_fame.h"
+#include "shell/dialog_language.h"
+#include "shell/dialog_winner.h"
 #include "shell/help_window.h"
 
 namespace {
@@ -35,12 +31,6 @@ std::string ToUtf8(const QString& text)
 {
     QByteArray bytes = text.toUtf8();
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
-
-const std::string& Label(const DialogTexts& texts, std::size_t index)
-{
-    static const std::string empty;
-    return index < texts.labels.size() ? texts.labels[index] : empty;
 }
 
 // Runs `work` on the GUI thread and returns its result; dialogs are only ever shown there.
@@ -64,41 +54,6 @@ auto OnGuiThread(Work&& work) -> decltype(work())
 QColor ToQColor(Colour colour)
 {
     return QColor(colour.red, colour.green, colour.blue);
-}
-
-void PaintSwatch(QLabel* swatch, Colour colour)
-{
-    swatch->setStyleSheet(QStringLiteral("background-color: %1; border: 1px solid #404040;")
-                              .arg(ToQColor(colour).name()));
-}
-
-// The first-run language dialog closes only through OK.
-class LanguageDialog : public QDialog {
-public:
-    using QDialog::QDialog;
-
-protected:
-    void reject() override {}
-    void keyPressEvent(QKeyEvent* event) override
-    {
-        if (event->key() == Qt::Key_Escape) {
-            event->accept();
-            return;
-        }
-        QDialog::keyPressEvent(event);
-    }
-};
-
-QPushButton* AddOkButton(QDialog& dialog, QBoxLayout* layout, const std::string& text)
-{
-    auto* row = new QHBoxLayout;
-    row->addStretch();
-    auto* ok = new QPushButton(FromUtf8(text.empty() ? std::string("OK") : text), &dialog);
-    ok->setDefault(true);
-    QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
-    row->addWidget(ok);
-    layout->addLayout(row);
-    return ok;
 }
 
 }  // namespace
@@ -219,45 +174,16 @@ Colour QtDesktop::PickColour(const std::string& title, Colour initial)
 std::string QtDesktop::AskWinnerName(const DialogTexts& texts)
 {
     return OnGuiThread([&] {
-        QDialog dialog(owner_);
-        dialog.setWindowTitle(FromUtf8(texts.caption));
-        auto* layout = new QVBoxLayout(&dialog);
-        layout->addWidget(new QLabel(FromUtf8(Label(texts, 0)), &dialog));
-        layout->addWidget(new QLabel(FromUtf8(Label(texts, 1)), &dialog));
-        auto* edit = new QLineEdit(&dialog);
-        edit->setMaxLength(21);
-        layout->addWidget(edit);
-        AddOkButton(dialog, layout, Label(texts, 2));
-        edit->setFocus();
+        WinnerNameDialog dialog(texts, owner_);
         dialog.exec();
-        return ToUtf8(edit->text());
+        return dialog.Name();
     });
 }
 
 void QtDesktop::ShowHallOfFame(const DialogTexts& texts, const std::vector<HallRow>& rows)
 {
     OnGuiThread([&] {
-        QDialog dialog(owner_);
-        dialog.setWindowTitle(FromUtf8(texts.caption));
-        auto* layout = new QVBoxLayout(&dialog);
-        auto* group = new QGroupBox(&dialog);
-        auto* grid = new QGridLayout(group);
-        QFont bold = dialog.font();
-        bold.setBold(true);
-        auto* nameHead = new QLabel(FromUtf8(Label(texts, 0)), group);
-        auto* timeHead = new QLabel(FromUtf8(Label(texts, 1)), group);
-        nameHead->setFont(bold);
-        timeHead->setFont(bold);
-        grid->addWidget(nameHead, 0, 0);
-        grid->addWidget(timeHead, 0, 1);
-        for (std::size_t i = 0; i < rows.size() && i < 10; ++i) {
-            const int row = static_cast<int>(i) + 1;
-            grid->addWidget(new QLabel(FromUtf8(rows[i].name), group), row, 0);
-            grid->addWidget(new QLabel(FromUtf8(rows[i].time), group), row, 1);
-        }
-        grid->setHorizontalSpacing(32);
-        layout->addWidget(group);
-        AddOkButton(dialog, layout, Label(texts, 2));
+        HallOfFameDialog dialog(texts, rows, owner_);
         dialog.exec();
     });
 }
@@ -266,61 +192,21 @@ int QtDesktop::ChooseLanguage(const std::string& caption,
                               const std::vector<LanguageChoice>& choices, int preselected)
 {
     return OnGuiThread([&] {
-        LanguageDialog dialog(owner_);
-        dialog.setWindowTitle(FromUtf8(caption));
-        dialog.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-        dialog.setObjectName(QStringLiteral("LanguageDialog"));
-        auto* layout = new QVBoxLayout(&dialog);
-        layout->addWidget(new QLabel(QStringLiteral("Please choose a language :"), &dialog));
-        auto* list = new QComboBox(&dialog);
-        for (std::size_t i = 0; i < choices.size(); ++i) {
-            list->addItem(FromUtf8(choices[i].displayName), static_cast<int>(i));
-        }
-        list->model()->sort(0);
-        if (preselected >= 0) {
-            list->setCurrentIndex(list->findData(preselected));
-        }
-        layout->addWidget(list);
-        AddOkButton(dialog, layout, "OK");
+        LanguageChoiceDialog dialog(caption, choices, preselected, owner_);
         dialog.exec();
-        // The entry whose display name equals the chosen text gives the file.
-        const std::string chosen = ToUtf8(list->currentText());
-        for (std::size_t i = 0; i < choices.size(); ++i) {
-            if (choices[i].displayName == chosen) {
-                return static_cast<int>(i);
-            }
-        }
-        return -1;
+        return dialog.ChosenIndex();
     });
 }
 
 void QtDesktop::ShowAbout(const DialogTexts& texts)
 {
     OnGuiThread([&] {
-        QDialog dialog(owner_);
-        dialog.setWindowTitle(FromUtf8(texts.caption));
-        auto* layout = new QVBoxLayout(&dialog);
-        auto* top = new QHBoxLayout;
-        auto* icon = new QLabel(&dialog);
-        QIcon programIcon = QApplication::windowIcon();
-        if (!programIcon.isNull()) {
-            icon->setPixmap(programIcon.pixmap(64, 64));
+        // The game plays in the folder it was started in, unless the caller names it.
+        std::string folder = texts.labels.size() > 3 ? texts.labels[3] : std::string();
+        if (folder.empty()) {
+            CurrentStartFolder(folder);
         }
-        top->addWidget(icon, 0, Qt::AlignTop);
-        auto* lines = new QVBoxLayout;
-        auto* title = new QLabel(FromUtf8(Label(texts, 0)), &dialog);
-        QFont bold = dialog.font();
-        bold.setBold(true);
-        bold.setPointSizeF(bold.pointSizeF() * 1.2);
-        title->setFont(bold);
-        lines->addWidget(title);
-        auto* copyright = new QLabel(FromUtf8(Label(texts, 1)), &dialog);
-        copyright->setWordWrap(true);
-        lines->addWidget(copyright);
-        top->addLayout(lines, 1);
-        layout->addLayout(top);
-        AddOkButton(dialog, layout, Label(texts, 2));
-        dialog.setMinimumWidth(420);
+        AboutDialog dialog(texts, folder, owner_);
         dialog.exec();
     });
 }
@@ -329,23 +215,7 @@ void QtDesktop::ShowColourDialog(const DialogTexts& texts, const std::vector<Col
                                  const std::function<Colour(int button)>& pick)
 {
     OnGuiThread([&] {
-        QDialog dialog(owner_);
-        dialog.setWindowTitle(FromUtf8(texts.caption));
-        auto* layout = new QVBoxLayout(&dialog);
-        auto* grid = new QGridLayout;
-        for (std::size_t i = 0; i < buttons.size(); ++i) {
-            const int row = static_cast<int>(i);
-            auto* button = new QPushButton(FromUtf8(buttons[i].label), &dialog);
-            auto* swatch = new QLabel(&dialog);
-            swatch->setFixedSize(48, 24);
-            PaintSwatch(swatch, buttons[i].colour);
-            QObject::connect(button, &QPushButton::clicked, &dialog,
-                             [&pick, swatch, row] { PaintSwatch(swatch, pick(row)); });
-            grid->addWidget(button, row, 0);
-            grid->addWidget(swatch, row, 1);
-        }
-        layout->addLayout(grid);
-        AddOkButton(dialog, layout, Label(texts, 0));
+        ColoursDialog dialog(texts, buttons, pick, owner_);
         dialog.exec();
     });
 }
@@ -354,30 +224,7 @@ void QtDesktop::ShowConfigDialog(const DialogTexts& texts, const std::vector<Con
                                  const std::function<std::string(int row, int delta)>& step)
 {
     OnGuiThread([&] {
-        QDialog dialog(owner_);
-        dialog.setWindowTitle(FromUtf8(texts.caption));
-        auto* layout = new QVBoxLayout(&dialog);
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            const int row = static_cast<int>(i);
-            auto* group = new QGroupBox(FromUtf8(rows[i].label), &dialog);
-            auto* line = new QHBoxLayout(group);
-            auto* minus = new QPushButton(QStringLiteral("-"), group);
-            auto* value = new QLabel(FromUtf8(rows[i].value), group);
-            auto* plus = new QPushButton(QStringLiteral("+"), group);
-            minus->setFixedWidth(32);
-            plus->setFixedWidth(32);
-            value->setAlignment(Qt::AlignCenter);
-            value->setMinimumWidth(90);
-            line->addWidget(minus);
-            line->addWidget(value, 1);
-            line->addWidget(plus);
-            QObject::connect(minus, &QPushButton::clicked, &dialog,
-                             [&step, value, row] { value->setText(FromUtf8(step(row, -1))); });
-            QObject::connect(plus, &QPushButton::clicked, &dialog,
-                             [&step, value, row] { value->setText(FromUtf8(step(row, +1))); });
-            layout->addWidget(group);
-        }
-        AddOkButton(dialog, layout, Label(texts, 0));
+        ConfigurationDialog dialog(texts, rows, step, owner_);
         dialog.exec();
     });
 }
