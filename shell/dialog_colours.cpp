@@ -66,7 +66,7 @@ ColoursDialog::ColoursDialog(const DialogTexts& texts, const std::vector<ColourB
     // The buttons of both columns line up whatever their texts.
     int widest = 0;
     for (QPushButton* button : buttons_) {
-        widest = std::max(widest, button->sizeHint().width());
+        widest = std::max(widest, button->sizeHint().width() + TextWidth(2));
     }
     for (QPushButton* button : buttons_) {
         button->setMinimumWidth(widest);
