@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include <unistd.h>
+
 #include "board.h"
 
 struct Position {
@@ -38,11 +40,13 @@ inline int TileOf(const Board& board, Position p) {
     return board.TileAt(p.layer, p.row, p.column);
 }
 
-// A fresh empty folder under the system's temporary folder, removed at the end of the test.
+// A fresh empty folder under the system's temporary folder, removed at the end of the test. The
+// process id keeps tests that run at the same time (ctest -j) out of each other's folders.
 class TempFolder {
 public:
     explicit TempFolder(const std::string& name)
-        : path_(std::filesystem::temp_directory_path() / ("varnel_core_" + name)) {
+        : path_(std::filesystem::temp_directory_path() /
+                ("varnel_core_" + name + "_" + std::to_string(::getpid()))) {
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
     }
