@@ -38,8 +38,8 @@ WinnerNameDialog::WinnerNameDialog(const DialogTexts& texts, QWidget* owner)
     name_ = new QLineEdit(this);
     name_->setObjectName(QStringLiteral("name"));
     name_->setMaxLength(kWinnerNameCharacters);
-    // Room for the longest name, so nothing typed scrolls out of sight.
-    name_->setMinimumWidth(TextWidth(kWinnerNameCharacters + 4));
+    // Room for the longest name, wide letters included, so nothing typed scrolls out of sight.
+    name_->setMinimumWidth(TextWidth(kWinnerNameCharacters * 3 / 2 + 4));
     prompt_->setBuddy(name_);
     // Pasted or typed text beyond the limits is cut at once, so the box shows what will be kept.
     connect(name_, &QLineEdit::textChanged, this, [this](const QString& text) {
