@@ -591,24 +591,15 @@ void ChooseFirstRunLanguage(Settings& settings, const FileList& languages, Editi
     if (languages.empty()) {
         return;
     }
-    // The current language is looked up as any name in a resource folder is, without regard to
-    // case, so that a folder holding "english.txt" still offers English first; an entry spelt
-    // exactly like it wins over one that differs only in case.
+    // The entry spelt exactly like the current language is selected, case included; when none
+    // is, the dialog shows its own first entry.
     std::vector<LanguageChoice> choices;
     int preselected = -1;
-    int sameButCase = -1;
     for (const FileEntry& entry : languages) {
-        const int index = static_cast<int>(choices.size());
         if (preselected < 0 && entry.fileName == settings.language) {
-            preselected = index;
-        }
-        if (sameButCase < 0 && EqualNoCase(entry.fileName, settings.language)) {
-            sameButCase = index;
+            preselected = static_cast<int>(choices.size());
         }
         choices.push_back({entry.displayName, entry.fileName});
-    }
-    if (preselected < 0) {
-        preselected = sameButCase;
     }
     const int chosen = desktop.ChooseLanguage(WindowTitle(edition), choices, preselected);
     if (chosen >= 0 && chosen < static_cast<int>(choices.size())) {

@@ -167,7 +167,6 @@ bool SaveSettings(const Settings& settings, const LanguageTexts& texts,
                   ViewSettingsHooks& hooks, Desktop& desktop);
 
 // The first-run language choice: offers the language list with `settings.language` preselected
-// (its exact spelling, else the same name in another case) and stores the chosen file name as the
-// list spells it. Does nothing when the list is empty.
+// (exact name) and stores the chosen file name. Does nothing when the list is empty.
 void ChooseFirstRunLanguage(Settings& settings, const FileList& languages, Edition edition,
                             Desktop& desktop);

