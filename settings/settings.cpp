@@ -497,7 +497,9 @@ bool LoadSettings(Settings& settings, LanguageTexts& texts, const ResourceFolder
     }
 
     CheckName(settings.language, folders.language, kLanguagePattern, kDefaultLanguage);
-    if (!EqualNoCase(settings.layout, kRandomLayout)) {
+    // The random layout is never checked; it is only that name spelt exactly, as the board
+    // recognises it. "random.tvl" names a file.
+    if (settings.layout != kRandomLayout) {
         CheckName(settings.layout, folders.layouts, kLayoutPattern, kDefaultLayout);
     }
     CheckName(settings.tileSet, folders.tileSets, kPicturePattern, kDefaultTileSet);

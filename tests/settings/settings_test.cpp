@@ -254,6 +254,19 @@ TEST(ConfigChecks, TheRandomLayoutIsKeptWithoutAFile) {
     EXPECT_EQ(g.settings.layout, "RANDOM.TVL");
 }
 
+// Only the exact spelling is the random layout (the board compares it with case); any other
+// spelling names a file and is checked like one.
+TEST(ConfigChecks, TheRandomLayoutNameInAnotherCaseIsAFileName) {
+    GameFolder g;
+    ASSERT_TRUE(g.Load(Edition::TwoD, "Layout = \"random.tvl\"\n"));
+    EXPECT_EQ(g.settings.layout, "Default.tvl");
+
+    GameFolder withFile;
+    withFile.game.Write("LAYOUTS/Random.TVL", "x");
+    ASSERT_TRUE(withFile.Load(Edition::TwoD, "Layout = \"Random.tvl\"\n"));
+    EXPECT_EQ(withFile.settings.layout, "Random.tvl");
+}
+
 TEST(ConfigChecks, AFallbackPicksAnotherFileWhenTheDefaultIsGoneToo) {
     GameFolder g;
     std::filesystem::remove(g.game / "TILESETS/Standard.jpg");
