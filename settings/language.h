@@ -22,7 +22,8 @@
     X(T_PAUSE_CHRONO) X(T_SOUND) X(T_HALL_OF_FAME) X(T_HELP_FILE) X(T_HELP_ABOUT) X(T_EXIT)        \
     X(MesReadError) X(MesWriteError) X(MesUndo) X(MesWinLoad) X(MesWinNoHall) X(MesStatusWin)      \
     X(MesStatusLose) X(MesChronoPaused) X(MesAutoplayError) X(MesEasyMode) X(MesNoLayout)          \
-    X(MesNoTileSet) X(MesNo144Tiles) X(MesDealNotWinnable) X(Tiles) X(Chrono) X(Sol) X(FilterSound) X(FilterMusic)       \
+    X(MesNoTileSet) X(MesNo144Tiles) X(MesDealNotWinnable) X(Tiles) X(Chrono) X(Sol)               \
+    X(FilterSound) X(FilterMusic)                                                                  \
     X(FilterBitmap) X(FilterLayout) X(FilterSaveGame) X(OK) X(ABOUTCAPTION) X(ABOUTCOPYRIGHT)      \
     X(WINCAPTION) X(WINNAME) X(HALLFAMECAPTION) X(HALLFAMENAME) X(HALLFAMETIME) X(COLORSCAPTION)   \
     X(COLORSBACK) X(COLORSSIDE) X(COLORS3DCAPTION) X(COLORS3DLEVELGRP) X(COLORS3DLEVEL0)           \
