@@ -125,6 +125,10 @@ void GameCore::AutoplayWorker(std::uint32_t serial, int delay) {
                 continue;
             }
             board.RemovePairTiles(a, b);
+            // The pair has left the board, so nothing stays selected: a game saved before the
+            // next step must not name a removed tile as its selection (the loader refuses it).
+            board.firstSelected = NoTile;
+            board.secondSelected = NoTile;
             board.UpdateShadows();
             // Still under the lock, so the effect may read the board's sound settings.
             PlayEffect(EffectRemove);

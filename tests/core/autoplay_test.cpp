@@ -135,9 +135,11 @@ TEST_F(AutoplayTest, RefusedAfterARemovalInALoadedGameAndWithoutEasyMode) {
 TEST_F(AutoplayTest, ReplayWinsTheEasyGameInTheDealOrderThenRestarts) {
     const std::vector<int> dealt = Faces(game.board);
     game.board.chronoSeconds = 12;
-    game.OpenForever();
     ASSERT_TRUE(Autoplay());
+    // Held at the gate before its first pair, so the replay cannot have ended yet.
+    ASSERT_TRUE(game.WaitForStep(1));
     EXPECT_EQ(game.board.AutoplayRunning, 1);
+    game.OpenForever();
     game.WaitUntilEnded();
 
     // Every pair of the order was shown and removed, down to the empty board.
@@ -329,4 +331,46 @@ TEST_F(AutoplayTest, StopWhileHoldingTheBoardWaitsForTheWorkerWithoutDeadlock) {
     }
     EXPECT_EQ(game.Redraws(true), 1);
     EXPECT_EQ(game.board.tilesLeft, 144);
+}
+
+namespace {
+
+// A game that saves itself right after a replay step has taken its first pair out, as a
+// SAVE_GAME that gets the board between two steps would.
+class SavingBetweenStepsGame : public GatedGame {
+public:
+    using GatedGame::GatedGame;
+    void AutoplayRedraw(bool placeTiles) override {
+        GatedGame::AutoplayRedraw(placeTiles);
+        BoardLock lock(*this);
+        if (!placeTiles && !savedOnce && board.tilesLeft == kTiles - 2) {
+            savedOnce = board.SaveGame();
+        }
+    }
+    bool savedOnce = false;
+};
+
+}  // namespace
+
+TEST(AutoplaySave, GameSavedBetweenTwoStepsLoadsAgain) {
+    TempFolder folder("autoplay_save");
+    ScriptedDesktop desktop;
+    SavingBetweenStepsGame game(&desktop);
+    DealTurtle(game.board, true);
+    game.board.savedGamesFolder = folder.Path();
+    game.board.savedGameFileName = "Replay.TVM";
+    game.OpenForever();
+    {
+        BoardLock lock(game);
+        ASSERT_TRUE(game.AutoplayCommand());
+    }
+    game.WaitUntilEnded();
+    ASSERT_TRUE(game.savedOnce);
+
+    // The replay's pair left the board with it: the saved game names no selected tile that is
+    // gone, so it loads like any other.
+    EXPECT_TRUE(game.board.LoadGame());
+    EXPECT_EQ(game.board.tilesLeft, kTiles - 2);
+    EXPECT_EQ(game.board.undoCount, 1);
+    EXPECT_EQ(game.board.firstSelected, NoTile);
 }
