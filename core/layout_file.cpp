@@ -2,8 +2,10 @@
 // writer. Every number read from a file is range-checked before it touches a grid.
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "board.h"
+#include "core_files_local.h"
 #include "settings/resource_folders.h"
 
 namespace {
@@ -209,30 +211,22 @@ void Board::GenerateRandomLayout() {
 }
 
 bool LayoutGrid::SaveLayout() const {
-    // A layout already there under another case is replaced rather than given a twin.
-    const std::string path = PathForWriting(layoutsFolder, layoutFileName);
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        return false;
-    }
-    bool ok = true;
+    // The lines are made first and written through a temporary file, so a save that fails part
+    // way (a full disc) never leaves the layout already there cut short. A layout already there
+    // under another case is replaced rather than given a twin.
+    std::string text;
+    char line[32];
     for (int layer = 0; layer < kLayers; ++layer) {
         for (int row = 0; row < kRows; ++row) {
             for (int column = 0; column < kColumns; ++column) {
-                if (positionGrid[CellIndex(layer, row, column)] == 1 &&
-                    std::fprintf(file, "%d %d %d%c\n", row, column, layer, 13) < 0) {
-                    ok = false;
+                if (positionGrid[CellIndex(layer, row, column)] == 1) {
+                    const int length =
+                        std::snprintf(line, sizeof line, "%d %d %d%c\n", row, column, layer, 13);
+                    text.append(line, static_cast<std::size_t>(length));
                 }
             }
         }
     }
-    // A full disk shows only when the buffered lines are flushed; a layout that was not
-    // written completely is reported as a failure, not as saved.
-    if (std::ferror(file) != 0) {
-        ok = false;
-    }
-    if (std::fclose(file) != 0) {
-        ok = false;
-    }
-    return ok;
+    return WriteFileReplacing(PathForWriting(layoutsFolder, layoutFileName),
+                              reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
 }

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdio>
 #include <random>
 #include <vector>
+
+#include <sys/resource.h>
 
 #include "board.h"
 #include "core_test_support.h"
@@ -223,6 +227,39 @@ TEST(LayoutFile, SaveIntoAMissingFolderFails) {
     board.layoutsFolder = "/nonexistent/varnel/folder";
     board.layoutFileName = "x.tvl";
     EXPECT_FALSE(board.SaveLayout());
+}
+
+// A layout saved over an existing file is written whole or not at all: when the disc refuses the
+// new lines part way (here a file-size limit stands in for a full disc), the old layout stays.
+TEST(LayoutFile, FailedSaveKeepsThePreviousLayoutWhole) {
+    TempFolder folder("save_full");
+    const std::string previous = "0 0 0\r\n0 2 0\r\n";
+    folder.Write("keep.tvl", previous);
+    folder.Write("v.tvl", ValidLines());
+    auto board = BoardIn(folder, "v.tvl");
+    ASSERT_TRUE(board->LoadLayout());
+    board->layoutFileName = "keep.tvl";
+
+    std::fflush(nullptr);
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 64;  // far less than 144 lines
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = board->SaveLayout();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(written);
+    EXPECT_EQ(folder.Read("keep.tvl"), previous);
+    EXPECT_FALSE(std::filesystem::exists(folder.Path() + "/keep.tvl.part"));
+
+    // With room again the same save goes through.
+    ASSERT_TRUE(board->SaveLayout());
+    auto again = BoardIn(folder, "keep.tvl");
+    ASSERT_TRUE(again->LoadLayout());
+    EXPECT_EQ(again->positionGrid, board->positionGrid);
 }
 
 TEST(RandomLayout, SameMillisecondGivesTheSameStackedLayout) {
