@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 
 #include "board.h"
@@ -84,6 +85,81 @@ TEST(Deal, SolvableDealRecordsMatchingPairsThatEmptyTheBoard) {
         EXPECT_EQ(board->tilesLeft, 0);
         // Put the layout back for the next round.
         ASSERT_TRUE(board->LoadLayout());
+    }
+}
+
+// Each step of the solvable deal takes one of the first pairs listed on the board as it stood
+// then (the list is cut just past 50 pairs), never the last listed one when three or more are
+// listed, and the only choice, the first, when one or two are.
+TEST(Deal, SolvableDealPicksAmongTheFirstListedPairsButNeverTheLast) {
+    auto board = Turtle();
+    board->easyMode = 1;
+    bool sawShortList = false;
+    bool sawCutList = false;
+    for (int round = 0; round < 8; ++round) {
+        std::srand(static_cast<unsigned>(100 + round));
+        ASSERT_EQ(board->Deal(), DealResult::Solvable);
+        const DealOrder order = board->dealOrder;
+        // Replay the simulation: every tile matches every other, removed in the recorded order.
+        for (TileRecord& t : board->tiles) {
+            t.face = 1;
+        }
+        for (int i = 0; i < kTiles; i += 2) {
+            board->UpdateFreeTiles();
+            board->BuildMoveList(false);
+            const int listed = std::min(board->moveCount, kPairLimit + 1);
+            int picked = -1;
+            for (int k = 0; k < board->moveCount; ++k) {
+                if (board->moveList[k].first == order[i] && board->moveList[k].second == order[i + 1]) {
+                    picked = k;
+                }
+            }
+            ASSERT_GE(picked, 0) << "step " << i / 2 << " took a pair that was not free";
+            if (listed >= 3) {
+                EXPECT_LT(picked, listed - 1) << "step " << i / 2 << " of " << listed;
+            } else {
+                EXPECT_EQ(picked, 0) << "step " << i / 2;
+                sawShortList = true;
+            }
+            sawCutList = sawCutList || board->moveCount > kPairLimit + 1;
+            board->RemovePairTiles(order[i], order[i + 1]);
+        }
+        ASSERT_TRUE(board->LoadLayout());
+    }
+    EXPECT_TRUE(sawShortList);
+    EXPECT_TRUE(sawCutList);
+}
+
+// The random deal seeds the generator from the clock's millisecond before every tile, and the
+// solvable deal before every pair, so faces depend on that millisecond alone, not on what the
+// generator did before. (The solvable deal's removal order does depend on it.)
+TEST(Deal, FacesDependOnlyOnTheMillisecondOfTheDeal) {
+    auto first = Turtle();
+    auto second = Turtle();
+    first->easyMode = second->easyMode = 0;
+    std::srand(1);
+    first->Deal();
+    std::srand(999);
+    std::rand();
+    second->Deal();
+    for (int t = 0; t < kTiles; ++t) {
+        ASSERT_EQ(first->tiles[t].face, second->tiles[t].face) << "tile " << t;
+    }
+
+    // In easy mode the same pairs of the order get the same faces whatever the order.
+    first->easyMode = second->easyMode = 1;
+    std::srand(2);
+    first->Deal();
+    std::srand(77);
+    second->Deal();
+    ASSERT_NE(first->dealOrder, second->dealOrder);
+    for (int j = 0; j < kPairs; ++j) {
+        ASSERT_EQ(first->tiles[first->dealOrder[2 * j]].face,
+                  second->tiles[second->dealOrder[2 * j]].face)
+            << "pair " << j;
+        ASSERT_EQ(first->tiles[first->dealOrder[2 * j + 1]].face,
+                  second->tiles[second->dealOrder[2 * j + 1]].face)
+            << "pair " << j;
     }
 }
 
