@@ -110,7 +110,8 @@ TEST(Deal, SolvableDealPicksAmongTheFirstListedPairsButNeverTheLast) {
             const int listed = std::min(board->moveCount, kPairLimit + 1);
             int picked = -1;
             for (int k = 0; k < board->moveCount; ++k) {
-                if (board->moveList[k].first == order[i] && board->moveList[k].second == order[i + 1]) {
+                if (board->moveList[k].first == order[i] &&
+                    board->moveList[k].second == order[i + 1]) {
                     picked = k;
                 }
             }
