@@ -18,6 +18,16 @@
 
 namespace {
 
+// A tile is drawn and can be clicked only where the board holds it. After a layout that failed
+// its check every record still gets a face from the deal, but no cell holds any tile: the board
+// is empty, and the records' old places must not show a ghost of the previous layout.
+bool StandsOnBoard(const Board& board, int t) {
+    const TileRecord& record = board.tiles[t];
+    return record.face != NoTile && record.layer < kLayers && record.row <= kLastTileRow &&
+           record.column <= kLastTileColumn &&
+           board.TileAt(record.layer, record.row, record.column) == t;
+}
+
 // Shadow pieces and where they fall, in drawing order (the flags of ShadowFlags).
 enum ShadowPiece {
     BottomCorner = 0,
@@ -331,7 +341,7 @@ bool View2D::ComposeFrame(int fadeA, int fadeB, int alphaA, int alphaB) {
         const bool paused = board.ChronoPaused != 0;
         for (int t = 0; t < kTiles; ++t) {
             const TileRecord& record = board.tiles[t];
-            if (record.face == NoTile) {
+            if (!StandsOnBoard(board, t)) {
                 continue;
             }
             const ShadowFlags* flags = &board.shadows[t];
@@ -521,7 +531,7 @@ HitResult2D View2D::HitTest2D(int x, int y, int button) const {
     }
     for (int t = kTiles - 1; t >= 0; --t) {
         const TileRecord& record = sources.board->tiles[t];
-        if (record.face == NoTile) {
+        if (!StandsOnBoard(*sources.board, t)) {
             continue;
         }
         if (record.x2d + n <= x && x < record.x2d + n + w && record.y2d <= y &&

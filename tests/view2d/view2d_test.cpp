@@ -546,6 +546,23 @@ TEST(View2DHitTest, TopmostFacePictureWinsAndStripsDoNotCount) {
     EXPECT_EQ(hit(r0.x2d + n + w / 2, r0.y2d + h - n - 1), 0);
 }
 
+// After a layout that failed its check the deal still gives every record a face, but no cell
+// holds a tile: the board shows nothing and nothing can be clicked, not the previous layout.
+TEST(View2DCompose, TilesTheBoardDoesNotHoldAreNeitherDrawnNorHit) {
+    TestView tv;
+    tv.SetTile(0, 0, 6, 8, 7);
+    tv.view.PlaceTiles();
+    const Point c = FaceCentre(tv, 0);
+    ASSERT_TRUE(tv.view.ComposeFrame());
+    EXPECT_EQ(PixelAt(tv.Frame(), c.x, c.y).r, FaceColour(7).r);
+    EXPECT_EQ(tv.view.HitTest2D(c.x, c.y, 0).kind, HitResult2D::Tile);
+
+    tv.board->tileGrid.fill(NoTile);
+    ASSERT_TRUE(tv.view.ComposeFrame());
+    EXPECT_EQ(PixelAt(tv.Frame(), c.x, c.y), (Bgra{0, 0, 0, 255}));
+    EXPECT_EQ(tv.view.HitTest2D(c.x, c.y, 0).kind, HitResult2D::Nothing);
+}
+
 TEST(View2DHitTest, EditorCellsAreCentredAndShiftedPerLayer) {
     TestView tv;
     tv.view.PlaceTiles();

@@ -106,6 +106,8 @@ void TestView::SetTile(int t, int layer, int row, int column, int face) {
     record.row = static_cast<std::uint8_t>(row);
     record.column = static_cast<std::uint8_t>(column);
     record.face = static_cast<std::uint8_t>(face);
+    // The board holds the tile in its four cells, as after a deal.
+    board->FillTileCells(t, static_cast<std::uint8_t>(t));
 }
 
 const Image& TestView::Frame() {
