@@ -4,8 +4,7 @@
 
 namespace {
 
-QCursor PictureCursor(const char* resource, int hotX, int hotY, Qt::CursorShape standIn)
-{
+QCursor PictureCursor(const char* resource, int hotX, int hotY, Qt::CursorShape standIn) {
     const QPixmap picture(QString::fromLatin1(resource));
     if (picture.isNull()) {
         return QCursor(standIn);
@@ -15,8 +14,7 @@ QCursor PictureCursor(const char* resource, int hotX, int hotY, Qt::CursorShape 
 
 }  // namespace
 
-QCursor GameCursor(CursorKind kind, bool ownCursors)
-{
+QCursor GameCursor(CursorKind kind, bool ownCursors) {
     if (!ownCursors) {
         return QCursor(kind == CursorKind::Busy ? Qt::BusyCursor : Qt::ArrowCursor);
     }

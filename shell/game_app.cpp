@@ -28,47 +28,51 @@ namespace {
 
 GameApp* theApp = nullptr;
 
-constexpr std::array<int, 13> kToolbarCommands = {
-    command::LOAD_LAYOUT, command::NEW_GAME,     0, command::PAUSE_CHRONO, command::HINT,
-    command::UNDO,        0,                     command::USE_SOUNDS,      command::HALL_OF_FAME,
-    0,                    command::HELP_FILE,    command::HELP_ABOUT,      command::EXIT};
+constexpr std::array<int, 13> kToolbarCommands = {command::LOAD_LAYOUT,
+                                                  command::NEW_GAME,
+                                                  0,
+                                                  command::PAUSE_CHRONO,
+                                                  command::HINT,
+                                                  command::UNDO,
+                                                  0,
+                                                  command::USE_SOUNDS,
+                                                  command::HALL_OF_FAME,
+                                                  0,
+                                                  command::HELP_FILE,
+                                                  command::HELP_ABOUT,
+                                                  command::EXIT};
 
 constexpr std::array<TextId, 13> kToolbarTips = {
-    TextId::T_LOAD_LAYOUT, TextId::T_NEW_GAME,       TextId::T_NEW_GAME,   TextId::T_PAUSE_CHRONO,
-    TextId::T_HINT,        TextId::T_UNDO,           TextId::T_UNDO,       TextId::T_SOUND,
-    TextId::T_HALL_OF_FAME, TextId::T_HALL_OF_FAME,  TextId::T_HELP_FILE,  TextId::T_HELP_ABOUT,
+    TextId::T_LOAD_LAYOUT,  TextId::T_NEW_GAME,     TextId::T_NEW_GAME,  TextId::T_PAUSE_CHRONO,
+    TextId::T_HINT,         TextId::T_UNDO,         TextId::T_UNDO,      TextId::T_SOUND,
+    TextId::T_HALL_OF_FAME, TextId::T_HALL_OF_FAME, TextId::T_HELP_FILE, TextId::T_HELP_ABOUT,
     TextId::T_EXIT};
 
-std::string Upper(std::string text)
-{
+std::string Upper(std::string text) {
     for (char& c : text) {
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     }
     return text;
 }
 
-std::string FileTitle(const std::string& path)
-{
+std::string FileTitle(const std::string& path) {
     return std::filesystem::path(path).filename().string();
 }
 
 }  // namespace
 
-GameApp* TheApp()
-{
+GameApp* TheApp() {
     return theApp;
 }
 
 GameApp::GameApp(ShellDesktop& desktop, Edition edition)
-    : GameCore(&desktop), shellDesktop_(desktop), edition_(edition)
-{
+    : GameCore(&desktop), shellDesktop_(desktop), edition_(edition) {
     titleText = std::string(kGameTitle);
     settings.backgroundColor = Colour{0, 0, 0, 255};
     theApp = this;
 }
 
-GameApp::~GameApp()
-{
+GameApp::~GameApp() {
     // The worker calls this object's hooks: it must end before they go.
     StopAutoplay();
     if (theApp == this) {
@@ -76,8 +80,7 @@ GameApp::~GameApp()
     }
 }
 
-std::string GameApp::LanguageText(const char* key) const
-{
+std::string GameApp::LanguageText(const char* key) const {
     TextId id;
     if (FindTextId(key, id) && !texts.Text(id).empty()) {
         return texts.Text(id);
@@ -85,8 +88,7 @@ std::string GameApp::LanguageText(const char* key) const
     return GameCore::LanguageText(key);
 }
 
-bool GameApp::PaintFrame(const FrameSink&)
-{
+bool GameApp::PaintFrame(const FrameSink&) {
     return false;
 }
 
@@ -94,8 +96,7 @@ bool GameApp::PaintFrame(const FrameSink&)
 // Settings and start-up
 // ---------------------------------------------------------------------------------------------
 
-void GameApp::SetStartFolder(const std::string& startFolder)
-{
+void GameApp::SetStartFolder(const std::string& startFolder) {
     folders = MakeResourceFolders(startFolder);
     board.layoutsFolder = folders.layouts;
     board.scoresFolder = folders.scores;
@@ -104,8 +105,7 @@ void GameApp::SetStartFolder(const std::string& startFolder)
     editor.layoutsFolder = folders.layouts;
 }
 
-bool GameApp::OfferFirstRunLanguage()
-{
+bool GameApp::OfferFirstRunLanguage() {
     BuildFileList(kLanguagePattern, folders.language, languageList);
     if (ConfigFileExists(folders, edition_)) {
         return false;
@@ -115,8 +115,7 @@ bool GameApp::OfferFirstRunLanguage()
     return true;
 }
 
-bool GameApp::LoadSettings()
-{
+bool GameApp::LoadSettings() {
     if (!::LoadSettings(settings, texts, folders, edition_, screen, *this, shellDesktop_)) {
         return false;
     }
@@ -125,8 +124,7 @@ bool GameApp::LoadSettings()
     return true;
 }
 
-void GameApp::SettingsToBoard()
-{
+void GameApp::SettingsToBoard() {
     board.easyMode = settings.easyMode ? 1 : 0;
     board.soundEffects = settings.soundEffects ? 1 : 0;
     board.gridFormat = settings.lay ? 1 : 0;
@@ -135,15 +133,13 @@ void GameApp::SettingsToBoard()
     SettingsToCore();
 }
 
-void GameApp::SettingsToCore()
-{
+void GameApp::SettingsToCore() {
     MessageBoxWhenLose = settings.messageBoxWhenLose;
     ShowChrono = settings.showChrono;
     AutoPlaySleep = settings.autoPlaySleep;
 }
 
-void GameApp::BoardToSettings()
-{
+void GameApp::BoardToSettings() {
     settings.easyMode = board.easyMode != 0;
     settings.soundEffects = board.soundEffects != 0;
     settings.lay = board.gridFormat != 0;
@@ -154,8 +150,7 @@ void GameApp::BoardToSettings()
     settings.messageBoxWhenLose = MessageBoxWhenLose;
 }
 
-void GameApp::SaveSettings()
-{
+void GameApp::SaveSettings() {
     WindowRect rect;
     if (window_ != nullptr && window_->GetFrameRect(rect)) {
         settings.windowXPos = rect.left;
@@ -167,8 +162,7 @@ void GameApp::SaveSettings()
     ::SaveSettings(settings, texts, folders, edition_, screen, *this, shellDesktop_);
 }
 
-void GameApp::LoadPictures()
-{
+void GameApp::LoadPictures() {
     if (edition_ == Edition::TwoD) {
         LoadBackground2D();
         LoadTileSet2D();
@@ -177,8 +171,7 @@ void GameApp::LoadPictures()
     }
 }
 
-void GameApp::StartGame()
-{
+void GameApp::StartGame() {
     BuildMenus();
     LoadCursors();
     if (window_ != nullptr) {
@@ -196,8 +189,7 @@ void GameApp::StartGame()
     CloseSplash();
 }
 
-void GameApp::ShutDown()
-{
+void GameApp::ShutDown() {
     if (shutDown_) {
         return;
     }
@@ -215,8 +207,7 @@ void GameApp::ShutDown()
     }
 }
 
-void GameApp::OnDestroy()
-{
+void GameApp::OnDestroy() {
     if (shutDown_) {
         return;
     }
@@ -227,13 +218,11 @@ void GameApp::OnDestroy()
     ShutDown();
 }
 
-void GameApp::LoadCursors()
-{
+void GameApp::LoadCursors() {
     SetCursorKind(CursorKind::Normal);
 }
 
-void GameApp::SetCursorKind(CursorKind kind)
-{
+void GameApp::SetCursorKind(CursorKind kind) {
     cursor = kind;
     if (window_ != nullptr) {
         window_->SetCursor(kind, settings.newCursors);
@@ -244,16 +233,14 @@ void GameApp::SetCursorKind(CursorKind kind)
 // Game aids used by the commands
 // ---------------------------------------------------------------------------------------------
 
-void GameApp::ShowStatusText(const std::string& text)
-{
+void GameApp::ShowStatusText(const std::string& text) {
     shownStatus_ = text;
     if (window_ != nullptr) {
         window_->SetStatusText(text);
     }
 }
 
-void GameApp::AutoplayRedraw(bool placeTiles)
-{
+void GameApp::AutoplayRedraw(bool placeTiles) {
     if (window_ == nullptr) {
         return;
     }
@@ -269,13 +256,11 @@ void GameApp::AutoplayRedraw(bool placeTiles)
     });
 }
 
-void GameApp::StartNewGame()
-{
+void GameApp::StartNewGame() {
     NewGame();
 }
 
-void GameApp::LoadLayoutAndDeal()
-{
+void GameApp::LoadLayoutAndDeal() {
     if (!board.LoadLayout()) {
         ShowMessage(Text(TextId::MesNo144Tiles), MessageIcon::Warning);
     }
@@ -286,8 +271,7 @@ void GameApp::LoadLayoutAndDeal()
 // Command dispatch
 // ---------------------------------------------------------------------------------------------
 
-void GameApp::ExecuteCommand(int id)
-{
+void GameApp::ExecuteCommand(int id) {
     if (shutDown_) {
         return;
     }
@@ -299,126 +283,124 @@ void GameApp::ExecuteCommand(int id)
     BoardLock lock(*this);
     board.GameOverShown = 0;
     switch (id) {
-    case command::NEW_GAME:
-        while (board.undoCount > 0 && board.Undo()) {
-        }
-        StartNewGame();
-        break;
-    case command::RESTART_GAME:
-        RestartCommand();
-        break;
-    case command::EASYMODE:
-        if (EasyModeCommand()) {
-            settings.easyMode = board.easyMode != 0;
-            ExecuteCommand(command::NEW_GAME);
-        }
-        break;
-    case command::AUTOPLAY:
-        AutoplayCommand();
-        break;
-    case command::PAUSE_CHRONO:
-        board.ChronoPaused = board.ChronoPaused ? 0 : 1;
-        Tick();
-        break;
-    case command::HINT:
-        HintCommand();
-        break;
-    case command::UNDO:
-        UndoCommand();
-        break;
-    case command::SAVE_GAME:
-        SaveGameCommand();
-        break;
-    case command::LOAD_GAME:
-        LoadGameCommand();
-        break;
-    case command::SHADOWS:
-        settings.shadows = !settings.shadows;
-        Tick();
-        break;
-    case command::SHOW_CHRONO:
-        settings.showChrono = !settings.showChrono;
-        SettingsToCore();
-        RefreshStatus();
-        break;
-    case command::CHANGE_COLORS:
-        ColourDialog();
-        Tick();
-        break;
-    case command::CONFIG:
-        ConfigDialog();
-        Tick();
-        break;
-    case command::HALL_OF_FAME:
-        HallOfFameDialog();
-        break;
-    case command::LOAD_LAYOUT:
-        LoadLayoutCommand();
-        break;
-    case command::SAVE_LAYOUT:
-        SaveLayoutCommand();
-        break;
-    case command::RANDOM_LAYOUT:
-        board.layoutFileName = Upper(board.randomLayoutName);
-        CheckListEntry(board.layoutFileName, command::LayoutList, layoutList);
-        LoadLayoutAndDeal();
-        break;
-    case command::HELP_FILE:
-        HelpCommand();
-        break;
-    case command::HELP_ABOUT:
-        AboutCommand();
-        break;
-    case command::USE_SOUNDS:
-        // The toolbar's button stays without a device, but the sound stays off for the run.
-        if (!HasWaveDevice()) {
-            break;
-        }
-        board.soundEffects = board.soundEffects ? 0 : 1;
-        settings.soundEffects = board.soundEffects != 0;
-        break;
-    case command::CHANGE_CURSOR:
-        settings.newCursors = !settings.newCursors;
-        LoadCursors();
-        break;
-    case command::MSG_WHEN_LOSE:
-        MessageBoxWhenLose = !MessageBoxWhenLose;
-        settings.messageBoxWhenLose = MessageBoxWhenLose;
-        break;
-    case command::EDIT_LAYOUT:
-        if (edition_ == Edition::TwoD) {
-            ToggleEditor();
-        }
-        break;
-    case command::NEW_LAYOUT:
-        if (edition_ == Edition::TwoD && editMode) {
-            editor.EditorClear();
-            editor.EditorRebuild();
-            editorMenu_.SetEnabled(command::SAVE_LAYOUT, false);
-            if (window_ != nullptr && editorMenuShown_) {
-                window_->UpdateMenuStates(editorMenu_);
+        case command::NEW_GAME:
+            while (board.undoCount > 0 && board.Undo()) {
             }
+            StartNewGame();
+            break;
+        case command::RESTART_GAME:
+            RestartCommand();
+            break;
+        case command::EASYMODE:
+            if (EasyModeCommand()) {
+                settings.easyMode = board.easyMode != 0;
+                ExecuteCommand(command::NEW_GAME);
+            }
+            break;
+        case command::AUTOPLAY:
+            AutoplayCommand();
+            break;
+        case command::PAUSE_CHRONO:
+            board.ChronoPaused = board.ChronoPaused ? 0 : 1;
+            Tick();
+            break;
+        case command::HINT:
+            HintCommand();
+            break;
+        case command::UNDO:
+            UndoCommand();
+            break;
+        case command::SAVE_GAME:
+            SaveGameCommand();
+            break;
+        case command::LOAD_GAME:
+            LoadGameCommand();
+            break;
+        case command::SHADOWS:
+            settings.shadows = !settings.shadows;
+            Tick();
+            break;
+        case command::SHOW_CHRONO:
+            settings.showChrono = !settings.showChrono;
+            SettingsToCore();
             RefreshStatus();
-            AnimationFrame(NoTile, NoTile, 0, 0);
-        }
-        break;
-    case command::ZOOM_DEFAULT:
-        if (edition_ != Edition::TwoD) {
-            ResetCamera();
-        }
-        break;
-    default:
-        ExecuteListCommand(id);
-        break;
+            break;
+        case command::CHANGE_COLORS:
+            ColourDialog();
+            Tick();
+            break;
+        case command::CONFIG:
+            ConfigDialog();
+            Tick();
+            break;
+        case command::HALL_OF_FAME:
+            HallOfFameDialog();
+            break;
+        case command::LOAD_LAYOUT:
+            LoadLayoutCommand();
+            break;
+        case command::SAVE_LAYOUT:
+            SaveLayoutCommand();
+            break;
+        case command::RANDOM_LAYOUT:
+            board.layoutFileName = Upper(board.randomLayoutName);
+            CheckListEntry(board.layoutFileName, command::LayoutList, layoutList);
+            LoadLayoutAndDeal();
+            break;
+        case command::HELP_FILE:
+            HelpCommand();
+            break;
+        case command::HELP_ABOUT:
+            AboutCommand();
+            break;
+        case command::USE_SOUNDS:
+            // The toolbar's button stays without a device, but the sound stays off for the run.
+            if (!HasWaveDevice()) {
+                break;
+            }
+            board.soundEffects = board.soundEffects ? 0 : 1;
+            settings.soundEffects = board.soundEffects != 0;
+            break;
+        case command::CHANGE_CURSOR:
+            settings.newCursors = !settings.newCursors;
+            LoadCursors();
+            break;
+        case command::MSG_WHEN_LOSE:
+            MessageBoxWhenLose = !MessageBoxWhenLose;
+            settings.messageBoxWhenLose = MessageBoxWhenLose;
+            break;
+        case command::EDIT_LAYOUT:
+            if (edition_ == Edition::TwoD) {
+                ToggleEditor();
+            }
+            break;
+        case command::NEW_LAYOUT:
+            if (edition_ == Edition::TwoD && editMode) {
+                editor.EditorClear();
+                editor.EditorRebuild();
+                editorMenu_.SetEnabled(command::SAVE_LAYOUT, false);
+                if (window_ != nullptr && editorMenuShown_) {
+                    window_->UpdateMenuStates(editorMenu_);
+                }
+                RefreshStatus();
+                AnimationFrame(NoTile, NoTile, 0, 0);
+            }
+            break;
+        case command::ZOOM_DEFAULT:
+            if (edition_ != Edition::TwoD) {
+                ResetCamera();
+            }
+            break;
+        default:
+            ExecuteListCommand(id);
+            break;
     }
     RefreshChecks();
 }
 
-void GameApp::ExecuteListCommand(int id)
-{
+void GameApp::ExecuteListCommand(int id) {
     const int low = id & 0xFFFF;
-    if (low == command::Sound1Base || low == command::Sound2Base ||
-        low == command::Sound3Base) {
+    if (low == command::Sound1Base || low == command::Sound2Base || low == command::Sound3Base) {
         if (ImportResourceFile(std::string(kSoundPattern), Text(TextId::FilterSound),
                                folders.sounds)) {
             BuildMenus();
@@ -464,19 +446,17 @@ void GameApp::ExecuteListCommand(int id)
         mainMenu_.SetChecked(low, true);
         settings.background.clear();
         for (std::size_t i = 0; i < backgroundList.size(); ++i) {
-            mainMenu_.SetChecked(command::BackgroundBase + command::FilesOffset +
-                                     static_cast<int>(i),
-                                 false);
+            mainMenu_.SetChecked(
+                command::BackgroundBase + command::FilesOffset + static_cast<int>(i), false);
         }
         if (window_ != nullptr) {
             window_->UpdateMenuStates(mainMenu_);
         }
         Tick();
-    } else if (low > command::BackgroundBase &&
-               low < command::BackgroundBase + command::ListSpan) {
+    } else if (low > command::BackgroundBase && low < command::BackgroundBase + command::ListSpan) {
         mainMenu_.SetChecked(command::BackgroundBase + command::NoneOffset, false);
-        if (SelectListEntry(id, settings.background,
-                            command::BackgroundBase + command::FilesOffset, backgroundList)) {
+        if (SelectListEntry(id, settings.background, command::BackgroundBase + command::FilesOffset,
+                            backgroundList)) {
             LoadBackground2D();
             Tick();
         }
@@ -484,8 +464,7 @@ void GameApp::ExecuteListCommand(int id)
 }
 
 void GameApp::SoundListCommand(int id, int base, std::string& setting, const FileList& list,
-                               bool music)
-{
+                               bool music) {
     const int low = id & 0xFFFF;
     if (low == base + command::NoneOffset) {
         for (std::size_t i = 0; i < list.size(); ++i) {
@@ -505,8 +484,7 @@ void GameApp::SoundListCommand(int id, int base, std::string& setting, const Fil
     }
 }
 
-void GameApp::ToggleEditor()
-{
+void GameApp::ToggleEditor() {
     editMode = !editMode;
     ExecuteCommand(command::PAUSE_CHRONO);
     if (editMode) {
@@ -530,8 +508,7 @@ void GameApp::ToggleEditor()
     AnimationFrame(NoTile, NoTile, 0, 0);
 }
 
-void GameApp::LoadLayoutCommand()
-{
+void GameApp::LoadLayoutCommand() {
     std::string name;
     if (!ChooseResourceFile(folders.layouts, name, std::string(kLayoutPattern),
                             Text(TextId::FilterLayout), false)) {
@@ -543,8 +520,7 @@ void GameApp::LoadLayoutCommand()
     LoadLayoutAndDeal();
 }
 
-void GameApp::SaveLayoutCommand()
-{
+void GameApp::SaveLayoutCommand() {
     if (editMode && !editor.CanSave()) {
         return;  // the editor offers saving only with a whole layout of 144 positions
     }
@@ -587,8 +563,7 @@ void GameApp::SaveLayoutCommand()
     }
 }
 
-void GameApp::SaveGameCommand()
-{
+void GameApp::SaveGameCommand() {
     std::string name;
     if (!ChooseResourceFile(folders.savedGames, name, std::string(kSavedGamePattern),
                             Text(TextId::FilterSaveGame), true)) {
@@ -600,8 +575,7 @@ void GameApp::SaveGameCommand()
     }
 }
 
-void GameApp::LoadGameCommand()
-{
+void GameApp::LoadGameCommand() {
     std::string name;
     if (!ChooseResourceFile(folders.savedGames, name, std::string(kSavedGamePattern),
                             Text(TextId::FilterSaveGame), false)) {
@@ -617,13 +591,11 @@ void GameApp::LoadGameCommand()
     }
 }
 
-void GameApp::ShowFileMessage(const std::string& file, TextId message)
-{
+void GameApp::ShowFileMessage(const std::string& file, TextId message) {
     ShowMessage(file + " : " + Text(message), MessageIcon::Warning);
 }
 
-void GameApp::HelpCommand()
-{
+void GameApp::HelpCommand() {
     const std::string& help = texts.HelpFile();
     if (help.empty()) {
         return;
@@ -636,33 +608,36 @@ void GameApp::HelpCommand()
     shellDesktop_.ShowHelp(path, titleText);
 }
 
-void GameApp::AboutCommand()
-{
+void GameApp::AboutCommand() {
     BoardUnlock unlock(*this);
     shellDesktop_.ShowAbout(DialogTexts{
-        Text(TextId::ABOUTCAPTION),
-        {titleText, Text(TextId::ABOUTCOPYRIGHT), Text(TextId::OK)}});
+        Text(TextId::ABOUTCAPTION), {titleText, Text(TextId::ABOUTCOPYRIGHT), Text(TextId::OK)}});
 }
 
 // ---------------------------------------------------------------------------------------------
 // Window input
 // ---------------------------------------------------------------------------------------------
 
-void GameApp::OnFunctionKey(int key)
-{
-    static constexpr std::array<int, 13> kKeys = {
-        0,
-        command::HELP_FILE,    command::NEW_GAME,    command::RESTART_GAME,
-        command::LOAD_LAYOUT,  command::PAUSE_CHRONO, command::HINT,
-        command::UNDO,         command::HALL_OF_FAME, command::SHADOWS,
-        0,                     command::SHOW_CHRONO,  command::EXIT};
+void GameApp::OnFunctionKey(int key) {
+    static constexpr std::array<int, 13> kKeys = {0,
+                                                  command::HELP_FILE,
+                                                  command::NEW_GAME,
+                                                  command::RESTART_GAME,
+                                                  command::LOAD_LAYOUT,
+                                                  command::PAUSE_CHRONO,
+                                                  command::HINT,
+                                                  command::UNDO,
+                                                  command::HALL_OF_FAME,
+                                                  command::SHADOWS,
+                                                  0,
+                                                  command::SHOW_CHRONO,
+                                                  command::EXIT};
     if (key >= 1 && key <= 12 && kKeys[static_cast<std::size_t>(key)] != 0) {
         ExecuteCommand(kKeys[static_cast<std::size_t>(key)]);
     }
 }
 
-void GameApp::OnLeftButtonDown(int x, int y)
-{
+void GameApp::OnLeftButtonDown(int x, int y) {
     if (shutDown_ || (board.ChronoPaused && !editMode)) {
         return;
     }
@@ -683,8 +658,7 @@ void GameApp::OnLeftButtonDown(int x, int y)
     RefreshChecks();
 }
 
-void GameApp::OnRightButtonDown(int x, int y)
-{
+void GameApp::OnRightButtonDown(int x, int y) {
     if (shutDown_) {
         return;
     }
@@ -704,21 +678,18 @@ void GameApp::OnRightButtonDown(int x, int y)
     SetCursorKind(CursorKind::Normal);
 }
 
-void GameApp::OnMiddleButtonDown()
-{
+void GameApp::OnMiddleButtonDown() {
     ExecuteCommand(edition_ == Edition::TwoD ? command::CHANGE_COLORS : command::UNDO);
 }
 
-void GameApp::OnMouseMove(bool onlyLeftHeld)
-{
+void GameApp::OnMouseMove(bool onlyLeftHeld) {
     const CursorKind wanted = onlyLeftHeld ? CursorKind::Busy : CursorKind::Normal;
     if (wanted != cursor) {
         SetCursorKind(wanted);
     }
 }
 
-void GameApp::OnTimer()
-{
+void GameApp::OnTimer() {
     if (shutDown_) {
         return;
     }
@@ -726,8 +697,7 @@ void GameApp::OnTimer()
     ChronoTick();
 }
 
-void GameApp::OnFocus(bool gained)
-{
+void GameApp::OnFocus(bool gained) {
     if (shutDown_) {
         return;
     }
@@ -742,8 +712,7 @@ void GameApp::OnFocus(bool gained)
     RefreshChecks();
 }
 
-void GameApp::OnViewResized(int pixelWidth, int pixelHeight, bool minimised)
-{
+void GameApp::OnViewResized(int pixelWidth, int pixelHeight, bool minimised) {
     if (minimised || shutDown_) {
         return;
     }
@@ -753,8 +722,7 @@ void GameApp::OnViewResized(int pixelWidth, int pixelHeight, bool minimised)
     PlaceWindow();
 }
 
-void GameApp::OnMoved()
-{
+void GameApp::OnMoved() {
     WindowRect rect;
     if (window_ != nullptr && window_->GetFrameRect(rect)) {
         settings.windowXPos = rect.left;
@@ -762,8 +730,7 @@ void GameApp::OnMoved()
     }
 }
 
-void GameApp::PlaceWindow()
-{
+void GameApp::PlaceWindow() {
     WindowRect rect;
     if (window_ != nullptr && window_->GetFrameRect(rect)) {
         settings.windowXPos = rect.left;
@@ -777,8 +744,7 @@ void GameApp::PlaceWindow()
     Resize();
 }
 
-void GameApp::UpdateTitle()
-{
+void GameApp::UpdateTitle() {
     std::string name = board.layoutFileName;
     for (char& c : name) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -795,13 +761,11 @@ void GameApp::UpdateTitle()
 // Menus and toolbar
 // ---------------------------------------------------------------------------------------------
 
-const std::array<int, 13>& GameApp::ToolbarCommands()
-{
+const std::array<int, 13>& GameApp::ToolbarCommands() {
     return kToolbarCommands;
 }
 
-std::array<std::string, 13> GameApp::ToolbarTips() const
-{
+std::array<std::string, 13> GameApp::ToolbarTips() const {
     std::array<std::string, 13> tips;
     for (std::size_t i = 0; i < tips.size(); ++i) {
         if (kToolbarCommands[i] != 0) {
@@ -812,8 +776,7 @@ std::array<std::string, 13> GameApp::ToolbarTips() const
 }
 
 void GameApp::AddFileMenu(MenuItem& popup, const FileList& list, const std::string& current,
-                          int firstId, int lastId)
-{
+                          int firstId, int lastId) {
     const FileMenuPlan plan = PlanFileMenu(list, current, firstId, lastId, settings.maxMenuItems);
     for (const auto& more : plan.moreMenus) {
         MenuItem sub = MenuItem::Popup(Text(TextId::MORE));
@@ -831,8 +794,7 @@ void GameApp::AddFileMenu(MenuItem& popup, const FileList& list, const std::stri
     }
 }
 
-void GameApp::BuildMenus()
-{
+void GameApp::BuildMenus() {
     using command::AddOffset;
     using command::FilesOffset;
     using command::NoneOffset;
@@ -961,10 +923,16 @@ void GameApp::BuildMenus()
 
     if (settings.coolMenu) {
         // The toolbar's pictures beside the entries of the same commands (5, sound, has none).
-        static constexpr std::array<std::pair<int, int>, 9> kPictures = {{
-            {command::LOAD_LAYOUT, 0}, {command::NEW_GAME, 1}, {command::UNDO, 2},
-            {command::HINT, 3}, {command::PAUSE_CHRONO, 4}, {command::HALL_OF_FAME, 6},
-            {command::HELP_FILE, 7}, {command::HELP_ABOUT, 8}, {command::EXIT, 9}}};
+        static constexpr std::array<std::pair<int, int>, 9> kPictures = {
+            {{command::LOAD_LAYOUT, 0},
+             {command::NEW_GAME, 1},
+             {command::UNDO, 2},
+             {command::HINT, 3},
+             {command::PAUSE_CHRONO, 4},
+             {command::HALL_OF_FAME, 6},
+             {command::HELP_FILE, 7},
+             {command::HELP_ABOUT, 8},
+             {command::EXIT, 9}}};
         for (auto [id, picture] : kPictures) {
             if (MenuItem* item = mainMenu_.Find(id)) {
                 item->picture = picture;
@@ -982,8 +950,7 @@ void GameApp::BuildMenus()
     }
 }
 
-void GameApp::RefreshChecks()
-{
+void GameApp::RefreshChecks() {
     if (!menusBuilt_) {
         return;
     }
@@ -998,8 +965,7 @@ void GameApp::RefreshChecks()
     }
 }
 
-bool GameApp::SelectListEntry(int id, std::string& destination, int firstId, const FileList& list)
-{
+bool GameApp::SelectListEntry(int id, std::string& destination, int firstId, const FileList& list) {
     mainMenu_.SetChecked(command::RANDOM_LAYOUT, false);
     const int wanted = id & 0xFFFF;
     bool matched = false;
@@ -1021,8 +987,7 @@ bool GameApp::SelectListEntry(int id, std::string& destination, int firstId, con
     return matched;
 }
 
-bool GameApp::CheckListEntry(const std::string& name, int firstId, const FileList& list)
-{
+bool GameApp::CheckListEntry(const std::string& name, int firstId, const FileList& list) {
     mainMenu_.SetChecked(command::RANDOM_LAYOUT, false);
     bool matched = false;
     for (std::size_t i = 0; i < list.size(); ++i) {
@@ -1045,8 +1010,7 @@ bool GameApp::CheckListEntry(const std::string& name, int firstId, const FileLis
 
 bool GameApp::ChooseResourceFile(const std::string& folder, std::string& name,
                                  const std::string& pattern, const std::string& description,
-                                 bool save)
-{
+                                 bool save) {
     std::string chosen;
     BoardUnlock unlock(*this);
     if (!shellDesktop_.ChooseFile(titleText, folder, pattern, description, save, chosen)) {
@@ -1061,8 +1025,7 @@ bool GameApp::ChooseResourceFile(const std::string& folder, std::string& name,
 }
 
 bool GameApp::ImportResourceFile(const std::string& pattern, const std::string& description,
-                                 const std::string& destinationFolder)
-{
+                                 const std::string& destinationFolder) {
     std::string chosen;
     BoardUnlock unlock(*this);
     if (!shellDesktop_.ChooseFile(titleText, std::string(), pattern, description, false, chosen)) {
@@ -1082,21 +1045,18 @@ bool GameApp::ImportResourceFile(const std::string& pattern, const std::string& 
     return true;
 }
 
-Colour GameApp::PickColour(Colour colour)
-{
+Colour GameApp::PickColour(Colour colour) {
     return shellDesktop_.PickColour(titleText, colour);
 }
 
-void GameApp::ColourDialog()
-{
+void GameApp::ColourDialog() {
     std::vector<ColourButton> buttons = {
         {Text(TextId::COLORSBACK), settings.backgroundColor},
         {Text(TextId::COLORSSIDE), settings.sidesColor},
     };
     BoardUnlock unlock(*this);
     shellDesktop_.ShowColourDialog(
-        DialogTexts{Text(TextId::COLORSCAPTION), {Text(TextId::OK)}}, buttons,
-        [this](int button) {
+        DialogTexts{Text(TextId::COLORSCAPTION), {Text(TextId::OK)}}, buttons, [this](int button) {
             BoardLock lock(*this);
             Colour& colour = button == 0 ? settings.backgroundColor : settings.sidesColor;
             Colour picked = PickColour(Colour{colour.red, colour.green, colour.blue, 255});
@@ -1110,8 +1070,7 @@ void GameApp::ColourDialog()
         });
 }
 
-void GameApp::ConfigDialog()
-{
+void GameApp::ConfigDialog() {
     const std::string milliseconds = " " + Text(TextId::MILLISECONDS);
     auto msText = [milliseconds](int value) { return std::to_string(value) + milliseconds; };
     auto ratioText = [](int value) { return "1 / " + std::to_string(value); };
@@ -1144,21 +1103,21 @@ void GameApp::ConfigDialog()
                 Tick();
             };
             switch (row) {
-            case 0:
-                stepDelay(settings.autoPlaySleep);
-                SettingsToCore();
-                return msText(settings.autoPlaySleep);
-            case 1:
-                stepDelay(settings.removeTileTime);
-                return msText(settings.removeTileTime);
-            case 2:
-                stepSize(settings.borderSize, 2, 10);
-                return ratioText(settings.borderSize);
-            case 3:
-                stepSize(settings.shadowSize, 2, 25);
-                return ratioText(settings.shadowSize);
-            default:
-                return std::string();
+                case 0:
+                    stepDelay(settings.autoPlaySleep);
+                    SettingsToCore();
+                    return msText(settings.autoPlaySleep);
+                case 1:
+                    stepDelay(settings.removeTileTime);
+                    return msText(settings.removeTileTime);
+                case 2:
+                    stepSize(settings.borderSize, 2, 10);
+                    return ratioText(settings.borderSize);
+                case 3:
+                    stepSize(settings.shadowSize, 2, 25);
+                    return ratioText(settings.shadowSize);
+                default:
+                    return std::string();
             }
         });
 }

@@ -39,13 +39,14 @@ public:
     virtual void ReleaseRendererObjects() {}
     void PlaceTiles() override = 0;
     void Tick() override = 0;
-    void SetViewDefaults(Settings& settings) override { ViewSettingsHooks::SetViewDefaults(settings); }
-    void ReadViewSettings(std::string_view line, std::string_view key, Settings& settings) override
-    {
+    void SetViewDefaults(Settings& settings) override {
+        ViewSettingsHooks::SetViewDefaults(settings);
+    }
+    void ReadViewSettings(std::string_view line, std::string_view key,
+                          Settings& settings) override {
         ViewSettingsHooks::ReadViewSettings(line, key, settings);
     }
-    void WriteViewSettings(ConfigWriter& writer, const Settings& settings) override
-    {
+    void WriteViewSettings(ConfigWriter& writer, const Settings& settings) override {
         ViewSettingsHooks::WriteViewSettings(writer, settings);
     }
     void AnimateRemoval(int, int) override {}
@@ -125,8 +126,7 @@ public:
     virtual void OnMouseMove(bool onlyLeftHeld);
     // Where the pointer is over the board view, in view pixels; (-1, -1) when it left the view.
     // The 2D layout editor shows the tile a left click there would add.
-    virtual void OnPointerMoved(int x, int y)
-    {
+    virtual void OnPointerMoved(int x, int y) {
         (void)x;
         (void)y;
     }
@@ -170,8 +170,8 @@ public:
     // File choices and colour
     // -----------------------------------------------------------------------------------------
     // A file of a resource folder: true and the chosen name without its folder, false on cancel.
-    bool ChooseResourceFile(const std::string& folder, std::string& name, const std::string& pattern,
-                            const std::string& description, bool save);
+    bool ChooseResourceFile(const std::string& folder, std::string& name,
+                            const std::string& pattern, const std::string& description, bool save);
     // Copies a file the player chooses into `destinationFolder`; true when one was chosen (also
     // when the copy failed), false on cancel.
     bool ImportResourceFile(const std::string& pattern, const std::string& description,
@@ -224,8 +224,8 @@ private:
     void SoundListCommand(int id, int base, std::string& setting, const FileList& list, bool music);
     void SetCursorKind(CursorKind kind);
     void ShowFileMessage(const std::string& file, TextId message);
-    void AddFileMenu(MenuItem& popup, const FileList& list, const std::string& current,
-                     int firstId, int lastId);
+    void AddFileMenu(MenuItem& popup, const FileList& list, const std::string& current, int firstId,
+                     int lastId);
     void LoadLayoutCommand();
     void SaveLayoutCommand();
     void SaveGameCommand();

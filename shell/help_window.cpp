@@ -10,8 +10,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
-{
+HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("HelpWindow"));
     // Help stays open beside the game, but never keeps the program running on its own.
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -30,8 +29,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     QAction* back = toolBar_->addAction(style->standardIcon(QStyle::SP_ArrowBack), QString());
     back->setShortcut(QKeySequence::Back);
     back->setEnabled(false);
-    QAction* forward =
-        toolBar_->addAction(style->standardIcon(QStyle::SP_ArrowForward), QString());
+    QAction* forward = toolBar_->addAction(style->standardIcon(QStyle::SP_ArrowForward), QString());
     forward->setShortcut(QKeySequence::Forward);
     forward->setEnabled(false);
     QAction* home = toolBar_->addAction(style->standardIcon(QStyle::SP_DirHomeIcon), QString());
@@ -48,8 +46,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     layout->addWidget(browser_, 1);
 }
 
-bool HelpWindow::Open(const std::string& path, const std::string& title)
-{
+bool HelpWindow::Open(const std::string& path, const std::string& title) {
     const QString file = QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size()));
     const QFileInfo info(file);
     if (path.empty() || !info.isFile() || !info.isReadable()) {
@@ -76,7 +73,6 @@ bool HelpWindow::Open(const std::string& path, const std::string& title)
     return true;
 }
 
-std::string HelpWindow::PagePath() const
-{
+std::string HelpWindow::PagePath() const {
     return browser_->source().toLocalFile().toStdString();
 }

@@ -5,8 +5,7 @@
 #include "shell/qt_desktop.h"
 #include "shell/start_up.h"
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Varnel's mah-jong"));
     QtDesktop desktop;

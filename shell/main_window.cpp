@@ -27,13 +27,11 @@
 
 namespace {
 
-QString FromUtf8(const std::string& text)
-{
+QString FromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-bool OnGuiThread()
-{
+bool OnGuiThread() {
     QCoreApplication* app = QCoreApplication::instance();
     return app == nullptr || QThread::currentThread() == app->thread();
 }
@@ -60,8 +58,7 @@ constexpr std::array<ToolbarButton, 13> kToolbarButtons = {{
 }};
 
 // Light grey is the strip's background: it becomes transparent.
-QPixmap CutPicture(const QImage& strip, int index, int size)
-{
+QPixmap CutPicture(const QImage& strip, int index, int size) {
     QImage picture = strip.copy(index * size, 0, size, size).convertToFormat(QImage::Format_ARGB32);
     for (int y = 0; y < picture.height(); ++y) {
         auto* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
@@ -75,8 +72,7 @@ QPixmap CutPicture(const QImage& strip, int index, int size)
 }
 
 // A simple drawn stand-in for a missing picture of the strip.
-QPixmap PlaceholderPicture(int index, int size)
-{
+QPixmap PlaceholderPicture(int index, int size) {
     static const char* const kLetters = "LNUHPSFHAX";
     QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
@@ -95,8 +91,7 @@ QPixmap PlaceholderPicture(int index, int size)
 
 }  // namespace
 
-std::array<QIcon, 10> ToolbarIcons()
-{
+std::array<QIcon, 10> ToolbarIcons() {
     std::array<QIcon, 10> icons;
     QImage strip(QStringLiteral(":/toolbar.png"));
     QImage strip2x(QStringLiteral(":/toolbar@2x.png"));
@@ -119,26 +114,22 @@ std::array<QIcon, 10> ToolbarIcons()
 // BoardWidget
 // ---------------------------------------------------------------------------------------------
 
-BoardWidget::BoardWidget(GameApp& app, QWidget* parent) : QWidget(parent), app_(app)
-{
+BoardWidget::BoardWidget(GameApp& app, QWidget* parent) : QWidget(parent), app_(app) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(160, 120);
 }
 
-int BoardWidget::PixelWidth() const
-{
+int BoardWidget::PixelWidth() const {
     return static_cast<int>(std::lround(width() * devicePixelRatioF()));
 }
 
-int BoardWidget::PixelHeight() const
-{
+int BoardWidget::PixelHeight() const {
     return static_cast<int>(std::lround(height() * devicePixelRatioF()));
 }
 
-void BoardWidget::paintEvent(QPaintEvent*)
-{
+void BoardWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const qreal ratio = devicePixelRatioF();
     bool shown = false;
@@ -171,29 +162,27 @@ void BoardWidget::paintEvent(QPaintEvent*)
     }
 }
 
-void BoardWidget::mousePressEvent(QMouseEvent* event)
-{
+void BoardWidget::mousePressEvent(QMouseEvent* event) {
     const qreal ratio = devicePixelRatioF();
     const int x = static_cast<int>(std::floor(event->position().x() * ratio));
     const int y = static_cast<int>(std::floor(event->position().y() * ratio));
     switch (event->button()) {
-    case Qt::LeftButton:
-        app_.OnLeftButtonDown(x, y);
-        break;
-    case Qt::RightButton:
-        app_.OnRightButtonDown(x, y);
-        break;
-    case Qt::MiddleButton:
-        app_.OnMiddleButtonDown();
-        break;
-    default:
-        break;
+        case Qt::LeftButton:
+            app_.OnLeftButtonDown(x, y);
+            break;
+        case Qt::RightButton:
+            app_.OnRightButtonDown(x, y);
+            break;
+        case Qt::MiddleButton:
+            app_.OnMiddleButtonDown();
+            break;
+        default:
+            break;
     }
     event->accept();
 }
 
-void BoardWidget::mouseMoveEvent(QMouseEvent* event)
-{
+void BoardWidget::mouseMoveEvent(QMouseEvent* event) {
     const qreal ratio = devicePixelRatioF();
     app_.OnPointerMoved(static_cast<int>(std::floor(event->position().x() * ratio)),
                         static_cast<int>(std::floor(event->position().y() * ratio)));
@@ -201,14 +190,12 @@ void BoardWidget::mouseMoveEvent(QMouseEvent* event)
     event->accept();
 }
 
-void BoardWidget::leaveEvent(QEvent* event)
-{
+void BoardWidget::leaveEvent(QEvent* event) {
     app_.OnPointerMoved(-1, -1);
     QWidget::leaveEvent(event);
 }
 
-void BoardWidget::resizeEvent(QResizeEvent* event)
-{
+void BoardWidget::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     app_.OnViewResized(PixelWidth(), PixelHeight(), window()->isMinimized());
 }
@@ -217,8 +204,7 @@ void BoardWidget::resizeEvent(QResizeEvent* event)
 // MainWindow
 // ---------------------------------------------------------------------------------------------
 
-MainWindow::MainWindow(GameApp& app) : app_(app)
-{
+MainWindow::MainWindow(GameApp& app) : app_(app) {
     setObjectName(QStringLiteral("MainWindow"));
     board_ = new BoardWidget(app, this);
     board_->setObjectName(QStringLiteral("Board"));
@@ -243,8 +229,7 @@ MainWindow::MainWindow(GameApp& app) : app_(app)
 
 MainWindow::~MainWindow() = default;
 
-void MainWindow::BuildToolBar()
-{
+void MainWindow::BuildToolBar() {
     toolBar_ = new QToolBar(this);
     toolBar_->setObjectName(QStringLiteral("ToolBar"));
     toolBar_->setMovable(false);
@@ -268,13 +253,11 @@ void MainWindow::BuildToolBar()
     addToolBar(Qt::TopToolBarArea, toolBar_);
 }
 
-void MainWindow::StartTimer()
-{
+void MainWindow::StartTimer() {
     timer_->start();
 }
 
-void MainWindow::PlaceAt(const WindowRect& rect)
-{
+void MainWindow::PlaceAt(const WindowRect& rect) {
     placed_ = rect;
     move(rect.left, rect.top);
     resize(std::max(rect.width, 320), std::max(rect.height, 240));
@@ -283,8 +266,7 @@ void MainWindow::PlaceAt(const WindowRect& rect)
 
 // The stored size is the outer size; once the window manager has put its frame around the
 // window, the inner size is reduced so that the outer size is the stored one.
-void MainWindow::FixFrameSize()
-{
+void MainWindow::FixFrameSize() {
     if (!frameFixPending_ || !isVisible()) {
         return;
     }
@@ -298,80 +280,77 @@ void MainWindow::FixFrameSize()
     resize(std::max(placed_.width - extraWidth, 320), std::max(placed_.height - extraHeight, 240));
 }
 
-void MainWindow::SetTitle(const std::string& title)
-{
+void MainWindow::SetTitle(const std::string& title) {
     setWindowTitle(FromUtf8(title));
 }
 
-void MainWindow::SetStatusText(const std::string& text)
-{
+void MainWindow::SetStatusText(const std::string& text) {
     const QString qtext = FromUtf8(text);
     if (OnGuiThread()) {
         statusLabel_->setText(qtext);
     } else {
-        QMetaObject::invokeMethod(statusLabel_, [this, qtext] { statusLabel_->setText(qtext); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            statusLabel_, [this, qtext] { statusLabel_->setText(qtext); }, Qt::QueuedConnection);
     }
 }
 
-void MainWindow::Invalidate()
-{
+void MainWindow::Invalidate() {
     if (OnGuiThread()) {
         board_->update();
     } else {
-        QMetaObject::invokeMethod(board_, [this] { board_->update(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            board_, [this] { board_->update(); }, Qt::QueuedConnection);
     }
 }
 
-void MainWindow::PaintNow()
-{
+void MainWindow::PaintNow() {
     if (OnGuiThread()) {
         board_->repaint();
     } else {
         // The worker does not wait for the window: the frame it composed is shown as soon as the
         // window thread is free, and the worker can never block a window thread that waits for it.
-        QMetaObject::invokeMethod(board_, [this] { board_->repaint(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            board_, [this] { board_->repaint(); }, Qt::QueuedConnection);
     }
 }
 
 namespace {
 
 void AddItems(QMenu* menu, const std::vector<MenuItem>& items, const std::array<QIcon, 10>& icons,
-              std::multimap<int, QAction*>& actions, GameApp& app)
-{
+              std::multimap<int, QAction*>& actions, GameApp& app) {
     for (const MenuItem& item : items) {
         switch (item.kind) {
-        case MenuItem::Kind::Separator:
-            menu->addSeparator();
-            break;
-        case MenuItem::Kind::Popup: {
-            QMenu* sub = menu->addMenu(FromUtf8(item.text));
-            AddItems(sub, item.items, icons, actions, app);
-            break;
-        }
-        case MenuItem::Kind::Command: {
-            QAction* action = menu->addAction(FromUtf8(item.text));
-            action->setData(item.id);
-            action->setCheckable(item.checkable);
-            action->setChecked(item.checked);
-            action->setEnabled(item.enabled);
-            if (item.picture >= 0 && item.picture < 10) {
-                action->setIcon(icons[static_cast<std::size_t>(item.picture)]);
-                action->setIconVisibleInMenu(true);
+            case MenuItem::Kind::Separator:
+                menu->addSeparator();
+                break;
+            case MenuItem::Kind::Popup: {
+                QMenu* sub = menu->addMenu(FromUtf8(item.text));
+                AddItems(sub, item.items, icons, actions, app);
+                break;
             }
-            const int id = item.id;
-            QObject::connect(action, &QAction::triggered, menu, [&app, id] { app.OnCommand(id); });
-            actions.emplace(id, action);
-            break;
-        }
+            case MenuItem::Kind::Command: {
+                QAction* action = menu->addAction(FromUtf8(item.text));
+                action->setData(item.id);
+                action->setCheckable(item.checkable);
+                action->setChecked(item.checked);
+                action->setEnabled(item.enabled);
+                if (item.picture >= 0 && item.picture < 10) {
+                    action->setIcon(icons[static_cast<std::size_t>(item.picture)]);
+                    action->setIconVisibleInMenu(true);
+                }
+                const int id = item.id;
+                QObject::connect(action, &QAction::triggered, menu,
+                                 [&app, id] { app.OnCommand(id); });
+                actions.emplace(id, action);
+                break;
+            }
         }
     }
 }
 
 }  // namespace
 
-void MainWindow::ShowMenuBar(const MenuBar& bar)
-{
+void MainWindow::ShowMenuBar(const MenuBar& bar) {
     // The old menus may be the ones whose action is running right now: they are deleted later.
     QMenuBar* old = menuBar();
     auto* fresh = new QMenuBar(this);
@@ -388,8 +367,7 @@ void MainWindow::ShowMenuBar(const MenuBar& bar)
     }
 }
 
-void MainWindow::UpdateMenuStates(const MenuBar& bar)
-{
+void MainWindow::UpdateMenuStates(const MenuBar& bar) {
     for (const MenuItem* item : bar.Commands()) {
         auto [begin, end] = menuActions_.equal_range(item->id);
         for (auto it = begin; it != end; ++it) {
@@ -403,8 +381,7 @@ void MainWindow::UpdateMenuStates(const MenuBar& bar)
     }
 }
 
-void MainWindow::SetToolbarTips(const std::array<std::string, 13>& tips)
-{
+void MainWindow::SetToolbarTips(const std::array<std::string, 13>& tips) {
     for (std::size_t i = 0; i < toolbarActions_.size(); ++i) {
         if (toolbarActions_[i] != nullptr && !toolbarActions_[i]->isSeparator()) {
             // Tooltips hold at most 79 characters.
@@ -418,13 +395,11 @@ void MainWindow::SetToolbarTips(const std::array<std::string, 13>& tips)
     }
 }
 
-void MainWindow::SetCursor(CursorKind kind, bool ownCursors)
-{
+void MainWindow::SetCursor(CursorKind kind, bool ownCursors) {
     board_->setCursor(GameCursor(kind, ownCursors));
 }
 
-void MainWindow::RunOnWindowThread(std::function<void()> work)
-{
+void MainWindow::RunOnWindowThread(std::function<void()> work) {
     if (OnGuiThread()) {
         work();
     } else {
@@ -432,8 +407,7 @@ void MainWindow::RunOnWindowThread(std::function<void()> work)
     }
 }
 
-void MainWindow::GetViewSize(int& pixelWidth, int& pixelHeight) const
-{
+void MainWindow::GetViewSize(int& pixelWidth, int& pixelHeight) const {
     if (!isVisible()) {
         // Before the window shows, its layout is settled here, so that the first frame is
         // composed at the size it will be shown (menu bar and toolbar included).
@@ -443,8 +417,7 @@ void MainWindow::GetViewSize(int& pixelWidth, int& pixelHeight) const
     pixelHeight = board_->PixelHeight();
 }
 
-bool MainWindow::GetFrameRect(WindowRect& rect) const
-{
+bool MainWindow::GetFrameRect(WindowRect& rect) const {
     const QRect outer = frameGeometry();
     if (!outer.isValid()) {
         return false;
@@ -456,16 +429,14 @@ bool MainWindow::GetFrameRect(WindowRect& rect) const
     return true;
 }
 
-void MainWindow::Close()
-{
+void MainWindow::Close() {
     closing_ = true;
     timer_->stop();
     close();
     QApplication::quit();
 }
 
-void MainWindow::closeEvent(QCloseEvent* event)
-{
+void MainWindow::closeEvent(QCloseEvent* event) {
     if (!closing_) {
         // The close box: the same shut-down as the EXIT command.
         closing_ = true;
@@ -476,16 +447,14 @@ void MainWindow::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-void MainWindow::changeEvent(QEvent* event)
-{
+void MainWindow::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && !closing_) {
         app_.OnFocus(isActiveWindow());
     }
 }
 
-void MainWindow::moveEvent(QMoveEvent* event)
-{
+void MainWindow::moveEvent(QMoveEvent* event) {
     QMainWindow::moveEvent(event);
     FixFrameSize();
     if (!isMinimized()) {

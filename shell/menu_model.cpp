@@ -2,8 +2,7 @@
 
 #include <utility>
 
-MenuItem MenuItem::Command(int id, std::string text, bool checkable)
-{
+MenuItem MenuItem::Command(int id, std::string text, bool checkable) {
     MenuItem item;
     item.kind = Kind::Command;
     item.id = id;
@@ -12,15 +11,13 @@ MenuItem MenuItem::Command(int id, std::string text, bool checkable)
     return item;
 }
 
-MenuItem MenuItem::Separator()
-{
+MenuItem MenuItem::Separator() {
     MenuItem item;
     item.kind = Kind::Separator;
     return item;
 }
 
-MenuItem MenuItem::Popup(std::string text)
-{
+MenuItem MenuItem::Popup(std::string text) {
     MenuItem item;
     item.kind = Kind::Popup;
     item.text = std::move(text);
@@ -30,8 +27,7 @@ MenuItem MenuItem::Popup(std::string text)
 namespace {
 
 template <typename Item, typename Visit>
-bool VisitCommands(Item& items, Visit&& visit)
-{
+bool VisitCommands(Item& items, Visit&& visit) {
     for (auto& item : items) {
         if (item.kind == MenuItem::Kind::Popup) {
             if (VisitCommands(item.items, visit)) {
@@ -48,8 +44,7 @@ bool VisitCommands(Item& items, Visit&& visit)
 
 }  // namespace
 
-MenuItem* MenuBar::Find(int id)
-{
+MenuItem* MenuBar::Find(int id) {
     MenuItem* found = nullptr;
     VisitCommands(popups, [&](MenuItem& item) {
         if (item.id == id) {
@@ -61,13 +56,11 @@ MenuItem* MenuBar::Find(int id)
     return found;
 }
 
-const MenuItem* MenuBar::Find(int id) const
-{
+const MenuItem* MenuBar::Find(int id) const {
     return const_cast<MenuBar*>(this)->Find(id);
 }
 
-bool MenuBar::SetChecked(int id, bool checked)
-{
+bool MenuBar::SetChecked(int id, bool checked) {
     bool any = false;
     VisitCommands(popups, [&](MenuItem& item) {
         if (item.id == id) {
@@ -79,14 +72,12 @@ bool MenuBar::SetChecked(int id, bool checked)
     return any;
 }
 
-bool MenuBar::IsChecked(int id) const
-{
+bool MenuBar::IsChecked(int id) const {
     const MenuItem* item = Find(id);
     return item != nullptr && item->checked;
 }
 
-bool MenuBar::SetEnabled(int id, bool enabled)
-{
+bool MenuBar::SetEnabled(int id, bool enabled) {
     bool any = false;
     VisitCommands(popups, [&](MenuItem& item) {
         if (item.id == id) {
@@ -98,8 +89,7 @@ bool MenuBar::SetEnabled(int id, bool enabled)
     return any;
 }
 
-std::vector<const MenuItem*> MenuBar::Commands() const
-{
+std::vector<const MenuItem*> MenuBar::Commands() const {
     std::vector<const MenuItem*> result;
     VisitCommands(popups, [&](const MenuItem& item) {
         result.push_back(&item);

@@ -9,12 +9,12 @@ struct MenuItem {
     enum class Kind { Command, Separator, Popup };
 
     Kind kind = Kind::Command;
-    int id = 0;             // command identifier (Command only)
-    std::string text;       // label; a tab separates the shortcut shown at the right
-    bool checkable = false; // shows a check mark when `checked`
+    int id = 0;              // command identifier (Command only)
+    std::string text;        // label; a tab separates the shortcut shown at the right
+    bool checkable = false;  // shows a check mark when `checked`
     bool checked = false;
     bool enabled = true;
-    int picture = -1;       // index into the toolbar strip shown beside the entry, -1 for none
+    int picture = -1;  // index into the toolbar strip shown beside the entry, -1 for none
     std::vector<MenuItem> items;  // entries of a popup
 
     static MenuItem Command(int id, std::string text, bool checkable = false);

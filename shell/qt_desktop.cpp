@@ -22,44 +22,41 @@
 
 namespace {
 
-QString FromUtf8(const std::string& text)
-{
+QString FromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-std::string ToUtf8(const QString& text)
-{
+std::string ToUtf8(const QString& text) {
     QByteArray bytes = text.toUtf8();
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
 // Runs `work` on the GUI thread and returns its result; dialogs are only ever shown there.
 template <typename Work>
-auto OnGuiThread(Work&& work) -> decltype(work())
-{
+auto OnGuiThread(Work&& work) -> decltype(work()) {
     QCoreApplication* app = QCoreApplication::instance();
     if (app == nullptr || QThread::currentThread() == app->thread()) {
         return work();
     }
     using Result = decltype(work());
     if constexpr (std::is_void_v<Result>) {
-        QMetaObject::invokeMethod(app, [&] { work(); }, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(
+            app, [&] { work(); }, Qt::BlockingQueuedConnection);
     } else {
         Result result{};
-        QMetaObject::invokeMethod(app, [&] { result = work(); }, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(
+            app, [&] { result = work(); }, Qt::BlockingQueuedConnection);
         return result;
     }
 }
 
-QColor ToQColor(Colour colour)
-{
+QColor ToQColor(Colour colour) {
     return QColor(colour.red, colour.green, colour.blue);
 }
 
 }  // namespace
 
-std::string QtNameFilter(const std::string& description, const std::string& pattern)
-{
+std::string QtNameFilter(const std::string& description, const std::string& pattern) {
     // "*.BMP;*.TGA" becomes "Pictures (*.[bB][mM][pP] *.[tT][gG][aA])".
     std::string filters;
     std::size_t start = 0;
@@ -95,14 +92,12 @@ std::string QtNameFilter(const std::string& description, const std::string& patt
 
 QtDesktop::QtDesktop() = default;
 
-QtDesktop::~QtDesktop()
-{
+QtDesktop::~QtDesktop() {
     delete helpWindow_;
 }
 
 MessageAnswer QtDesktop::ShowMessage(const std::string& text, const std::string& caption,
-                                     MessageIcon icon, MessageButtons buttons)
-{
+                                     MessageIcon icon, MessageButtons buttons) {
     return OnGuiThread([&] {
         QMessageBox::Icon qtIcon = QMessageBox::Information;
         if (icon == MessageIcon::Warning) {
@@ -122,8 +117,7 @@ MessageAnswer QtDesktop::ShowMessage(const std::string& text, const std::string&
 
 bool QtDesktop::ChooseFile(const std::string& title, const std::string& folder,
                            const std::string& pattern, const std::string& description, bool save,
-                           std::string& chosenPath)
-{
+                           std::string& chosenPath) {
     return OnGuiThread([&] {
         QFileDialog dialog(owner_, FromUtf8(title), FromUtf8(folder));
         dialog.setOption(QFileDialog::DontUseNativeDialog, true);
@@ -136,9 +130,9 @@ bool QtDesktop::ChooseFile(const std::string& title, const std::string& folder,
             const std::size_t dot = extension.find('.');
             const std::size_t semicolon = extension.find(';');
             if (dot != std::string::npos) {
-                extension = extension.substr(dot + 1, semicolon == std::string::npos
-                                                          ? std::string::npos
-                                                          : semicolon - dot - 1);
+                extension =
+                    extension.substr(dot + 1, semicolon == std::string::npos ? std::string::npos
+                                                                             : semicolon - dot - 1);
                 dialog.setDefaultSuffix(FromUtf8(extension).toLower());
             }
         }
@@ -150,8 +144,7 @@ bool QtDesktop::ChooseFile(const std::string& title, const std::string& folder,
     });
 }
 
-Colour QtDesktop::PickColour(const std::string& title, Colour initial)
-{
+Colour QtDesktop::PickColour(const std::string& title, Colour initial) {
     return OnGuiThread([&] {
         // Sixteen white custom colours every time: nothing is kept from one choice to the next.
         for (int i = 0; i < QColorDialog::customCount(); ++i) {
@@ -171,8 +164,7 @@ Colour QtDesktop::PickColour(const std::string& title, Colour initial)
     });
 }
 
-std::string QtDesktop::AskWinnerName(const DialogTexts& texts)
-{
+std::string QtDesktop::AskWinnerName(const DialogTexts& texts) {
     return OnGuiThread([&] {
         WinnerNameDialog dialog(texts, owner_);
         dialog.exec();
@@ -180,8 +172,7 @@ std::string QtDesktop::AskWinnerName(const DialogTexts& texts)
     });
 }
 
-void QtDesktop::ShowHallOfFame(const DialogTexts& texts, const std::vector<HallRow>& rows)
-{
+void QtDesktop::ShowHallOfFame(const DialogTexts& texts, const std::vector<HallRow>& rows) {
     OnGuiThread([&] {
         HallOfFameDialog dialog(texts, rows, owner_);
         dialog.exec();
@@ -189,8 +180,7 @@ void QtDesktop::ShowHallOfFame(const DialogTexts& texts, const std::vector<HallR
 }
 
 int QtDesktop::ChooseLanguage(const std::string& caption,
-                              const std::vector<LanguageChoice>& choices, int preselected)
-{
+                              const std::vector<LanguageChoice>& choices, int preselected) {
     return OnGuiThread([&] {
         LanguageChoiceDialog dialog(caption, choices, preselected, owner_);
         dialog.exec();
@@ -198,8 +188,7 @@ int QtDesktop::ChooseLanguage(const std::string& caption,
     });
 }
 
-void QtDesktop::ShowAbout(const DialogTexts& texts)
-{
+void QtDesktop::ShowAbout(const DialogTexts& texts) {
     OnGuiThread([&] {
         // The game plays in the folder it was started in, unless the caller names it.
         std::string folder = texts.labels.size() > 3 ? texts.labels[3] : std::string();
@@ -212,8 +201,7 @@ void QtDesktop::ShowAbout(const DialogTexts& texts)
 }
 
 void QtDesktop::ShowColourDialog(const DialogTexts& texts, const std::vector<ColourButton>& buttons,
-                                 const std::function<Colour(int button)>& pick)
-{
+                                 const std::function<Colour(int button)>& pick) {
     OnGuiThread([&] {
         ColoursDialog dialog(texts, buttons, pick, owner_);
         dialog.exec();
@@ -221,16 +209,14 @@ void QtDesktop::ShowColourDialog(const DialogTexts& texts, const std::vector<Col
 }
 
 void QtDesktop::ShowConfigDialog(const DialogTexts& texts, const std::vector<ConfigRow>& rows,
-                                 const std::function<std::string(int row, int delta)>& step)
-{
+                                 const std::function<std::string(int row, int delta)>& step) {
     OnGuiThread([&] {
         ConfigurationDialog dialog(texts, rows, step, owner_);
         dialog.exec();
     });
 }
 
-bool QtDesktop::ShowHelp(const std::string& path, const std::string& title)
-{
+bool QtDesktop::ShowHelp(const std::string& path, const std::string& title) {
     return OnGuiThread([&] {
         if (helpWindow_ == nullptr) {
             helpWindow_ = new HelpWindow;

@@ -19,11 +19,10 @@ public:
     void SetOwner(QWidget* owner) { owner_ = owner; }
     QWidget* Owner() const { return owner_; }
 
-    MessageAnswer ShowMessage(const std::string& text, const std::string& caption,
-                              MessageIcon icon, MessageButtons buttons) override;
-    bool ChooseFile(const std::string& title, const std::string& folder,
-                    const std::string& pattern, const std::string& description, bool save,
-                    std::string& chosenPath) override;
+    MessageAnswer ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
+                              MessageButtons buttons) override;
+    bool ChooseFile(const std::string& title, const std::string& folder, const std::string& pattern,
+                    const std::string& description, bool save, std::string& chosenPath) override;
     Colour PickColour(const std::string& title, Colour initial) override;
     std::string AskWinnerName(const DialogTexts& texts) override;
     void ShowHallOfFame(const DialogTexts& texts, const std::vector<HallRow>& rows) override;

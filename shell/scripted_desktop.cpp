@@ -5,8 +5,7 @@
 namespace {
 
 ScriptedDesktop::Record MakeRecord(ScriptedDesktop::Call call, const std::string& text,
-                                   const std::string& caption)
-{
+                                   const std::string& caption) {
     ScriptedDesktop::Record record;
     record.call = call;
     record.text = text;
@@ -16,8 +15,7 @@ ScriptedDesktop::Record MakeRecord(ScriptedDesktop::Call call, const std::string
 
 }  // namespace
 
-std::vector<ScriptedDesktop::Record> ScriptedDesktop::Calls(Call call) const
-{
+std::vector<ScriptedDesktop::Record> ScriptedDesktop::Calls(Call call) const {
     std::vector<Record> result;
     for (const Record& record : records) {
         if (record.call == call) {
@@ -27,15 +25,13 @@ std::vector<ScriptedDesktop::Record> ScriptedDesktop::Calls(Call call) const
     return result;
 }
 
-int ScriptedDesktop::Count(Call call) const
-{
+int ScriptedDesktop::Count(Call call) const {
     return static_cast<int>(std::count_if(records.begin(), records.end(),
                                           [call](const Record& r) { return r.call == call; }));
 }
 
 MessageAnswer ScriptedDesktop::ShowMessage(const std::string& text, const std::string& caption,
-                                           MessageIcon icon, MessageButtons buttons)
-{
+                                           MessageIcon icon, MessageButtons buttons) {
     Record record = MakeRecord(Call::Message, text, caption);
     record.icon = icon;
     record.buttons = buttons;
@@ -50,8 +46,7 @@ MessageAnswer ScriptedDesktop::ShowMessage(const std::string& text, const std::s
 
 bool ScriptedDesktop::ChooseFile(const std::string& title, const std::string& folder,
                                  const std::string& pattern, const std::string& description,
-                                 bool save, std::string& chosenPath)
-{
+                                 bool save, std::string& chosenPath) {
     Record record = MakeRecord(Call::ChooseFile, title, folder);
     record.pattern = pattern;
     record.labels = {description};
@@ -69,8 +64,7 @@ bool ScriptedDesktop::ChooseFile(const std::string& title, const std::string& fo
     return true;
 }
 
-Colour ScriptedDesktop::PickColour(const std::string& title, Colour initial)
-{
+Colour ScriptedDesktop::PickColour(const std::string& title, Colour initial) {
     records.push_back(MakeRecord(Call::PickColour, title, std::string()));
     if (pickedColours.empty()) {
         return initial;
@@ -80,8 +74,7 @@ Colour ScriptedDesktop::PickColour(const std::string& title, Colour initial)
     return colour;
 }
 
-std::string ScriptedDesktop::AskWinnerName(const DialogTexts& texts)
-{
+std::string ScriptedDesktop::AskWinnerName(const DialogTexts& texts) {
     Record record = MakeRecord(Call::WinnerName, texts.caption, std::string());
     record.labels = texts.labels;
     records.push_back(record);
@@ -93,8 +86,7 @@ std::string ScriptedDesktop::AskWinnerName(const DialogTexts& texts)
     return name;
 }
 
-void ScriptedDesktop::ShowHallOfFame(const DialogTexts& texts, const std::vector<HallRow>& rows)
-{
+void ScriptedDesktop::ShowHallOfFame(const DialogTexts& texts, const std::vector<HallRow>& rows) {
     Record record = MakeRecord(Call::HallOfFame, texts.caption, std::string());
     record.labels = texts.labels;
     record.rows = rows;
@@ -102,8 +94,7 @@ void ScriptedDesktop::ShowHallOfFame(const DialogTexts& texts, const std::vector
 }
 
 int ScriptedDesktop::ChooseLanguage(const std::string& caption,
-                                    const std::vector<LanguageChoice>& choices, int preselected)
-{
+                                    const std::vector<LanguageChoice>& choices, int preselected) {
     Record record = MakeRecord(Call::Language, caption, std::string());
     for (const LanguageChoice& choice : choices) {
         record.labels.push_back(choice.displayName);
@@ -117,8 +108,7 @@ int ScriptedDesktop::ChooseLanguage(const std::string& caption,
     return choice;
 }
 
-void ScriptedDesktop::ShowAbout(const DialogTexts& texts)
-{
+void ScriptedDesktop::ShowAbout(const DialogTexts& texts) {
     Record record = MakeRecord(Call::About, texts.caption, std::string());
     record.labels = texts.labels;
     records.push_back(record);
@@ -126,8 +116,7 @@ void ScriptedDesktop::ShowAbout(const DialogTexts& texts)
 
 void ScriptedDesktop::ShowColourDialog(const DialogTexts& texts,
                                        const std::vector<ColourButton>& buttons,
-                                       const std::function<Colour(int button)>& pick)
-{
+                                       const std::function<Colour(int button)>& pick) {
     Record record = MakeRecord(Call::Colours, texts.caption, std::string());
     for (const ColourButton& button : buttons) {
         record.labels.push_back(button.label);
@@ -145,8 +134,7 @@ void ScriptedDesktop::ShowColourDialog(const DialogTexts& texts,
 }
 
 void ScriptedDesktop::ShowConfigDialog(const DialogTexts& texts, const std::vector<ConfigRow>& rows,
-                                       const std::function<std::string(int row, int delta)>& step)
-{
+                                       const std::function<std::string(int row, int delta)>& step) {
     Record record = MakeRecord(Call::Config, texts.caption, std::string());
     for (const ConfigRow& row : rows) {
         record.labels.push_back(row.label + "=" + row.value);
@@ -163,8 +151,7 @@ void ScriptedDesktop::ShowConfigDialog(const DialogTexts& texts, const std::vect
     }
 }
 
-bool ScriptedDesktop::ShowHelp(const std::string& path, const std::string& title)
-{
+bool ScriptedDesktop::ShowHelp(const std::string& path, const std::string& title) {
     records.push_back(MakeRecord(Call::Help, path, title));
     return helpWorks;
 }

@@ -38,11 +38,12 @@ public:
     };
 
     // Queued answers; an empty queue gives the default answer noted at each queue.
-    std::deque<MessageAnswer> messageAnswers;          // default Ok
-    std::deque<std::optional<std::string>> chosenFiles; // full paths; nullopt or empty queue: cancel
-    std::deque<Colour> pickedColours;                  // default: the initial colour
-    std::deque<std::string> winnerNames;               // default "Player"
-    std::deque<int> languageChoices;                   // default: the preselected entry
+    std::deque<MessageAnswer> messageAnswers;  // default Ok
+    std::deque<std::optional<std::string>>
+        chosenFiles;                      // full paths; nullopt or empty queue: cancel
+    std::deque<Colour> pickedColours;     // default: the initial colour
+    std::deque<std::string> winnerNames;  // default "Player"
+    std::deque<int> languageChoices;      // default: the preselected entry
     // Presses made inside the next colour dialogs (button index) and configuration dialogs
     // (row, delta), in order; each dialog takes the presses queued for it.
     std::deque<std::vector<int>> colourPresses;
@@ -59,11 +60,10 @@ public:
     int Count(Call call) const;
     void Clear() { records.clear(); }
 
-    MessageAnswer ShowMessage(const std::string& text, const std::string& caption,
-                              MessageIcon icon, MessageButtons buttons) override;
-    bool ChooseFile(const std::string& title, const std::string& folder,
-                    const std::string& pattern, const std::string& description, bool save,
-                    std::string& chosenPath) override;
+    MessageAnswer ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
+                              MessageButtons buttons) override;
+    bool ChooseFile(const std::string& title, const std::string& folder, const std::string& pattern,
+                    const std::string& description, bool save, std::string& chosenPath) override;
     Colour PickColour(const std::string& title, Colour initial) override;
     std::string AskWinnerName(const DialogTexts& texts) override;
     void ShowHallOfFame(const DialogTexts& texts, const std::vector<HallRow>& rows) override;

@@ -29,7 +29,8 @@ public:
     // The colour dialog: one button with a swatch per colour. Pressing button i calls `pick(i)`,
     // which asks for the colour, stores it and returns it for the swatch. There is no cancel: every
     // pick is in force at once. `texts.labels` = { OK }.
-    virtual void ShowColourDialog(const DialogTexts& texts, const std::vector<ColourButton>& buttons,
+    virtual void ShowColourDialog(const DialogTexts& texts,
+                                  const std::vector<ColourButton>& buttons,
                                   const std::function<Colour(int button)>& pick) = 0;
 
     // The configuration dialog: rows with "-" and "+" buttons. Pressing one calls

@@ -6,8 +6,7 @@
 #include "settings/resource_folders.h"
 #include "shell/game_app.h"
 
-bool GameApp::HasWaveDevice()
-{
+bool GameApp::HasWaveDevice() {
     if (!sound.IsOpen()) {
         // The end of a piece arrives on the audio thread; the window's thread restarts it. The
         // posted call finds the application object anew, so it is harmless after a shut-down.
@@ -36,8 +35,7 @@ bool GameApp::HasWaveDevice()
     return false;
 }
 
-void GameApp::PlayEffect(int effect)
-{
+void GameApp::PlayEffect(int effect) {
     if (board.soundEffects == 0 || effect < EffectSelect || effect > EffectMiss) {
         return;
     }
@@ -49,8 +47,7 @@ void GameApp::PlayEffect(int effect)
     sound.PlayEffect(ResolveInFolder(folders.sounds, name));
 }
 
-void GameApp::PlayMusic()
-{
+void GameApp::PlayMusic() {
     if (settings.music.empty()) {
         sound.StopMusic();
         return;
@@ -58,8 +55,7 @@ void GameApp::PlayMusic()
     sound.PlayMusic(ResolveInFolder(folders.sounds, settings.music));
 }
 
-void GameApp::OnMusicFinished(std::uint64_t play)
-{
+void GameApp::OnMusicFinished(std::uint64_t play) {
     // Only the end of the piece playing now restarts it: a piece that was stopped or replaced
     // since it ended is not brought back.
     if (shutDown_ || play != sound.CurrentPlay()) {

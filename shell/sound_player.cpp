@@ -29,8 +29,7 @@ constexpr int kMixingChannels = 16;
 // Whether the file starts as a standard MIDI file: a header chunk of at least six bytes with a
 // known format and at least one track, followed by a track chunk. The MIDI player accepts a
 // damaged file as an empty piece, which would end, and be restarted, over and over.
-bool LooksLikeMidi(const std::string& path)
-{
+bool LooksLikeMidi(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::array<unsigned char, 14> header{};
     if (!in.read(reinterpret_cast<char*>(header.data()), header.size())) {
@@ -57,13 +56,11 @@ bool LooksLikeMidi(const std::string& path)
 
 SoundPlayer::SoundPlayer() = default;
 
-SoundPlayer::~SoundPlayer()
-{
+SoundPlayer::~SoundPlayer() {
     Close();
 }
 
-bool SoundPlayer::Open()
-{
+bool SoundPlayer::Open() {
     if (openTried_) {
         return open_;
     }
@@ -99,8 +96,7 @@ bool SoundPlayer::Open()
     return true;
 }
 
-void SoundPlayer::Close()
-{
+void SoundPlayer::Close() {
     openTried_ = false;
     if (!open_) {
         return;
@@ -128,8 +124,7 @@ void SoundPlayer::Close()
     devicePlayer.store(nullptr);
 }
 
-bool SoundPlayer::StampOf(const std::string& path, FileStamp& stamp)
-{
+bool SoundPlayer::StampOf(const std::string& path, FileStamp& stamp) {
     std::error_code error;
     if (path.empty() || !std::filesystem::is_regular_file(path, error)) {
         return false;
@@ -151,8 +146,7 @@ bool SoundPlayer::StampOf(const std::string& path, FileStamp& stamp)
 // Effects
 // ---------------------------------------------------------------------------------------------
 
-bool SoundPlayer::PlayEffect(const std::string& path)
-{
+bool SoundPlayer::PlayEffect(const std::string& path) {
     if (!open_) {
         return false;
     }
@@ -187,8 +181,7 @@ bool SoundPlayer::PlayEffect(const std::string& path)
 // Music
 // ---------------------------------------------------------------------------------------------
 
-void SoundPlayer::MusicFinished()
-{
+void SoundPlayer::MusicFinished() {
     SoundPlayer* player = devicePlayer.load();
     if (player == nullptr || player->halting_.load()) {
         return;
@@ -204,14 +197,12 @@ void SoundPlayer::MusicFinished()
     }
 }
 
-void SoundPlayer::SetMusicEndHandler(MusicEndHandler handler)
-{
+void SoundPlayer::SetMusicEndHandler(MusicEndHandler handler) {
     std::lock_guard lock(handlerMutex_);
     musicEnd_ = std::move(handler);
 }
 
-void SoundPlayer::HaltMusic()
-{
+void SoundPlayer::HaltMusic() {
     // A new identifier first: an end the mixer reports at this moment belongs to the old play.
     currentPlay_.store(nextPlay.fetch_add(1));
     halting_.store(true);
@@ -219,8 +210,7 @@ void SoundPlayer::HaltMusic()
     halting_.store(false);
 }
 
-void SoundPlayer::FreeMusic()
-{
+void SoundPlayer::FreeMusic() {
     if (music_ != nullptr) {
         Mix_FreeMusic(music_);
         music_ = nullptr;
@@ -228,15 +218,13 @@ void SoundPlayer::FreeMusic()
     musicPath_.clear();
 }
 
-void SoundPlayer::StopMusic()
-{
+void SoundPlayer::StopMusic() {
     if (open_) {
         HaltMusic();
     }
 }
 
-bool SoundPlayer::PlayMusic(const std::string& path)
-{
+bool SoundPlayer::PlayMusic(const std::string& path) {
     if (!open_) {
         return false;
     }
@@ -261,7 +249,6 @@ bool SoundPlayer::PlayMusic(const std::string& path)
     return Mix_PlayMusic(music_, 1) == 0;
 }
 
-bool SoundPlayer::MusicPlaying() const
-{
+bool SoundPlayer::MusicPlaying() const {
     return open_ && Mix_PlayingMusic() != 0;
 }

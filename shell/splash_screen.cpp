@@ -17,9 +17,8 @@ struct SplashScreen::Shown {
     std::unique_ptr<QSplashScreen> window;
 };
 
-void SplashPosition(int areaLeft, int areaTop, int areaWidth, int areaHeight, int width,
-                    int height, int& x, int& y)
-{
+void SplashPosition(int areaLeft, int areaTop, int areaWidth, int areaHeight, int width, int height,
+                    int& x, int& y) {
     // Halves rounded towards minus infinity, so a picture one pixel too large sits at -1, not 0.
     auto half = [](int value) { return value >= 0 ? value / 2 : -((1 - value) / 2); };
     x = areaLeft + half(areaWidth - width);
@@ -30,8 +29,7 @@ namespace {
 
 // The game's pictures are blue, green, red (and alpha) bytes, rows top-down, padded rows; Qt
 // reads three-byte rows as BGR888 and four-byte ones as ARGB32 on a little-endian machine.
-QImage ToQImage(const Image& picture)
-{
+QImage ToQImage(const Image& picture) {
     const QImage::Format format =
         picture.BytesPerPixel() == 4 ? QImage::Format_ARGB32 : QImage::Format_BGR888;
     QImage view(picture.Pixels(), picture.Width(), picture.Height(), picture.Stride(), format);
@@ -43,13 +41,11 @@ QImage ToQImage(const Image& picture)
 
 SplashScreen::SplashScreen() = default;
 
-SplashScreen::~SplashScreen()
-{
+SplashScreen::~SplashScreen() {
     Close();
 }
 
-bool SplashScreen::Show(const std::string& path)
-{
+bool SplashScreen::Show(const std::string& path) {
     Image picture;
     if (path.empty() || !picture.Load(path)) {
         return false;
@@ -57,8 +53,7 @@ bool SplashScreen::Show(const std::string& path)
     return Show(picture);
 }
 
-bool SplashScreen::Show(const Image& picture)
-{
+bool SplashScreen::Show(const Image& picture) {
     Close();
     if (!picture.HasPixels() || picture.Width() <= 0 || picture.Height() <= 0 ||
         QGuiApplication::instance() == nullptr) {
@@ -93,21 +88,18 @@ bool SplashScreen::Show(const Image& picture)
     return true;
 }
 
-void SplashScreen::Close()
-{
+void SplashScreen::Close() {
     if (shown_ != nullptr) {
         shown_->window->close();
         shown_.reset();
     }
 }
 
-bool SplashScreen::IsShown() const
-{
+bool SplashScreen::IsShown() const {
     return shown_ != nullptr;
 }
 
-bool SplashScreen::Geometry(int& x, int& y, int& width, int& height) const
-{
+bool SplashScreen::Geometry(int& x, int& y, int& width, int& height) const {
     if (shown_ == nullptr) {
         return false;
     }
@@ -119,8 +111,7 @@ bool SplashScreen::Geometry(int& x, int& y, int& width, int& height) const
     return true;
 }
 
-QWidget* SplashScreen::Widget() const
-{
+QWidget* SplashScreen::Widget() const {
     return shown_ != nullptr ? shown_->window.get() : nullptr;
 }
 
@@ -128,8 +119,7 @@ QWidget* SplashScreen::Widget() const
 // The application object's splash
 // ---------------------------------------------------------------------------------------------
 
-void GameApp::ShowSplash()
-{
+void GameApp::ShowSplash() {
     // No picture, no splash, no message.
     const std::string path = ResolveInFolder(folders.start, "Splash.bmp");
     if (!path.empty()) {
@@ -137,7 +127,6 @@ void GameApp::ShowSplash()
     }
 }
 
-void GameApp::CloseSplash()
-{
+void GameApp::CloseSplash() {
     splash.Close();
 }

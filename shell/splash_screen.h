@@ -37,5 +37,5 @@ private:
 // Where a picture of `width` x `height` goes so that it is centred in the work area
 // (`areaLeft`, `areaTop`, `areaWidth`, `areaHeight`). A picture larger than the area keeps its
 // full size and starts at a negative offset.
-void SplashPosition(int areaLeft, int areaTop, int areaWidth, int areaHeight, int width,
-                    int height, int& x, int& y);
+void SplashPosition(int areaLeft, int areaTop, int areaWidth, int areaHeight, int width, int height,
+                    int& x, int& y);

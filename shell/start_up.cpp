@@ -15,8 +15,7 @@
 namespace {
 
 // The screen sizes the settings' defaults and the on-screen test are made from.
-ScreenMetrics MeasureScreen()
-{
+ScreenMetrics MeasureScreen() {
     ScreenMetrics metrics;
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
@@ -30,8 +29,7 @@ ScreenMetrics MeasureScreen()
     return metrics;
 }
 
-void SetProgramIcon()
-{
+void SetProgramIcon() {
     QIcon icon;
     for (const char* name : {":/icon_32.png", ":/icon_48.png", ":/icon.png"}) {
         QPixmap pixmap{QString::fromLatin1(name)};
@@ -46,8 +44,7 @@ void SetProgramIcon()
 
 }  // namespace
 
-int RunGame(GameApp& app, QtDesktop& desktop)
-{
+int RunGame(GameApp& app, QtDesktop& desktop) {
     SetProgramIcon();
     std::string start;
     if (!CurrentStartFolder(start)) {

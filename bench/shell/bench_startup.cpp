@@ -24,12 +24,12 @@ namespace fs = std::filesystem;
 namespace {
 
 // A game folder with the shipped files and a settings file, so no first-run dialog is shown.
-std::string MakeGameFolder()
-{
+std::string MakeGameFolder() {
     char pattern[] = "/tmp/varnel-bench-XXXXXX";
     const char* made = mkdtemp(pattern);
     const std::string folder = made != nullptr ? made : "/tmp/varnel-bench";
-    fs::copy(GAME_DATA_DIR, folder, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    fs::copy(GAME_DATA_DIR, folder,
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
     std::ofstream(folder + "/TAVX2D.INI")
         << "; board2d\r\nLanguage           = \"English.txt\"\r\nLayout             = "
            "\"Default.tvl\"\r\nTileSet            = \"Standard.jpg\"\r\nBackground         = "
@@ -38,8 +38,7 @@ std::string MakeGameFolder()
     return folder;
 }
 
-long ResidentKilobytes()
-{
+long ResidentKilobytes() {
     std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line)) {
@@ -58,8 +57,7 @@ struct StartedGame {
     MainWindow window{app};
     bool started = false;
 
-    StartedGame(const std::string& folder, int width, int height)
-    {
+    StartedGame(const std::string& folder, int width, int height) {
         app.SetStartFolder(folder);
         app.OfferFirstRunLanguage();
         if (!app.LoadSettings()) {
@@ -75,15 +73,13 @@ struct StartedGame {
         QApplication::processEvents();
         started = true;
     }
-    ~StartedGame()
-    {
+    ~StartedGame() {
         app.AttachWindow(nullptr);
         desktop.SetOwner(nullptr);
     }
 };
 
-void BM_StartToFirstFrame(benchmark::State& state)
-{
+void BM_StartToFirstFrame(benchmark::State& state) {
     const std::string folder = MakeGameFolder();
     for (auto _ : state) {
         auto game = std::make_unique<StartedGame>(folder, 1280, 800);
@@ -102,8 +98,7 @@ BENCHMARK(BM_StartToFirstFrame)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 // Resident memory with one game started and shown at 1920 x 1080 (run it on its own:
 // --benchmark_filter=Resident, so that no earlier start has grown the heap).
-void BM_ResidentMemoryAfterStart(benchmark::State& state)
-{
+void BM_ResidentMemoryAfterStart(benchmark::State& state) {
     const std::string folder = MakeGameFolder();
     long resident = 0;
     for (auto _ : state) {
@@ -118,8 +113,7 @@ BENCHMARK(BM_ResidentMemoryAfterStart)->Unit(benchmark::kMillisecond)->Iteration
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }

@@ -14,13 +14,11 @@
 
 namespace {
 
-std::string Shipped(const char* name)
-{
+std::string Shipped(const char* name) {
     return std::string(GAME_DATA_DIR) + "/SOUNDS/" + name;
 }
 
-void BM_PlayEffectCached(benchmark::State& state)
-{
+void BM_PlayEffectCached(benchmark::State& state) {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     SoundPlayer player;
     if (!player.Open()) {
@@ -38,8 +36,7 @@ void BM_PlayEffectCached(benchmark::State& state)
 }
 BENCHMARK(BM_PlayEffectCached);
 
-void BM_RestartLoadedPiece(benchmark::State& state)
-{
+void BM_RestartLoadedPiece(benchmark::State& state) {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     SoundPlayer player;
     if (!player.Open()) {
@@ -58,8 +55,7 @@ void BM_RestartLoadedPiece(benchmark::State& state)
 }
 BENCHMARK(BM_RestartLoadedPiece)->Unit(benchmark::kMillisecond)->Iterations(50);
 
-void BM_StartNewPiece(benchmark::State& state)
-{
+void BM_StartNewPiece(benchmark::State& state) {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     SoundPlayer player;
     if (!player.Open()) {

@@ -24,8 +24,7 @@ namespace {
 
 std::string gProgram;
 
-QString Xdotool(const QStringList& arguments)
-{
+QString Xdotool(const QStringList& arguments) {
     QProcess tool;
     tool.start(QStringLiteral("xdotool"), arguments);
     tool.waitForFinished(10000);
@@ -33,8 +32,7 @@ QString Xdotool(const QStringList& arguments)
 }
 
 // The id of the first window whose name matches the pattern, waiting up to `ms`.
-QString WaitForWindow(const QString& pattern, int ms)
-{
+QString WaitForWindow(const QString& pattern, int ms) {
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < ms) {
@@ -52,18 +50,16 @@ QString WaitForWindow(const QString& pattern, int ms)
     return {};
 }
 
-QRect WindowRect(const QString& id)
-{
+QRect WindowRect(const QString& id) {
     // "Window N\n  Position: X,Y (screen: 0)\n  Geometry: WxH"
     const QString text = Xdotool({QStringLiteral("getwindowgeometry"), id});
     int x = 0, y = 0, w = 0, h = 0;
-    std::sscanf(text.toUtf8().constData(), "Window %*d Position: %d,%d (screen: %*d) Geometry: %dx%d",
-                &x, &y, &w, &h);
+    std::sscanf(text.toUtf8().constData(),
+                "Window %*d Position: %d,%d (screen: %*d) Geometry: %dx%d", &x, &y, &w, &h);
     return QRect(x, y, w, h);
 }
 
-QImage Grab(const QRect& area)
-{
+QImage Grab(const QRect& area) {
     return QGuiApplication::primaryScreen()
         ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
         .toImage()
@@ -71,8 +67,7 @@ QImage Grab(const QRect& area)
 }
 
 // Connected regions of pixels that differ between two pictures, as bounding boxes.
-std::vector<QRect> ChangedRegions(const QImage& before, const QImage& after, int top, int bottom)
-{
+std::vector<QRect> ChangedRegions(const QImage& before, const QImage& after, int top, int bottom) {
     const int w = before.width();
     const int h = before.height();
     std::vector<unsigned char> mask(static_cast<std::size_t>(w * h), 0);
@@ -114,16 +109,14 @@ std::vector<QRect> ChangedRegions(const QImage& before, const QImage& after, int
     return regions;
 }
 
-std::string ReadFile(const fs::path& path)
-{
+std::string ReadFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
 }
 
-void Click(const QRect& window, const QPoint& point)
-{
+void Click(const QRect& window, const QPoint& point) {
     Xdotool({QStringLiteral("mousemove"), QString::number(window.x() + point.x()),
              QString::number(window.y() + point.y()), QStringLiteral("click"),
              QStringLiteral("1")});
@@ -131,8 +124,7 @@ void Click(const QRect& window, const QPoint& point)
 
 }  // namespace
 
-TEST(Board2DEndToEnd, FirstRunMoveWithTheMouseAndExitWritesTheSettings)
-{
+TEST(Board2DEndToEnd, FirstRunMoveWithTheMouseAndExitWritesTheSettings) {
     if (std::getenv("DISPLAY") == nullptr || gProgram.empty()) {
         GTEST_SKIP() << "no X display";
     }
@@ -174,11 +166,13 @@ TEST(Board2DEndToEnd, FirstRunMoveWithTheMouseAndExitWritesTheSettings)
     if (marked.size() == 1) {
         const QRect both = marked[0];
         if (both.width() > both.height()) {
-            marked = {QRect(both.x(), both.y(), both.width() / 2, both.height()),
-                      QRect(both.x() + both.width() / 2, both.y(), both.width() / 2, both.height())};
+            marked = {
+                QRect(both.x(), both.y(), both.width() / 2, both.height()),
+                QRect(both.x() + both.width() / 2, both.y(), both.width() / 2, both.height())};
         } else {
-            marked = {QRect(both.x(), both.y(), both.width(), both.height() / 2),
-                      QRect(both.x(), both.y() + both.height() / 2, both.width(), both.height() / 2)};
+            marked = {
+                QRect(both.x(), both.y(), both.width(), both.height() / 2),
+                QRect(both.x(), both.y() + both.height() / 2, both.width(), both.height() / 2)};
         }
     }
     ASSERT_EQ(marked.size(), 2u) << "the hint should mark two tiles";
@@ -206,8 +200,7 @@ TEST(Board2DEndToEnd, FirstRunMoveWithTheMouseAndExitWritesTheSettings)
     fs::remove_all(folder, error);
 }
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     if (argc > 1) {
         gProgram = fs::absolute(argv[1]).string();

@@ -8,16 +8,14 @@ namespace {
 
 using CommandsTest = ShellTest;
 
-std::string ReadFile(const std::string& path)
-{
+std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
 }
 
-int FirstFreeTile(const Board& board)
-{
+int FirstFreeTile(const Board& board) {
     for (int t = 0; t < kTiles; ++t) {
         if (board.IsFree(t)) {
             return t;
@@ -28,8 +26,7 @@ int FirstFreeTile(const Board& board)
 
 }  // namespace
 
-TEST_F(CommandsTest, StartShowsTitleStatusAndTheFirstDeal)
-{
+TEST_F(CommandsTest, StartShowsTitleStatusAndTheFirstDeal) {
     EXPECT_EQ(window.title, "Varnel's mah-jong v2.4.2 2D - Default.tvl");
     EXPECT_EQ(app->board.tilesLeft, kTiles);
     EXPECT_NE(window.status.find("144 tiles"), std::string::npos);
@@ -43,8 +40,7 @@ TEST_F(CommandsTest, StartShowsTitleStatusAndTheFirstDeal)
     ASSERT_EQ(desktop.Count(ScriptedDesktop::Call::Language), 1);
 }
 
-TEST_F(CommandsTest, FunctionKeysSendTheirCommands)
-{
+TEST_F(CommandsTest, FunctionKeysSendTheirCommands) {
     app->OnFunctionKey(5);
     EXPECT_EQ(app->board.ChronoPaused, 1);
     app->OnFunctionKey(5);
@@ -75,16 +71,14 @@ TEST_F(CommandsTest, FunctionKeysSendTheirCommands)
     EXPECT_EQ(window.closes, 1);
 }
 
-TEST_F(CommandsTest, HintClearedByTheNextCommandButSetByHint)
-{
+TEST_F(CommandsTest, HintClearedByTheNextCommandButSetByHint) {
     app->ExecuteCommand(command::HINT);
     EXPECT_EQ(app->board.GameOverShown, 1);
     app->ExecuteCommand(12345);  // any identifier clears it
     EXPECT_EQ(app->board.GameOverShown, 0);
 }
 
-TEST_F(CommandsTest, LeftClickIsIgnoredWhilePausedAndSelectsOtherwise)
-{
+TEST_F(CommandsTest, LeftClickIsIgnoredWhilePausedAndSelectsOtherwise) {
     const int tile = FirstFreeTile(app->board);
     ASSERT_NE(tile, NoTile);
     app->OnFocus(false);
@@ -99,20 +93,18 @@ TEST_F(CommandsTest, LeftClickIsIgnoredWhilePausedAndSelectsOtherwise)
     EXPECT_EQ(window.cursor, CursorKind::Normal);
 }
 
-TEST_F(CommandsTest, RightClickUndoesAndMiddleClickOpensColours)
-{
+TEST_F(CommandsTest, RightClickUndoesAndMiddleClickOpensColours) {
     app->OnRightButtonDown(5, 5);
     EXPECT_EQ(desktop.Calls(ScriptedDesktop::Call::Message).back().text,
               app->Text(TextId::MesUndo));
     app->OnMiddleButtonDown();
     ASSERT_EQ(desktop.Count(ScriptedDesktop::Call::Colours), 1);
-    EXPECT_EQ(desktop.Calls(ScriptedDesktop::Call::Colours)[0].labels,
-              (std::vector<std::string>{app->Text(TextId::COLORSBACK),
-                                        app->Text(TextId::COLORSSIDE)}));
+    EXPECT_EQ(
+        desktop.Calls(ScriptedDesktop::Call::Colours)[0].labels,
+        (std::vector<std::string>{app->Text(TextId::COLORSBACK), app->Text(TextId::COLORSSIDE)}));
 }
 
-TEST_F(CommandsTest, TimerCountsOnlyWhileRunning)
-{
+TEST_F(CommandsTest, TimerCountsOnlyWhileRunning) {
     app->OnTimer();
     app->OnTimer();
     EXPECT_EQ(app->board.chronoSeconds, 2);
@@ -123,8 +115,7 @@ TEST_F(CommandsTest, TimerCountsOnlyWhileRunning)
     EXPECT_NE(window.status.find(app->Text(TextId::MesChronoPaused)), std::string::npos);
 }
 
-TEST_F(CommandsTest, EasyModeCancelKeepsTheGameAndOkDealsAgain)
-{
+TEST_F(CommandsTest, EasyModeCancelKeepsTheGameAndOkDealsAgain) {
     const int ticks = app->ticks;
     desktop.messageAnswers.push_back(MessageAnswer::Cancel);
     app->ExecuteCommand(command::EASYMODE);
@@ -139,8 +130,7 @@ TEST_F(CommandsTest, EasyModeCancelKeepsTheGameAndOkDealsAgain)
     EXPECT_GT(app->ticks, ticks);
 }
 
-TEST_F(CommandsTest, UndoPutsTheLastPairBack)
-{
+TEST_F(CommandsTest, UndoPutsTheLastPairBack) {
     const int a = app->board.dealOrder[0];
     const int b = app->board.dealOrder[1];
     app->OnLeftButtonDown(a, 0);
@@ -152,8 +142,7 @@ TEST_F(CommandsTest, UndoPutsTheLastPairBack)
     EXPECT_EQ(app->board.undoCount, 0);
 }
 
-TEST_F(CommandsTest, RandomLayoutAndLayoutListMoveTheCheckMark)
-{
+TEST_F(CommandsTest, RandomLayoutAndLayoutListMoveTheCheckMark) {
     app->ExecuteCommand(command::RANDOM_LAYOUT);
     EXPECT_EQ(app->board.layoutFileName, "RANDOM.TVL");
     EXPECT_TRUE(app->MainMenu().IsChecked(command::RANDOM_LAYOUT));
@@ -170,8 +159,7 @@ TEST_F(CommandsTest, RandomLayoutAndLayoutListMoveTheCheckMark)
     EXPECT_FALSE(app->MainMenu().IsChecked(command::LayoutList));
 }
 
-TEST_F(CommandsTest, LoadLayoutTakesTheChosenNameUpperCased)
-{
+TEST_F(CommandsTest, LoadLayoutTakesTheChosenNameUpperCased) {
     desktop.chosenFiles.push_back(folder.File("LAYOUTS/Pyramid.tvl"));
     app->ExecuteCommand(command::LOAD_LAYOUT);
     EXPECT_EQ(app->board.layoutFileName, "PYRAMID.TVL");
@@ -193,8 +181,7 @@ TEST_F(CommandsTest, LoadLayoutTakesTheChosenNameUpperCased)
     EXPECT_EQ(desktop.Calls(ScriptedDesktop::Call::Message).back().icon, MessageIcon::Warning);
 }
 
-TEST_F(CommandsTest, SoundNoneEmptiesTheSettingAndAListEntryChoosesAgain)
-{
+TEST_F(CommandsTest, SoundNoneEmptiesTheSettingAndAListEntryChoosesAgain) {
     app->ExecuteCommand(command::Sound2Base + command::NoneOffset);
     EXPECT_EQ(app->board.soundFiles[1], "");
     EXPECT_EQ(app->settings.sound2, "");
@@ -208,8 +195,7 @@ TEST_F(CommandsTest, SoundNoneEmptiesTheSettingAndAListEntryChoosesAgain)
     EXPECT_EQ(app->musicPlays, plays + 1);
 }
 
-TEST_F(CommandsTest, BackgroundNoneAndListEntry)
-{
+TEST_F(CommandsTest, BackgroundNoneAndListEntry) {
     app->ExecuteCommand(command::BackgroundBase + command::NoneOffset);
     EXPECT_EQ(app->settings.background, "");
     EXPECT_TRUE(app->MainMenu().IsChecked(command::BackgroundBase + 1));
@@ -219,16 +205,14 @@ TEST_F(CommandsTest, BackgroundNoneAndListEntry)
     EXPECT_FALSE(app->MainMenu().IsChecked(command::BackgroundBase + 1));
 }
 
-TEST_F(CommandsTest, AddCopiesTheFileIntoItsFolderAndRebuildsTheMenus)
-{
+TEST_F(CommandsTest, AddCopiesTheFileIntoItsFolderAndRebuildsTheMenus) {
     const std::string outside = folder.File("new picture.BMP");
     std::ofstream(outside) << "picture";
     desktop.chosenFiles.push_back(outside);
     app->ExecuteCommand(command::BackgroundBase);
     EXPECT_TRUE(fs::exists(folder.File("BACKGRND/new picture.BMP")));
     EXPECT_EQ(app->backgroundList.size(), 2u);
-    EXPECT_EQ(desktop.Calls(ScriptedDesktop::Call::ChooseFile).back().pattern,
-              "*.BMP;*.TGA;*.JPG");
+    EXPECT_EQ(desktop.Calls(ScriptedDesktop::Call::ChooseFile).back().pattern, "*.BMP;*.TGA;*.JPG");
     // Adding a file of the same name in another case replaces it rather than adding a twin.
     const std::string again = folder.File("NEW PICTURE.bmp");
     std::ofstream(again) << "newer";
@@ -242,8 +226,7 @@ TEST_F(CommandsTest, AddCopiesTheFileIntoItsFolderAndRebuildsTheMenus)
     EXPECT_EQ(window.menuBarsShown, shown);
 }
 
-TEST_F(CommandsTest, ConfigurationStepsStayWithinTheirLimits)
-{
+TEST_F(CommandsTest, ConfigurationStepsStayWithinTheirLimits) {
     app->settings.borderSize = 10;
     app->settings.autoPlaySleep = 50;
     desktop.configPresses.push_back({{2, +1}, {0, -1}, {1, +1}, {3, -1}});
@@ -258,8 +241,7 @@ TEST_F(CommandsTest, ConfigurationStepsStayWithinTheirLimits)
               (std::vector<std::string>{"1 / 10", "50 ms", "600 ms", "1 / 14"}));
 }
 
-TEST_F(CommandsTest, ColourDialogStoresPickedColoursWithFullAlpha)
-{
+TEST_F(CommandsTest, ColourDialogStoresPickedColoursWithFullAlpha) {
     desktop.pickedColours.push_back(Colour{10, 20, 30, 7});
     desktop.pickedColours.push_back(Colour{200, 100, 50, 0});
     desktop.colourPresses.push_back({0, 1});
@@ -270,8 +252,7 @@ TEST_F(CommandsTest, ColourDialogStoresPickedColoursWithFullAlpha)
     EXPECT_EQ(app->sizeTileSets, sizes + 1);
 }
 
-TEST_F(CommandsTest, ExitWritesTheSettingsWithTheWindowRectangle)
-{
+TEST_F(CommandsTest, ExitWritesTheSettingsWithTheWindowRectangle) {
     app->ExecuteCommand(command::SHADOWS);
     window.frame = WindowRect{30, 40, 1000, 700};
     app->ExecuteCommand(command::EXIT);
@@ -287,8 +268,7 @@ TEST_F(CommandsTest, ExitWritesTheSettingsWithTheWindowRectangle)
     EXPECT_FALSE(fs::exists(folder.File("TAVX2D.INI")));
 }
 
-TEST_F(CommandsTest, EditorToggleSwapsMenusAndPausesTheChrono)
-{
+TEST_F(CommandsTest, EditorToggleSwapsMenusAndPausesTheChrono) {
     app->ExecuteCommand(command::EDIT_LAYOUT);
     EXPECT_TRUE(app->editMode);
     EXPECT_TRUE(app->EditorMenuShown());

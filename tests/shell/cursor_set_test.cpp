@@ -1,7 +1,7 @@
 // The game's two cursors and the system's, and when the game shows the busy one.
+#include <gtest/gtest.h>
 #include <QCursor>
 #include <QPixmap>
-#include <gtest/gtest.h>
 
 #include "media_test_support.h"
 #include "shell/cursor_set.h"
@@ -15,8 +15,7 @@ protected:
     void SetUp() override { media_test::Qt(); }
 };
 
-TEST_F(CursorTest, OwnCursorsAre32PixelsWithTheirHotSpots)
-{
+TEST_F(CursorTest, OwnCursorsAre32PixelsWithTheirHotSpots) {
     const QCursor normal = GameCursor(CursorKind::Normal, true);
     const QCursor busy = GameCursor(CursorKind::Busy, true);
     EXPECT_EQ(normal.shape(), Qt::BitmapCursor);
@@ -28,8 +27,7 @@ TEST_F(CursorTest, OwnCursorsAre32PixelsWithTheirHotSpots)
     EXPECT_NE(normal.pixmap().toImage(), busy.pixmap().toImage());
 }
 
-TEST_F(CursorTest, SystemCursorsAreTheArrowAndTheBusyArrow)
-{
+TEST_F(CursorTest, SystemCursorsAreTheArrowAndTheBusyArrow) {
     EXPECT_EQ(GameCursor(CursorKind::Normal, false).shape(), Qt::ArrowCursor);
     EXPECT_EQ(GameCursor(CursorKind::Busy, false).shape(), Qt::BusyCursor);
 }
@@ -38,8 +36,7 @@ TEST_F(CursorTest, SystemCursorsAreTheArrowAndTheBusyArrow)
 class CursorLogWindow : public RecordingWindow {
 public:
     std::vector<std::pair<CursorKind, bool>> log;
-    void SetCursor(CursorKind kind, bool own) override
-    {
+    void SetCursor(CursorKind kind, bool own) override {
         RecordingWindow::SetCursor(kind, own);
         log.emplace_back(kind, own);
     }
@@ -47,8 +44,7 @@ public:
 
 class CursorUseTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         app = std::make_unique<TestApp>(desktop);
         app->SetStartFolder(folder.Path());
         app->OfferFirstRunLanguage();
@@ -62,8 +58,7 @@ protected:
     std::unique_ptr<TestApp> app;
 };
 
-TEST_F(CursorUseTest, ChangeCursorSwitchesBetweenOwnAndSystemCursors)
-{
+TEST_F(CursorUseTest, ChangeCursorSwitchesBetweenOwnAndSystemCursors) {
     const bool own = app->settings.newCursors;
     EXPECT_EQ(window.ownCursors, own);
     app->ExecuteCommand(command::CHANGE_CURSOR);
@@ -78,8 +73,7 @@ TEST_F(CursorUseTest, ChangeCursorSwitchesBetweenOwnAndSystemCursors)
     EXPECT_EQ(window.log.back(), std::make_pair(CursorKind::Busy, false));
 }
 
-TEST_F(CursorUseTest, BusyWhileALeftClickIsHandledOrTheLeftButtonIsHeld)
-{
+TEST_F(CursorUseTest, BusyWhileALeftClickIsHandledOrTheLeftButtonIsHeld) {
     window.log.clear();
     app->OnLeftButtonDown(NoTile, 0);
     ASSERT_GE(window.log.size(), 2u);
@@ -91,8 +85,7 @@ TEST_F(CursorUseTest, BusyWhileALeftClickIsHandledOrTheLeftButtonIsHeld)
     EXPECT_EQ(window.cursor, CursorKind::Normal);
 }
 
-TEST_F(CursorUseTest, MainWindowPutsTheCursorOnTheBoard)
-{
+TEST_F(CursorUseTest, MainWindowPutsTheCursorOnTheBoard) {
     media_test::Qt();
     MainWindow main(*app);
     main.SetCursor(CursorKind::Busy, true);

@@ -7,8 +7,7 @@ namespace {
 
 class GameApp2DClickTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         app = std::make_unique<GameApp2D>(desktop);
         app->SetStartFolder(folder.Path());
         app->OfferFirstRunLanguage();
@@ -19,8 +18,7 @@ protected:
     }
 
     // The middle of tile t's face as the view placed it, in view pixels.
-    void FacePoint(int t, int& x, int& y) const
-    {
+    void FacePoint(int t, int& x, int& y) const {
         const View2D& view = app->View();
         const TileRecord& tile = app->board.tiles[static_cast<std::size_t>(t)];
         x = tile.x2d + view.Border() + view.TileWidth() / 2;
@@ -35,8 +33,7 @@ protected:
 
 }  // namespace
 
-TEST_F(GameApp2DClickTest, ClicksOnThePlacedFacesWinAnEasyGame)
-{
+TEST_F(GameApp2DClickTest, ClicksOnThePlacedFacesWinAnEasyGame) {
     ASSERT_GT(app->View().TileWidth(), 0) << "the shipped tile set did not load";
     ASSERT_EQ(app->board.easyMode, 1);
     for (int i = 0; i < kTiles; i += 2) {
@@ -54,8 +51,7 @@ TEST_F(GameApp2DClickTest, ClicksOnThePlacedFacesWinAnEasyGame)
     EXPECT_GT(window.invalidates, 0);
 }
 
-TEST_F(GameApp2DClickTest, ClickBesideEveryTileSelectsNothing)
-{
+TEST_F(GameApp2DClickTest, ClickBesideEveryTileSelectsNothing) {
     app->OnLeftButtonDown(1, 1);
     EXPECT_EQ(app->board.firstSelected, NoTile);
     // A click on a free tile's face picks that tile.
@@ -74,8 +70,7 @@ TEST_F(GameApp2DClickTest, ClickBesideEveryTileSelectsNothing)
     EXPECT_EQ(app->board.firstSelected, t);
 }
 
-TEST_F(GameApp2DClickTest, FrameFollowsTheViewSizeOfTheWindow)
-{
+TEST_F(GameApp2DClickTest, FrameFollowsTheViewSizeOfTheWindow) {
     int width = 0;
     int height = 0;
     app->PaintFrame([&](const std::uint8_t*, int w, int h, int) {

@@ -8,8 +8,7 @@ namespace {
 
 class GameFlowTest : public ShellTest {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ShellTest::SetUp();
         // The table of a layout without winners: ten times from 5 to 14 minutes.
         for (int k = 0; k < kHallEntries; ++k) {
@@ -23,8 +22,7 @@ protected:
 };
 
 // Plays the first listed pair until no pair is left; true when the game ended lost.
-bool PlayGreedily(TestApp& app)
-{
+bool PlayGreedily(TestApp& app) {
     app.board.BuildMoveList(false);
     while (app.board.moveCount > 0) {
         const TilePair pair = app.board.moveList[0];
@@ -35,8 +33,7 @@ bool PlayGreedily(TestApp& app)
 }
 
 // Deals random games with pinned clocks until one is lost by greedy play.
-bool LoseAGame(TestApp& app)
-{
+bool LoseAGame(TestApp& app) {
     app.board.easyMode = 0;
     static int millisecond = 0;
     for (int attempt = 0; attempt < 200; ++attempt) {
@@ -52,8 +49,7 @@ bool LoseAGame(TestApp& app)
 
 }  // namespace
 
-TEST_F(GameFlowTest, EasyGameWonByClickingEntersTheHallOfFame)
-{
+TEST_F(GameFlowTest, EasyGameWonByClickingEntersTheHallOfFame) {
     for (int i = 0; i < 30; ++i) {
         app->OnTimer();
     }
@@ -83,8 +79,7 @@ TEST_F(GameFlowTest, EasyGameWonByClickingEntersTheHallOfFame)
     EXPECT_EQ(desktop.Count(ScriptedDesktop::Call::WinnerName), 1);
 }
 
-TEST_F(GameFlowTest, SlowWinIsNotEnteredAndSaysSo)
-{
+TEST_F(GameFlowTest, SlowWinIsNotEnteredAndSaysSo) {
     app->board.chronoSeconds = 14 * 60;  // equal to the tenth entry of a fresh table
     WinByClicking(*app);
     EXPECT_EQ(desktop.Count(ScriptedDesktop::Call::WinnerName), 1);
@@ -93,8 +88,7 @@ TEST_F(GameFlowTest, SlowWinIsNotEnteredAndSaysSo)
               app->Text(TextId::MesWinNoHall));
 }
 
-TEST_F(GameFlowTest, LostGameShowsTheMessageOnlyWhenAsked)
-{
+TEST_F(GameFlowTest, LostGameShowsTheMessageOnlyWhenAsked) {
     ASSERT_TRUE(LoseAGame(*app));
     auto messages = desktop.Calls(ScriptedDesktop::Call::Message);
     ASSERT_FALSE(messages.empty());

@@ -1,9 +1,9 @@
 // The help command opens the page of the current language, or the fallback page when that one is
 // missing; the help window shows the page and keeps quiet about pages that do not exist.
+#include <gtest/gtest.h>
 #include <QPixmap>
 #include <QTextBrowser>
 #include <QTextDocument>
-#include <gtest/gtest.h>
 
 #include "media_test_support.h"
 #include "shell/help_window.h"
@@ -18,8 +18,7 @@ class HelpCommandTest : public ShellTest {
 protected:
     void SetUp() override {}
     // Starts the game after copying the shipped language files and help pages named.
-    void StartWith(std::initializer_list<const char*> files)
-    {
+    void StartWith(std::initializer_list<const char*> files) {
         for (const char* file : files) {
             fs::copy_file(DataFile(std::string("LANGUAGE/") + file),
                           folder.File(std::string("LANGUAGE/") + file),
@@ -28,8 +27,7 @@ protected:
         Start();
     }
     // Chooses the language file `name` through its menu entry.
-    void ChooseLanguage(const std::string& name)
-    {
+    void ChooseLanguage(const std::string& name) {
         for (std::size_t i = 0; i < app->languageList.size(); ++i) {
             if (app->languageList[i].fileName == name) {
                 app->ExecuteCommand(command::LanguageList + static_cast<int>(i));
@@ -38,8 +36,7 @@ protected:
         }
         ADD_FAILURE() << name << " is not in the language menu";
     }
-    std::string OpenedHelp()
-    {
+    std::string OpenedHelp() {
         desktop.Clear();
         app->ExecuteCommand(command::HELP_FILE);
         const auto calls = desktop.Calls(ScriptedDesktop::Call::Help);
@@ -47,8 +44,7 @@ protected:
     }
 };
 
-TEST_F(HelpCommandTest, OpensThePageOfTheCurrentLanguage)
-{
+TEST_F(HelpCommandTest, OpensThePageOfTheCurrentLanguage) {
     StartWith({"Deutsch.txt", "Deutsch.html", "Italiano.txt", "Italiano.html"});
     EXPECT_EQ(OpenedHelp(), folder.File("LANGUAGE/English.html"));
     ChooseLanguage("Deutsch.txt");
@@ -58,23 +54,20 @@ TEST_F(HelpCommandTest, OpensThePageOfTheCurrentLanguage)
     EXPECT_EQ(desktop.Calls(ScriptedDesktop::Call::Help).back().caption, app->TitleText());
 }
 
-TEST_F(HelpCommandTest, LanguageWithoutPageFallsBackToEnglish)
-{
+TEST_F(HelpCommandTest, LanguageWithoutPageFallsBackToEnglish) {
     StartWith({"Deutsch.txt", "Nederlands.html"});
     ChooseLanguage("Deutsch.txt");
     EXPECT_EQ(OpenedHelp(), folder.File("LANGUAGE/English.html"));
 }
 
-TEST_F(HelpCommandTest, WithoutEnglishPageAnyPageOfTheFolderIsOpened)
-{
+TEST_F(HelpCommandTest, WithoutEnglishPageAnyPageOfTheFolderIsOpened) {
     StartWith({"Deutsch.txt", "Nederlands.html"});
     fs::remove(folder.File("LANGUAGE/English.html"));
     ChooseLanguage("Deutsch.txt");
     EXPECT_EQ(OpenedHelp(), folder.File("LANGUAGE/Nederlands.html"));
 }
 
-TEST_F(HelpCommandTest, NoPageAtAllIsIgnoredQuietly)
-{
+TEST_F(HelpCommandTest, NoPageAtAllIsIgnoredQuietly) {
     StartWith({"Deutsch.txt"});
     fs::remove(folder.File("LANGUAGE/English.html"));
     ChooseLanguage("Deutsch.txt");
@@ -88,8 +81,7 @@ protected:
     void SetUp() override { media_test::Qt(); }
 };
 
-TEST_F(HelpWindowTest, ShowsThePageWithTheGameTitleAndReusesTheWindow)
-{
+TEST_F(HelpWindowTest, ShowsThePageWithTheGameTitleAndReusesTheWindow) {
     QtDesktop desktop;
     const std::string english = DataFile("LANGUAGE/English.html");
     ASSERT_TRUE(desktop.ShowHelp(english, "Varnel's mah-jong v2.4.2 2D"));
@@ -114,8 +106,7 @@ TEST_F(HelpWindowTest, ShowsThePageWithTheGameTitleAndReusesTheWindow)
                 window->Browser()->documentTitle().contains(QStringLiteral("Hilfe")));
 }
 
-TEST_F(HelpWindowTest, MissingPageIsRefusedAndLeavesTheWindowAsItWas)
-{
+TEST_F(HelpWindowTest, MissingPageIsRefusedAndLeavesTheWindowAsItWas) {
     QtDesktop desktop;
     EXPECT_FALSE(desktop.ShowHelp("/no/such/folder/English.html", "t"));
     EXPECT_FALSE(desktop.ShowHelp("", "t"));
@@ -130,8 +121,7 @@ TEST_F(HelpWindowTest, MissingPageIsRefusedAndLeavesTheWindowAsItWas)
     EXPECT_EQ(desktop.Help()->windowTitle().toStdString(), "t");
 }
 
-TEST_F(HelpWindowTest, PageAnchorsNavigateInsideTheWindow)
-{
+TEST_F(HelpWindowTest, PageAnchorsNavigateInsideTheWindow) {
     HelpWindow window;
     ASSERT_TRUE(window.Open(DataFile("LANGUAGE/English.html"), "t"));
     QTextBrowser* browser = window.Browser();

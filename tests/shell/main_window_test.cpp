@@ -15,8 +15,7 @@
 
 namespace {
 
-QApplication& TestApplication()
-{
+QApplication& TestApplication() {
     static int argc = 1;
     static char name[] = "shell_tests";
     static char* argv[] = {name, nullptr};
@@ -29,8 +28,7 @@ QApplication& TestApplication()
 
 class MainWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         TestApplication();
         app = std::make_unique<TestApp>(desktop);
         app->SetStartFolder(folder.Path());
@@ -40,14 +38,12 @@ protected:
         app->AttachWindow(window.get());
         app->StartGame();
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         app->AttachWindow(nullptr);
         window.reset();
     }
 
-    QAction* Action(int id) const
-    {
+    QAction* Action(int id) const {
         auto it = window->MenuActions().find(id);
         return it == window->MenuActions().end() ? nullptr : it->second;
     }
@@ -60,8 +56,7 @@ protected:
 
 }  // namespace
 
-TEST_F(MainWindowTest, MenuBarShowsThePopupsOfTheModel)
-{
+TEST_F(MainWindowTest, MenuBarShowsThePopupsOfTheModel) {
     const QList<QAction*> popups = window->menuBar()->actions();
     ASSERT_EQ(popups.size(), static_cast<qsizetype>(app->MainMenu().popups.size()));
     EXPECT_EQ(popups[0]->text().toStdString(), app->Text(TextId::GAME));
@@ -77,8 +72,7 @@ TEST_F(MainWindowTest, MenuBarShowsThePopupsOfTheModel)
     EXPECT_EQ(Action(command::NEW_GAME)->text().toStdString(), app->Text(TextId::NEW_GAME));
 }
 
-TEST_F(MainWindowTest, TriggeredActionsRunTheirCommandsAndMarksFollow)
-{
+TEST_F(MainWindowTest, TriggeredActionsRunTheirCommandsAndMarksFollow) {
     ASSERT_TRUE(Action(command::SHADOWS)->isChecked());
     Action(command::SHADOWS)->trigger();
     EXPECT_FALSE(app->settings.shadows);
@@ -87,8 +81,7 @@ TEST_F(MainWindowTest, TriggeredActionsRunTheirCommandsAndMarksFollow)
     EXPECT_EQ(app->board.ChronoPaused, 1);
 }
 
-TEST_F(MainWindowTest, ToolbarHasThirteenEntriesWithTheLanguagesTips)
-{
+TEST_F(MainWindowTest, ToolbarHasThirteenEntriesWithTheLanguagesTips) {
     const QList<QAction*> buttons = window->ToolBar()->actions();
     ASSERT_EQ(buttons.size(), 13);
     int separators = 0;
@@ -109,17 +102,16 @@ TEST_F(MainWindowTest, ToolbarHasThirteenEntriesWithTheLanguagesTips)
     EXPECT_EQ(app->board.chronoSeconds, seconds + 60);
 }
 
-TEST_F(MainWindowTest, StatusAndTitleReachTheWindow)
-{
+TEST_F(MainWindowTest, StatusAndTitleReachTheWindow) {
     EXPECT_EQ(window->windowTitle().toStdString(), "Varnel's mah-jong v2.4.2 2D - Default.tvl");
     EXPECT_NE(window->StatusLabel()->text().toStdString().find("144"), std::string::npos);
     app->OnTimer();
     EXPECT_NE(window->StatusLabel()->text().toStdString().find("00:00:01"), std::string::npos);
 }
 
-TEST_F(MainWindowTest, LanguageChangeRebuildsTheRenderedMenus)
-{
-    std::ofstream(folder.File("LANGUAGE/Testish.txt")) << "GAME = \"&Spiel\"\nT_UNDO = \"Zurück\"\n";
+TEST_F(MainWindowTest, LanguageChangeRebuildsTheRenderedMenus) {
+    std::ofstream(folder.File("LANGUAGE/Testish.txt"))
+        << "GAME = \"&Spiel\"\nT_UNDO = \"Zurück\"\n";
     app->BuildMenus();
     int testish = -1;
     for (std::size_t i = 0; i < app->languageList.size(); ++i) {

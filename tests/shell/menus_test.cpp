@@ -6,8 +6,7 @@
 
 namespace {
 
-std::vector<std::string> PopupTexts(const MenuBar& bar)
-{
+std::vector<std::string> PopupTexts(const MenuBar& bar) {
     std::vector<std::string> texts;
     for (const MenuItem& popup : bar.popups) {
         texts.push_back(popup.text);
@@ -15,13 +14,12 @@ std::vector<std::string> PopupTexts(const MenuBar& bar)
     return texts;
 }
 
-std::vector<int> EntryIds(const MenuItem& popup)
-{
+std::vector<int> EntryIds(const MenuItem& popup) {
     std::vector<int> ids;
     for (const MenuItem& item : popup.items) {
-        ids.push_back(item.kind == MenuItem::Kind::Command ? item.id
+        ids.push_back(item.kind == MenuItem::Kind::Command     ? item.id
                       : item.kind == MenuItem::Kind::Separator ? -1
-                                                                : -2);
+                                                               : -2);
     }
     return ids;
 }
@@ -30,8 +28,7 @@ using MenusTest = ShellTest;
 
 }  // namespace
 
-TEST_F(MenusTest, MainMenuHasEveryPopupAndEntryInOrder)
-{
+TEST_F(MenusTest, MainMenuHasEveryPopupAndEntryInOrder) {
     const MenuBar& bar = app->MainMenu();
     const std::vector<std::string> expected = {
         app->Text(TextId::GAME),     app->Text(TextId::OPTIONS), app->Text(TextId::SOUNDS),
@@ -39,8 +36,8 @@ TEST_F(MenusTest, MainMenuHasEveryPopupAndEntryInOrder)
     EXPECT_EQ(PopupTexts(bar), expected);
     using namespace command;
     EXPECT_EQ(EntryIds(bar.popups[0]),
-              (std::vector<int>{NEW_GAME, RESTART_GAME, EASYMODE, AUTOPLAY, -1, PAUSE_CHRONO,
-                                HINT, UNDO, -1, SAVE_GAME, LOAD_GAME, -1, EXIT}));
+              (std::vector<int>{NEW_GAME, RESTART_GAME, EASYMODE, AUTOPLAY, -1, PAUSE_CHRONO, HINT,
+                                UNDO, -1, SAVE_GAME, LOAD_GAME, -1, EXIT}));
     EXPECT_EQ(EntryIds(bar.popups[1]), (std::vector<int>{SHOW_CHRONO, SHADOWS, CHANGE_CURSOR,
                                                          MSG_WHEN_LOSE, -1, -2, CONFIG}));
     EXPECT_EQ(EntryIds(bar.popups[2]), (std::vector<int>{-2, -2, -2, -2, USE_SOUNDS}));
@@ -66,8 +63,7 @@ TEST_F(MenusTest, MainMenuHasEveryPopupAndEntryInOrder)
     EXPECT_NE(bar.Find(NEW_GAME)->text.find("\tF2"), std::string::npos);
 }
 
-TEST_F(MenusTest, SoundMenusHaveAddNoneAndTheirFiles)
-{
+TEST_F(MenusTest, SoundMenusHaveAddNoneAndTheirFiles) {
     const MenuItem& sounds = app->MainMenu().popups[2];
     const MenuItem& music = sounds.items[0];
     ASSERT_GE(music.items.size(), 4u);
@@ -87,8 +83,7 @@ TEST_F(MenusTest, SoundMenusHaveAddNoneAndTheirFiles)
     EXPECT_TRUE(select.items[6].checked);
 }
 
-TEST_F(MenusTest, WithoutWaveDeviceTheSoundsPopupIsMissing)
-{
+TEST_F(MenusTest, WithoutWaveDeviceTheSoundsPopupIsMissing) {
     app.reset();
     Start(false);
     const MenuBar& bar = app->MainMenu();
@@ -98,16 +93,15 @@ TEST_F(MenusTest, WithoutWaveDeviceTheSoundsPopupIsMissing)
     EXPECT_EQ(bar.Find(command::USE_SOUNDS), nullptr);
 }
 
-TEST_F(MenusTest, CoolMenuPutsTheToolbarPicturesBesideNineEntries)
-{
+TEST_F(MenusTest, CoolMenuPutsTheToolbarPicturesBesideNineEntries) {
     EXPECT_EQ(app->MainMenu().Find(command::LOAD_LAYOUT)->picture, -1);
     app->settings.coolMenu = true;
     app->BuildMenus();
     const MenuBar& bar = app->MainMenu();
     const std::pair<int, int> expected[] = {
-        {command::LOAD_LAYOUT, 0}, {command::NEW_GAME, 1}, {command::UNDO, 2},
+        {command::LOAD_LAYOUT, 0}, {command::NEW_GAME, 1},     {command::UNDO, 2},
         {command::HINT, 3},        {command::PAUSE_CHRONO, 4}, {command::HALL_OF_FAME, 6},
-        {command::HELP_FILE, 7},   {command::HELP_ABOUT, 8}, {command::EXIT, 9}};
+        {command::HELP_FILE, 7},   {command::HELP_ABOUT, 8},   {command::EXIT, 9}};
     for (auto [id, picture] : expected) {
         EXPECT_EQ(bar.Find(id)->picture, picture) << id;
     }
@@ -120,8 +114,7 @@ TEST_F(MenusTest, CoolMenuPutsTheToolbarPicturesBesideNineEntries)
     EXPECT_EQ(withPicture, 9);
 }
 
-TEST_F(MenusTest, ToggleChecksFollowTheSettingsAfterEveryCommand)
-{
+TEST_F(MenusTest, ToggleChecksFollowTheSettingsAfterEveryCommand) {
     const MenuBar& bar = app->MainMenu();
     EXPECT_TRUE(bar.IsChecked(command::SHADOWS));
     EXPECT_TRUE(bar.IsChecked(command::SHOW_CHRONO));
@@ -145,8 +138,7 @@ TEST_F(MenusTest, ToggleChecksFollowTheSettingsAfterEveryCommand)
     EXPECT_EQ(window.menuBarsShown, builds);
 }
 
-TEST_F(MenusTest, LongListsSplitIntoMoreSubMenus)
-{
+TEST_F(MenusTest, LongListsSplitIntoMoreSubMenus) {
     for (int i = 0; i < 13; ++i) {
         folder.Touch("BACKGRND/Extra" + std::to_string(10 + i) + ".bmp");
     }
@@ -162,8 +154,7 @@ TEST_F(MenusTest, LongListsSplitIntoMoreSubMenus)
     EXPECT_EQ(backgrounds.items.back().id, command::BackgroundBase + 2 + 13);
 }
 
-TEST_F(MenusTest, LanguageChangeRebuildsMenusAndTooltips)
-{
+TEST_F(MenusTest, LanguageChangeRebuildsMenusAndTooltips) {
     std::ofstream(folder.File("LANGUAGE/Testish.txt"))
         << "GAME = \"&Spiel\"\nNEW_GAME = \"&Neues Spiel\"\nT_HINT = \"Zeig mir ein Paar\"\n";
     app->BuildMenus();
@@ -186,8 +177,7 @@ TEST_F(MenusTest, LanguageChangeRebuildsMenusAndTooltips)
     EXPECT_TRUE(window.shownBar.IsChecked(testish));
 }
 
-TEST_F(MenusTest, ToolbarHasThirteenEntriesWithTipsOfTheirCommands)
-{
+TEST_F(MenusTest, ToolbarHasThirteenEntriesWithTipsOfTheirCommands) {
     const std::array<int, 13>& commands = GameApp::ToolbarCommands();
     EXPECT_EQ(commands[0], command::LOAD_LAYOUT);
     EXPECT_EQ(commands[2], 0);

@@ -5,16 +5,14 @@
 
 namespace {
 
-void CopyInto(const fs::path& from, const fs::path& to)
-{
+void CopyInto(const fs::path& from, const fs::path& to) {
     std::error_code error;
     fs::copy_file(from, to, fs::copy_options::overwrite_existing, error);
 }
 
 }  // namespace
 
-GameFolder::GameFolder()
-{
+GameFolder::GameFolder() {
     char pattern[] = "/tmp/varnel-shell-XXXXXX";
     const char* made = mkdtemp(pattern);
     path_ = made != nullptr ? made : "/tmp/varnel-shell-fallback";
@@ -36,19 +34,16 @@ GameFolder::GameFolder()
     Touch("SOUNDS/Tune478.mid");
 }
 
-GameFolder::~GameFolder()
-{
+GameFolder::~GameFolder() {
     std::error_code error;
     fs::remove_all(path_, error);
 }
 
-void GameFolder::Touch(const std::string& relative) const
-{
+void GameFolder::Touch(const std::string& relative) const {
     std::ofstream(File(relative)) << "x";
 }
 
-void ShellTest::Start(bool waveDevice)
-{
+void ShellTest::Start(bool waveDevice) {
     app = std::make_unique<TestApp>(desktop);
     app->waveDevice = waveDevice;
     app->SetStartFolder(folder.Path());
@@ -58,8 +53,7 @@ void ShellTest::Start(bool waveDevice)
     app->StartGame();
 }
 
-void WinByClicking(TestApp& app)
-{
+void WinByClicking(TestApp& app) {
     for (int i = 0; i < kTiles; i += 2) {
         app.OnLeftButtonDown(app.board.dealOrder[static_cast<std::size_t>(i)], 0);
         app.OnLeftButtonDown(app.board.dealOrder[static_cast<std::size_t>(i + 1)], 0);

@@ -51,25 +51,21 @@ public:
     void SetStatusText(const std::string& text) override { status = text; }
     void Invalidate() override { ++invalidates; }
     void PaintNow() override { ++paints; }
-    void ShowMenuBar(const MenuBar& bar) override
-    {
+    void ShowMenuBar(const MenuBar& bar) override {
         shownBar = bar;
         ++menuBarsShown;
     }
     void UpdateMenuStates(const MenuBar& bar) override { shownBar = bar; }
     void SetToolbarTips(const std::array<std::string, 13>& texts) override { tips = texts; }
-    void SetCursor(CursorKind kind, bool own) override
-    {
+    void SetCursor(CursorKind kind, bool own) override {
         cursor = kind;
         ownCursors = own;
     }
-    void GetViewSize(int& width, int& height) const override
-    {
+    void GetViewSize(int& width, int& height) const override {
         width = viewWidth;
         height = viewHeight;
     }
-    bool GetFrameRect(WindowRect& rect) const override
-    {
+    bool GetFrameRect(WindowRect& rect) const override {
         rect = frame;
         return true;
     }
@@ -82,8 +78,7 @@ public:
 class TestApp : public GameApp {
 public:
     explicit TestApp(ShellDesktop& desktop, Edition edition = Edition::TwoD)
-        : GameApp(desktop, edition)
-    {
+        : GameApp(desktop, edition) {
         titleText += edition == Edition::TwoD ? " 2D" : " GL";
     }
     int placeTiles = 0;
@@ -98,13 +93,11 @@ public:
 
     void PlaceTiles() override { ++placeTiles; }
     void Tick() override { ++ticks; }
-    void Resize() override
-    {
+    void Resize() override {
         ++resizes;
         GameApp::Resize();
     }
-    void HitTest2D(int x, int y, int button) override
-    {
+    void HitTest2D(int x, int y, int button) override {
         hits.emplace_back(x, button);
         (void)y;
         if (!editMode) {

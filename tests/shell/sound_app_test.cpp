@@ -22,8 +22,7 @@ class SoundApp : public TestApp {
 public:
     using TestApp::TestApp;
     bool HasWaveDevice() override { return GameApp::HasWaveDevice(); }
-    void PlayMusic() override
-    {
+    void PlayMusic() override {
         ++musicPlays;
         GameApp::PlayMusic();
     }
@@ -31,19 +30,17 @@ public:
 
 class SoundAppTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         media_test::Qt();
         media_test::UseDiskAudio(folder.File("output.raw"));
-        for (const char* file : {"Select.wav", "Remove.wav", "Beside.wav", "Bell.wav",
-                                 "Tune478.mid", "Bamboo.mid"}) {
+        for (const char* file :
+             {"Select.wav", "Remove.wav", "Beside.wav", "Bell.wav", "Tune478.mid", "Bamboo.mid"}) {
             fs::copy_file(DataFile(std::string("SOUNDS/") + file),
                           folder.File(std::string("SOUNDS/") + file),
                           fs::copy_options::overwrite_existing);
         }
     }
-    void Start()
-    {
+    void Start() {
         app = std::make_unique<SoundApp>(desktop);
         app->SetStartFolder(folder.Path());
         app->OfferFirstRunLanguage();
@@ -53,8 +50,7 @@ protected:
     }
     // Runs the window thread's queue until `done` holds; the limit only guards against a hang.
     template <typename Done>
-    bool ProcessUntil(Done done)
-    {
+    bool ProcessUntil(Done done) {
         const auto end = std::chrono::steady_clock::now() + 10s;
         while (!done()) {
             if (std::chrono::steady_clock::now() > end) {
@@ -66,8 +62,7 @@ protected:
         return true;
     }
     // A free tile and a free tile of the same face, or false.
-    bool FreePair(int& a, int& b) const
-    {
+    bool FreePair(int& a, int& b) const {
         for (a = 0; a < kTiles; ++a) {
             for (b = a + 1; b < kTiles; ++b) {
                 if (app->board.IsTile(a) && app->board.IsTile(b) && app->board.CanMatch(a, b)) {
@@ -85,8 +80,7 @@ protected:
     std::unique_ptr<SoundApp> app;
 };
 
-bool HasPopup(const MenuBar& bar, const std::string& text)
-{
+bool HasPopup(const MenuBar& bar, const std::string& text) {
     for (const MenuItem& popup : bar.popups) {
         if (popup.text == text) {
             return true;
@@ -95,16 +89,14 @@ bool HasPopup(const MenuBar& bar, const std::string& text)
     return false;
 }
 
-TEST_F(SoundAppTest, StartUpOpensTheDeviceAndStartsTheMusic)
-{
+TEST_F(SoundAppTest, StartUpOpensTheDeviceAndStartsTheMusic) {
     Start();
     EXPECT_TRUE(app->sound.IsOpen());
     EXPECT_TRUE(HasPopup(app->MainMenu(), app->Text(TextId::SOUNDS)));
     EXPECT_TRUE(app->sound.MusicPlaying());
 }
 
-TEST_F(SoundAppTest, ClicksPlayTheSelectRemoveAndMissEffects)
-{
+TEST_F(SoundAppTest, ClicksPlayTheSelectRemoveAndMissEffects) {
     Start();
     int a = 0;
     int b = 0;
@@ -117,8 +109,7 @@ TEST_F(SoundAppTest, ClicksPlayTheSelectRemoveAndMissEffects)
     EXPECT_EQ(Effects(), 3u) << "miss";
 }
 
-TEST_F(SoundAppTest, UseSoundsOffSilencesEffectsButNotTheMusic)
-{
+TEST_F(SoundAppTest, UseSoundsOffSilencesEffectsButNotTheMusic) {
     Start();
     app->ExecuteCommand(command::USE_SOUNDS);
     EXPECT_FALSE(app->settings.soundEffects);
@@ -136,8 +127,7 @@ TEST_F(SoundAppTest, UseSoundsOffSilencesEffectsButNotTheMusic)
     EXPECT_EQ(Effects(), 1u);
 }
 
-TEST_F(SoundAppTest, EmptyRemoveSoundKeepsRemovalsSilentOnly)
-{
+TEST_F(SoundAppTest, EmptyRemoveSoundKeepsRemovalsSilentOnly) {
     Start();
     app->ExecuteCommand(command::Sound2Base + command::NoneOffset);
     EXPECT_TRUE(app->board.soundFiles[1].empty());
@@ -154,8 +144,7 @@ TEST_F(SoundAppTest, EmptyRemoveSoundKeepsRemovalsSilentOnly)
     EXPECT_EQ(Effects(), 2u) << "the miss sound still plays";
 }
 
-TEST_F(SoundAppTest, MissingEffectFileIsSilentWithoutMessage)
-{
+TEST_F(SoundAppTest, MissingEffectFileIsSilentWithoutMessage) {
     Start();
     fs::remove(folder.File("SOUNDS/Beside.wav"));
     app->OnLeftButtonDown(NoTile, 0);
@@ -163,8 +152,7 @@ TEST_F(SoundAppTest, MissingEffectFileIsSilentWithoutMessage)
     EXPECT_EQ(desktop.Count(ScriptedDesktop::Call::Message), 0);
 }
 
-TEST_F(SoundAppTest, MusicNoneStopsAtOnceAndAChoiceRestartsIt)
-{
+TEST_F(SoundAppTest, MusicNoneStopsAtOnceAndAChoiceRestartsIt) {
     Start();
     ASSERT_TRUE(app->sound.MusicPlaying());
     app->ExecuteCommand(command::MusicBase + command::NoneOffset);
@@ -180,8 +168,7 @@ TEST_F(SoundAppTest, MusicNoneStopsAtOnceAndAChoiceRestartsIt)
     EXPECT_TRUE(app->sound.MusicPlaying());
 }
 
-TEST_F(SoundAppTest, FinishedPieceRestartsOnTheWindowThread)
-{
+TEST_F(SoundAppTest, FinishedPieceRestartsOnTheWindowThread) {
     media_test::WriteBytes(folder.File("SOUNDS/Short.mid"), media_test::ShortMidi(96));
     Start();
     app->settings.music = "Short.mid";
@@ -193,8 +180,7 @@ TEST_F(SoundAppTest, FinishedPieceRestartsOnTheWindowThread)
     EXPECT_TRUE(app->sound.MusicPlaying());
 }
 
-TEST_F(SoundAppTest, EndOfAStoppedPieceDoesNotBringItBack)
-{
+TEST_F(SoundAppTest, EndOfAStoppedPieceDoesNotBringItBack) {
     media_test::WriteBytes(folder.File("SOUNDS/Short.mid"), media_test::ShortMidi(96));
     Start();
     app->settings.music = "Short.mid";
@@ -212,8 +198,7 @@ TEST_F(SoundAppTest, EndOfAStoppedPieceDoesNotBringItBack)
     EXPECT_FALSE(app->sound.MusicPlaying());
 }
 
-TEST_F(SoundAppTest, NoDeviceHidesTheSoundsMenuAndTurnsSoundOff)
-{
+TEST_F(SoundAppTest, NoDeviceHidesTheSoundsMenuAndTurnsSoundOff) {
     media_test::UseNoAudioDevice();
     Start();
     EXPECT_FALSE(app->sound.IsOpen());

@@ -18,22 +18,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::uint32_t Le32(const std::vector<std::uint8_t>& b, std::size_t at)
-{
+std::uint32_t Le32(const std::vector<std::uint8_t>& b, std::size_t at) {
     return std::uint32_t{b[at]} | (std::uint32_t{b[at + 1]} << 8) |
            (std::uint32_t{b[at + 2]} << 16) | (std::uint32_t{b[at + 3]} << 24);
 }
-std::uint16_t Le16(const std::vector<std::uint8_t>& b, std::size_t at)
-{
+std::uint16_t Le16(const std::vector<std::uint8_t>& b, std::size_t at) {
     return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
 }
-std::uint32_t Be32(const std::vector<std::uint8_t>& b, std::size_t at)
-{
+std::uint32_t Be32(const std::vector<std::uint8_t>& b, std::size_t at) {
     return (std::uint32_t{b[at]} << 24) | (std::uint32_t{b[at + 1]} << 16) |
            (std::uint32_t{b[at + 2]} << 8) | std::uint32_t{b[at + 3]};
 }
-std::uint16_t Be16(const std::vector<std::uint8_t>& b, std::size_t at)
-{
+std::uint16_t Be16(const std::vector<std::uint8_t>& b, std::size_t at) {
     return static_cast<std::uint16_t>((b[at] << 8) | b[at + 1]);
 }
 
@@ -45,8 +41,7 @@ struct Wave {
 };
 
 // Reads the format and data chunks of a RIFF wave file; every size is checked against the file.
-bool ReadWave(const std::string& path, Wave& wave, std::string& problem)
-{
+bool ReadWave(const std::string& path, Wave& wave, std::string& problem) {
     wave = Wave{};
     const std::vector<std::uint8_t> b = media_test::ReadBytes(path);
     if (b.size() < 12 || std::string(b.begin(), b.begin() + 4) != "RIFF" ||
@@ -89,13 +84,11 @@ bool ReadWave(const std::string& path, Wave& wave, std::string& problem)
     return true;
 }
 
-std::vector<std::string> ShippedFiles(std::string_view pattern)
-{
+std::vector<std::string> ShippedFiles(std::string_view pattern) {
     return SearchFolder(media_test::DataFile("SOUNDS"), pattern);
 }
 
-TEST(SoundFiles, EffectsAreShortCleanAndNormalised)
-{
+TEST(SoundFiles, EffectsAreShortCleanAndNormalised) {
     const std::vector<std::string> effects = ShippedFiles("*.WAV");
     for (const char* needed : {"Select.wav", "Remove.wav", "Beside.wav"}) {
         EXPECT_NE(std::find(effects.begin(), effects.end(), needed), effects.end()) << needed;
@@ -110,8 +103,7 @@ TEST(SoundFiles, EffectsAreShortCleanAndNormalised)
         EXPECT_EQ(wave.rate, 44100);
         ASSERT_TRUE(wave.channels == 1 || wave.channels == 2);
         ASSERT_FALSE(wave.samples.empty());
-        const double seconds =
-            static_cast<double>(wave.samples.size()) / wave.channels / wave.rate;
+        const double seconds = static_cast<double>(wave.samples.size()) / wave.channels / wave.rate;
         EXPECT_GE(seconds, 0.05);
         EXPECT_LE(seconds, 1.2);
         int peak = 0;
@@ -135,8 +127,7 @@ TEST(SoundFiles, EffectsAreShortCleanAndNormalised)
 
 // A variable-length quantity of a MIDI file; false when it runs past `end` or past four bytes.
 bool ReadQuantity(const std::vector<std::uint8_t>& b, std::size_t& at, std::size_t end,
-                  std::uint32_t& value)
-{
+                  std::uint32_t& value) {
     value = 0;
     for (int i = 0; i < 4; ++i) {
         if (at >= end) {
@@ -161,8 +152,7 @@ struct Piece {
 
 // Walks every event of every track: lengths, running status and meta events must fit their track,
 // and each track must close with its end-of-track event exactly at its end.
-bool ReadMidi(const std::string& path, Piece& piece, std::string& problem)
-{
+bool ReadMidi(const std::string& path, Piece& piece, std::string& problem) {
     piece = Piece{};
     const std::vector<std::uint8_t> b = media_test::ReadBytes(path);
     if (b.size() < 14 || std::string(b.begin(), b.begin() + 4) != "MThd" || Be32(b, 4) != 6) {
@@ -180,9 +170,9 @@ bool ReadMidi(const std::string& path, Piece& piece, std::string& problem)
     std::map<std::uint64_t, std::uint32_t> tempos{{0, 500000}};  // tick -> microseconds/beat
     std::uint64_t lastTick = 0;
     for (std::size_t at = 14; at < b.size();) {
-        if (b.size() - at < 8 || std::string(b.begin() + static_cast<std::ptrdiff_t>(at),
-                                              b.begin() + static_cast<std::ptrdiff_t>(at + 4)) !=
-                                     "MTrk") {
+        if (b.size() - at < 8 ||
+            std::string(b.begin() + static_cast<std::ptrdiff_t>(at),
+                        b.begin() + static_cast<std::ptrdiff_t>(at + 4)) != "MTrk") {
             problem = "bytes after the tracks";
             return false;
         }
@@ -223,8 +213,8 @@ bool ReadMidi(const std::string& path, Piece& piece, std::string& problem)
                     return false;
                 }
                 if (type == 0x51 && length == 3) {
-                    tempos[tick] = (std::uint32_t{b[p]} << 16) | (std::uint32_t{b[p + 1]} << 8) |
-                                   b[p + 2];
+                    tempos[tick] =
+                        (std::uint32_t{b[p]} << 16) | (std::uint32_t{b[p + 1]} << 8) | b[p + 2];
                 }
                 ended = type == 0x2F;
                 p += length;
@@ -279,8 +269,7 @@ bool ReadMidi(const std::string& path, Piece& piece, std::string& problem)
     return true;
 }
 
-TEST(SoundFiles, MusicIsWellFormedMidiOfAFewMinutes)
-{
+TEST(SoundFiles, MusicIsWellFormedMidiOfAFewMinutes) {
     const std::vector<std::string> pieces = ShippedFiles("*.MID");
     EXPECT_NE(std::find(pieces.begin(), pieces.end(), "Tune478.mid"), pieces.end());
     EXPECT_GE(pieces.size(), 3u);
@@ -295,8 +284,7 @@ TEST(SoundFiles, MusicIsWellFormedMidiOfAFewMinutes)
     }
 }
 
-TEST(SoundFiles, MidiCheckRejectsDamagedFiles)
-{
+TEST(SoundFiles, MidiCheckRejectsDamagedFiles) {
     // The checker itself: a file cut short or with a wrong track count must not pass.
     char pattern[] = "/tmp/varnel-midi-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);

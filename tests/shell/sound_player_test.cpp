@@ -22,8 +22,7 @@ using media_test::DataFile;
 
 // Waits for `done` up to `limit`; the limit only guards against a hang, it measures nothing.
 template <typename Done>
-bool WaitFor(Done done, std::chrono::milliseconds limit = 8000ms)
-{
+bool WaitFor(Done done, std::chrono::milliseconds limit = 8000ms) {
     const auto end = std::chrono::steady_clock::now() + limit;
     while (!done()) {
         if (std::chrono::steady_clock::now() > end) {
@@ -35,8 +34,7 @@ bool WaitFor(Done done, std::chrono::milliseconds limit = 8000ms)
 }
 
 // The largest sample magnitude of 16-bit output from byte `from` on, as a fraction of full scale.
-double Peak(const std::vector<std::uint8_t>& raw, std::size_t from)
-{
+double Peak(const std::vector<std::uint8_t>& raw, std::size_t from) {
     int peak = 0;
     for (std::size_t i = from & ~std::size_t{1}; i + 1 < raw.size(); i += 2) {
         const auto sample = static_cast<std::int16_t>(raw[i] | (raw[i + 1] << 8));
@@ -47,8 +45,7 @@ double Peak(const std::vector<std::uint8_t>& raw, std::size_t from)
 
 class SoundPlayerTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         char pattern[] = "/tmp/varnel-sound-XXXXXX";
         const char* made = mkdtemp(pattern);
         ASSERT_NE(made, nullptr);
@@ -56,14 +53,12 @@ protected:
         raw = folder + "/output.raw";
         media_test::UseDiskAudio(raw);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         player.Close();
         std::error_code error;
         fs::remove_all(folder, error);
     }
-    std::uintmax_t OutputSize() const
-    {
+    std::uintmax_t OutputSize() const {
         std::error_code error;
         const std::uintmax_t size = fs::file_size(raw, error);
         return error ? 0 : size;
@@ -74,8 +69,7 @@ protected:
     SoundPlayer player;
 };
 
-TEST_F(SoundPlayerTest, EffectReallyReachesTheOutput)
-{
+TEST_F(SoundPlayerTest, EffectReallyReachesTheOutput) {
     ASSERT_TRUE(player.Open());
     int rate = 0;
     Uint16 format = 0;
@@ -98,8 +92,7 @@ TEST_F(SoundPlayerTest, EffectReallyReachesTheOutput)
     EXPECT_LT(peak, 0.65);
 }
 
-TEST_F(SoundPlayerTest, EffectsOverlapAndReturnAtOnce)
-{
+TEST_F(SoundPlayerTest, EffectsOverlapAndReturnAtOnce) {
     ASSERT_TRUE(player.Open());
     const std::string remove = DataFile("SOUNDS/Remove.wav");  // almost a second long
     EXPECT_TRUE(player.PlayEffect(remove));
@@ -110,8 +103,7 @@ TEST_F(SoundPlayerTest, EffectsOverlapAndReturnAtOnce)
     EXPECT_EQ(player.EffectsStarted(), 3u);
 }
 
-TEST_F(SoundPlayerTest, MissingOrDamagedEffectFilesPlayNothing)
-{
+TEST_F(SoundPlayerTest, MissingOrDamagedEffectFilesPlayNothing) {
     ASSERT_TRUE(player.Open());
     EXPECT_FALSE(player.PlayEffect(folder + "/missing.wav"));
     EXPECT_FALSE(player.PlayEffect(""));
@@ -122,8 +114,7 @@ TEST_F(SoundPlayerTest, MissingOrDamagedEffectFilesPlayNothing)
     EXPECT_EQ(Mix_Playing(-1), 0);
 }
 
-TEST_F(SoundPlayerTest, ReplacedEffectFileIsLoadedAnew)
-{
+TEST_F(SoundPlayerTest, ReplacedEffectFileIsLoadedAnew) {
     ASSERT_TRUE(player.Open());
     const std::string path = folder + "/Effect.wav";
     fs::copy_file(DataFile("SOUNDS/Select.wav"), path);
@@ -136,8 +127,7 @@ TEST_F(SoundPlayerTest, ReplacedEffectFileIsLoadedAnew)
     EXPECT_TRUE(player.PlayEffect(path));
 }
 
-TEST_F(SoundPlayerTest, MusicStartsStopsAtOnceAndRestartsFromTheBeginning)
-{
+TEST_F(SoundPlayerTest, MusicStartsStopsAtOnceAndRestartsFromTheBeginning) {
     ASSERT_TRUE(player.Open());
     std::atomic<int> ends{0};
     player.SetMusicEndHandler([&](std::uint64_t) { ends.fetch_add(1); });
@@ -161,8 +151,7 @@ TEST_F(SoundPlayerTest, MusicStartsStopsAtOnceAndRestartsFromTheBeginning)
     EXPECT_EQ(ends.load(), 0) << "a stopped or replaced piece reports no end";
 }
 
-TEST_F(SoundPlayerTest, EndOfPieceIsReportedWithItsPlay)
-{
+TEST_F(SoundPlayerTest, EndOfPieceIsReportedWithItsPlay) {
     ASSERT_TRUE(player.Open());
     const std::string path = folder + "/Short.mid";
     media_test::WriteBytes(path, media_test::ShortMidi(96));  // 0.1 s
@@ -184,8 +173,7 @@ TEST_F(SoundPlayerTest, EndOfPieceIsReportedWithItsPlay)
     EXPECT_EQ(ended.load(), player.CurrentPlay());
 }
 
-TEST_F(SoundPlayerTest, MissingOrDamagedMusicPlaysNothing)
-{
+TEST_F(SoundPlayerTest, MissingOrDamagedMusicPlaysNothing) {
     ASSERT_TRUE(player.Open());
     EXPECT_FALSE(player.PlayMusic(folder + "/missing.mid"));
     media_test::WriteBytes(folder + "/damaged.mid", {'M', 'T', 'h', 'd', 0, 0});
@@ -205,8 +193,7 @@ TEST_F(SoundPlayerTest, MissingOrDamagedMusicPlaysNothing)
     EXPECT_FALSE(player.MusicPlaying());
 }
 
-TEST_F(SoundPlayerTest, WithoutDeviceEverythingIsSilentForTheRun)
-{
+TEST_F(SoundPlayerTest, WithoutDeviceEverythingIsSilentForTheRun) {
     media_test::UseNoAudioDevice();
     EXPECT_FALSE(player.Open());
     media_test::UseDiskAudio(raw);
@@ -218,8 +205,7 @@ TEST_F(SoundPlayerTest, WithoutDeviceEverythingIsSilentForTheRun)
     EXPECT_EQ(player.EffectsStarted(), 0u);
 }
 
-TEST_F(SoundPlayerTest, OnePlayerHoldsTheDeviceAtATime)
-{
+TEST_F(SoundPlayerTest, OnePlayerHoldsTheDeviceAtATime) {
     ASSERT_TRUE(player.Open());
     SoundPlayer second;
     EXPECT_FALSE(second.Open());

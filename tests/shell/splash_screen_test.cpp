@@ -1,11 +1,11 @@
 // The splash window: "Splash.bmp" read with the game's image reader, centred in the work area at
 // its full size, shown from start-up until the first game is dealt, and absent without a picture.
+#include <gtest/gtest.h>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPixmap>
 #include <QScreen>
 #include <QWidget>
-#include <gtest/gtest.h>
 
 #include "images/image.h"
 #include "media_test_support.h"
@@ -16,8 +16,7 @@ namespace {
 
 using media_test::DataFile;
 
-TEST(SplashPosition, CentresInTheWorkAreaAndOverhangsWhenLarger)
-{
+TEST(SplashPosition, CentresInTheWorkAreaAndOverhangsWhenLarger) {
     int x = 0;
     int y = 0;
     SplashPosition(0, 0, 1920, 1080, 800, 600, x, y);
@@ -38,8 +37,7 @@ protected:
     void SetUp() override { media_test::Qt(); }
 };
 
-TEST_F(SplashTest, ShowsTheShippedPictureAtFullSizeCentred)
-{
+TEST_F(SplashTest, ShowsTheShippedPictureAtFullSizeCentred) {
     Image picture;
     ASSERT_TRUE(picture.Load(DataFile("Splash.bmp")));
     SplashScreen splash;
@@ -82,8 +80,7 @@ TEST_F(SplashTest, ShowsTheShippedPictureAtFullSizeCentred)
     splash.Close();  // closing twice is harmless
 }
 
-TEST_F(SplashTest, MissingOrDamagedPictureShowsNoWindow)
-{
+TEST_F(SplashTest, MissingOrDamagedPictureShowsNoWindow) {
     SplashScreen splash;
     EXPECT_FALSE(splash.Show("/no/such/Splash.bmp"));
     EXPECT_FALSE(splash.Show(""));
@@ -95,8 +92,7 @@ TEST_F(SplashTest, MissingOrDamagedPictureShowsNoWindow)
     EXPECT_FALSE(splash.IsShown());
 }
 
-TEST_F(SplashTest, PictureLargerThanTheScreenKeepsItsSize)
-{
+TEST_F(SplashTest, PictureLargerThanTheScreenKeepsItsSize) {
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     Image picture;
     ASSERT_TRUE(picture.CreateFilled(area.width() + 200, area.height() + 100, 3));
@@ -116,15 +112,13 @@ TEST_F(SplashTest, PictureLargerThanTheScreenKeepsItsSize)
 class SplashStartUpTest : public ShellTest {
 protected:
     void SetUp() override { media_test::Qt(); }
-    void Begin()
-    {
+    void Begin() {
         app = std::make_unique<TestApp>(desktop);
         app->SetStartFolder(folder.Path());
     }
 };
 
-TEST_F(SplashStartUpTest, ShownFromStartUpUntilTheFirstDeal)
-{
+TEST_F(SplashStartUpTest, ShownFromStartUpUntilTheFirstDeal) {
     fs::copy_file(DataFile("Splash.bmp"), folder.File("SPLASH.BMP"));  // any case of the name
     Begin();
     app->ShowSplash();
@@ -138,8 +132,7 @@ TEST_F(SplashStartUpTest, ShownFromStartUpUntilTheFirstDeal)
     EXPECT_EQ(app->board.tilesLeft, kTiles);
 }
 
-TEST_F(SplashStartUpTest, NoPictureNoSplashNoMessage)
-{
+TEST_F(SplashStartUpTest, NoPictureNoSplashNoMessage) {
     Begin();
     app->ShowSplash();
     EXPECT_FALSE(app->splash.IsShown());
