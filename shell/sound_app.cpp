@@ -52,7 +52,9 @@ void GameApp::PlayMusic() {
         sound.StopMusic();
         return;
     }
-    sound.PlayMusic(ResolveInFolder(folders.sounds, settings.music));
+    // The piece loops inside the mixer without a gap; should it ever stop by itself, its end
+    // still arrives through OnMusicFinished and starts it again.
+    sound.PlayMusic(ResolveInFolder(folders.sounds, settings.music), SoundPlayer::Repeat::Forever);
 }
 
 void GameApp::OnMusicFinished(std::uint64_t play) {

@@ -224,7 +224,7 @@ void SoundPlayer::StopMusic() {
     }
 }
 
-bool SoundPlayer::PlayMusic(const std::string& path) {
+bool SoundPlayer::PlayMusic(const std::string& path, Repeat repeat) {
     if (!open_) {
         return false;
     }
@@ -246,7 +246,7 @@ bool SoundPlayer::PlayMusic(const std::string& path) {
         musicStamp_ = stamp;
     }
     currentPlay_.store(nextPlay.fetch_add(1));
-    return Mix_PlayMusic(music_, 1) == 0;
+    return Mix_PlayMusic(music_, repeat == Repeat::Forever ? -1 : 1) == 0;
 }
 
 bool SoundPlayer::MusicPlaying() const {

@@ -41,10 +41,15 @@ public:
     // busy. Safe to call from any thread.
     bool PlayEffect(const std::string& path);
 
-    // Plays the MIDI file at `path` from its beginning, once; a piece already playing stops first.
+    // How often a piece plays. The synthesizer lets the last notes ring for a few seconds before
+    // it reports the end, so a piece restarted from that report loops with a gap of silence;
+    // Forever loops inside the mixer, seamlessly, and reports an end only if playing fails.
+    enum class Repeat { Once, Forever };
+
+    // Plays the MIDI file at `path` from its beginning; a piece already playing stops first.
     // The piece last played stays loaded, so starting it again costs no new load of the sound
     // font. False when the device is closed or the file cannot be played.
-    bool PlayMusic(const std::string& path);
+    bool PlayMusic(const std::string& path, Repeat repeat = Repeat::Once);
     // Stops the music at once; no end is reported for it.
     void StopMusic();
     bool MusicPlaying() const;
