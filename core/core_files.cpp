@@ -4,6 +4,10 @@
 #include <filesystem>
 #include <system_error>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "core_files_local.h"
 
 namespace {
@@ -19,11 +23,32 @@ struct FileCloser {
 
 }  // namespace
 
-bool ReadExactFile(const std::string& path, std::uint8_t* bytes, std::size_t size) {
+std::FILE* OpenRegularFile(const std::string& path) {
     if (path.empty()) {
-        return false;
+        return nullptr;
     }
-    FileCloser in{std::fopen(path.c_str(), "rb")};
+    // Opened without waiting (a pipe would otherwise block right here), then checked on the
+    // descriptor itself, so a file swapped after a name check cannot slip through.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return nullptr;
+    }
+    struct stat status {};
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || flags < 0 ||
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    std::FILE* file = ::fdopen(fd, "rb");
+    if (file == nullptr) {
+        ::close(fd);
+    }
+    return file;
+}
+
+bool ReadExactFile(const std::string& path, std::uint8_t* bytes, std::size_t size) {
+    FileCloser in{OpenRegularFile(path)};
     if (in.file == nullptr) {
         return false;
     }

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "board.h"
@@ -12,6 +13,11 @@
 // Bytes of one hall entry in a file, and of a whole hall-of-fame table.
 inline constexpr std::size_t kHallEntryBytes = 40;
 inline constexpr std::size_t kHallFileBytes = kHallEntryBytes * kHallEntries;  // 400
+
+// Opens `path` for reading when it is a regular file; null otherwise. A named pipe or a device
+// that a player's folder holds under a game file's name reads as missing, instead of blocking the
+// game until something writes to it or feeding it bytes without end.
+std::FILE* OpenRegularFile(const std::string& path);
 
 // Reads the file at `path` into `bytes` when it holds exactly `size` bytes. False when it cannot
 // be opened or has any other size.

@@ -141,7 +141,7 @@ bool Board::LoadLayout() {
     } else {
         // Layout names are matched without regard to case; an empty path means no such file.
         const std::string path = ResolveInFolder(layoutsFolder, layoutFileName);
-        FileCloser file{path.empty() ? nullptr : std::fopen(path.c_str(), "rb")};
+        FileCloser file{OpenRegularFile(path)};
         if (file.file != nullptr) {
             long size = -1;
             if (std::fseek(file.file, 0, SEEK_END) == 0) {

@@ -1,12 +1,17 @@
 // Small builders shared by the game-core tests.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <future>
 #include <initializer_list>
 #include <memory>
 #include <string>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "board.h"
@@ -65,6 +70,28 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// Makes `path` a named pipe that nobody writes to, the way a player's folder might hold one under
+// a game file's name, and runs `read` on another thread. True when `read` returned within a few
+// seconds, with its result in `result`. Otherwise the pipe is opened for writing and closed again
+// until the blocked reader sees the end of it, so the test fails instead of hanging; false.
+inline bool ReadReturnsBesideAnIdlePipe(const std::string& path, const std::function<bool()>& read,
+                                        bool& result) {
+    result = false;
+    if (::mkfifo(path.c_str(), 0600) != 0) {
+        return false;
+    }
+    auto done = std::async(std::launch::async, read);
+    const bool inTime = done.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    while (done.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
+        const int writer = ::open(path.c_str(), O_WRONLY | O_NONBLOCK);
+        if (writer >= 0) {
+            ::close(writer);
+        }
+    }
+    result = done.get();
+    return inTime;
+}
 
 inline int CountPositions(const PositionGrid& grid) {
     int n = 0;

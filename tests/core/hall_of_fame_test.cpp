@@ -74,6 +74,16 @@ TEST_F(HallTest, MissingOrWronglySizedFileGivesTheDefaultTable) {
     ExpectDefaultTable(game.board);
 }
 
+// Every layout load reads its hall: a named pipe in its place must not stop the game.
+TEST_F(HallTest, PipeNamedLikeTheHallFileGivesTheDefaultTableWithoutWaiting) {
+    game.board.hall[0].seconds = 1;
+    bool loaded = true;
+    EXPECT_TRUE(ReadReturnsBesideAnIdlePipe(
+        scores.Path() + "/Default.TVS", [this] { return game.board.LoadHall(); }, loaded));
+    EXPECT_FALSE(loaded);
+    ExpectDefaultTable(game.board);
+}
+
 TEST_F(HallTest, FileOfTheLayoutIsReadWhateverTheCase) {
     scores.Write("default.tvs", HallFile(10));
     EXPECT_TRUE(game.board.LoadHall());

@@ -173,6 +173,17 @@ TEST(LayoutFile, MissingFileOrWrongCountSwitchesEasyModeOff) {
     }
 }
 
+// A named pipe in the layouts folder reads as a missing layout instead of blocking the game.
+TEST(LayoutFile, PipeNamedLikeALayoutIsRefusedWithoutWaiting) {
+    TempFolder folder("layout_pipe");
+    auto board = BoardIn(folder, "Pipe.tvl");
+    bool loaded = true;
+    EXPECT_TRUE(ReadReturnsBesideAnIdlePipe(
+        folder.Path() + "/Pipe.tvl", [&board] { return board->LoadLayout(); }, loaded));
+    EXPECT_FALSE(loaded);
+    EXPECT_EQ(CountPositions(board->positionGrid), 0);
+}
+
 TEST(LayoutFile, PositionsWithoutRoomForATileAreRefused) {
     TempFolder folder("edge");
     std::string text = ValidLines();

@@ -166,6 +166,18 @@ TEST_F(SavedGameTest, FilesOfAnyOtherSizeChangeNothing) {
     EXPECT_FALSE(game.board.LoadGame());
 }
 
+// A named pipe is no saved game: loading one must not wait for a writer that never comes.
+TEST_F(SavedGameTest, PipeNamedLikeASavedGameIsRefusedWithoutWaiting) {
+    const std::string before = Snapshot(game.board, "Before.TVM");
+    game.board.savedGameFileName = "Pipe.TVM";
+    bool loaded = true;
+    EXPECT_TRUE(ReadReturnsBesideAnIdlePipe(
+        folder.Path() + "/Pipe.TVM", [this] { return game.board.LoadGame(); }, loaded));
+    EXPECT_FALSE(loaded);
+    EXPECT_EQ(game.board.LoadedGame, 0);
+    EXPECT_EQ(Snapshot(game.board, "After.TVM"), before);
+}
+
 TEST_F(SavedGameTest, CorruptedGamesAreRejectedWithTheBoardUnchanged) {
     ASSERT_TRUE(game.board.SaveGame());
     const std::string saved = folder.Read("Game.TVM");
