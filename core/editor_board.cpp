@@ -19,17 +19,16 @@ void EditorBoard::EditorRebuild() {
                 if (positionGrid[cell] != 1) {
                     continue;
                 }
-                // A layout read from a file may put a position on the last row or column; its
-                // other cells would lie outside the layer.
-                if (column + 1 < kColumns) {
-                    positionGrid[cell + 1] = 2;
+                // A layout read from a file may put a position on the last row or column. It has
+                // no room for a whole tile, so it could never be shown, clicked away or played,
+                // and a layout saved with it would be refused: the editor drops it.
+                if (row > kLastTileRow || column > kLastTileColumn) {
+                    positionGrid[cell] = 0;
+                    continue;
                 }
-                if (row + 1 < kRows) {
-                    positionGrid[cell + kColumns] = 2;
-                    if (column + 1 < kColumns) {
-                        positionGrid[cell + kColumns + 1] = 2;
-                    }
-                }
+                positionGrid[cell + 1] = 2;
+                positionGrid[cell + kColumns] = 2;
+                positionGrid[cell + kColumns + 1] = 2;
                 if (positionCount < kTiles) {
                     tiles[positionCount].face = static_cast<std::uint8_t>(positionCount);
                 }

@@ -146,8 +146,8 @@ TEST(EditorBoard, LayoutsFromFilesNeverReachOutsideTheGrid) {
     layout[CellIndex(4, 19, 33)] = 1;  // the very last cell
     layout[CellIndex(0, 0, 33)] = 1;
     editor->StartFrom(layout);
-    EXPECT_EQ(editor->positionCount, 2);
-    EXPECT_EQ(ShownTiles(*editor), 0);  // neither can hold a whole tile
+    EXPECT_EQ(editor->positionCount, 0);  // neither can hold a whole tile
+    EXPECT_EQ(ShownTiles(*editor), 0);
 
     PositionGrid crowded{};
     for (int layer = 0; layer < 2; ++layer) {
@@ -161,6 +161,35 @@ TEST(EditorBoard, LayoutsFromFilesNeverReachOutsideTheGrid) {
     EXPECT_EQ(editor->positionCount, 340);
     EXPECT_EQ(ShownTiles(*editor), 144);
     EXPECT_FALSE(Click(*editor, {2, 0, 0}, EditorButton::Add));
+}
+
+// A file's position on the last row or column can never be shown, clicked away or played: the
+// editor drops it, so the count is what the player sees and a saved layout always loads.
+TEST(EditorBoard, PositionsWithoutRoomForATileAreDroppedSoASavedLayoutLoads) {
+    TempFolder folder("editor_edge");
+    auto editor = Editor();
+    editor->layoutsFolder = folder.Path();
+    editor->layoutFileName = "Edge.tvl";
+    PositionGrid layout = Band(143);
+    layout[CellIndex(0, 19, 0)] = 1;
+    layout[CellIndex(1, 4, 33)] = 1;
+    editor->StartFrom(layout);
+    EXPECT_EQ(editor->positionCount, 143);
+    EXPECT_EQ(ShownTiles(*editor), 143);
+    EXPECT_EQ(editor->positionGrid[CellIndex(0, 19, 0)], 0);
+    EXPECT_EQ(editor->positionGrid[CellIndex(1, 4, 33)], 0);
+    EXPECT_FALSE(editor->CanSave());
+
+    ASSERT_TRUE(Click(*editor, {0, 16, 20}, EditorButton::Add));
+    EXPECT_EQ(editor->positionCount, 144);
+    EXPECT_EQ(ShownTiles(*editor), 144);
+    ASSERT_TRUE(editor->CanSave());
+    ASSERT_TRUE(editor->SaveLayout());
+
+    auto board = std::make_unique<Board>();
+    board->layoutsFolder = folder.Path();
+    board->layoutFileName = "Edge.tvl";
+    EXPECT_TRUE(board->LoadLayout());
 }
 
 TEST(EditorBoard, SavesOnlyItsPositions) {
