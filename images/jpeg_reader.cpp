@@ -12,6 +12,7 @@
 #include <jerror.h>
 
 #include "images/image.h"
+#include "images/reader_local.h"
 #include "images/readers.h"
 
 namespace {
@@ -60,7 +61,8 @@ static bool DecodeJpeg(std::FILE* file, JpegReader& reader,
     if (info.num_components != 3 ||
         (info.jpeg_color_space != JCS_YCbCr && info.jpeg_color_space != JCS_RGB) ||
         info.image_width == 0 || info.image_height == 0 || info.image_width > kMaxImageSide ||
-        info.image_height > kMaxImageSide) {
+        info.image_height > kMaxImageSide ||
+        std::int64_t{info.image_width} * info.image_height > kMaxPicturePixels) {
         jpeg_destroy_decompress(&info);
         return false;
     }

@@ -26,7 +26,8 @@ std::int32_t ImageReader::Stride() const {
 bool ImageReader::AllocatePixels(std::int32_t newWidth, std::int32_t newHeight, bool withAlpha) {
     Destroy();
     const std::int32_t stride = ImageStride(newWidth, withAlpha ? 4 : 3);
-    if (stride == 0 || newHeight <= 0 || newHeight > kMaxImageSide) {
+    if (stride == 0 || newHeight <= 0 || newHeight > kMaxImageSide ||
+        std::int64_t{newWidth} * newHeight > kMaxPicturePixels) {
         return false;
     }
     const auto size = static_cast<std::size_t>(stride) * static_cast<std::size_t>(newHeight);

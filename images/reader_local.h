@@ -10,6 +10,11 @@
 // No picture the game can use comes near this; larger files are refused before they are read.
 inline constexpr std::uint64_t kMaxPictureFileBytes = std::uint64_t{1} << 31;
 
+// The most pixels a picture read from a file may have: an 8K photograph fits with room to spare.
+// The side limit alone would let a few hundred damaged bytes (a run-length stream that ends at
+// once, a JPEG cut short before its end marker) ask for a gigabyte and seconds of work.
+inline constexpr std::int64_t kMaxPicturePixels = std::int64_t{8192} * 8192;
+
 // Reads a regular file whole; false (and no bytes) for folders, missing or unreadable files.
 bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes);
 

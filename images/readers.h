@@ -1,6 +1,7 @@
 // The picture file readers: Windows bitmap, Truevision TGA and JPEG. One reader object per load;
 // it leaves the picture in the in-memory layout of Image (top-down, 3 or 4 bytes, 4-byte stride).
 // Every size, count and offset read from a file is checked: a damaged file fails to read quietly.
+// A picture may be 16384 pixels wide or high, and hold at most 8192 x 8192 pixels in all.
 #pragma once
 
 #include <array>

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -247,6 +248,30 @@ TEST(BmpReader, RunLengthStreamsNeverWritePastRowsOrPicture) {
     Image beyond;
     ASSERT_TRUE(beyond.Load(WriteScratch("beyond.bmp", Rle8Bitmap(3, 1, {3, 200, 0, 1}))));
     EXPECT_EQ(PixelAt(beyond, 2, 0)[0], 0);
+}
+
+// A few hundred bytes can claim a picture as large as the side limit allows: a run-length stream
+// that ends at once, or a JPEG cut short before its end marker. Such a picture would cost a
+// gigabyte and seconds of work before anything is shown, so the pixel count is limited too.
+TEST(Readers, TinyFilesCannotAskForHugePictures) {
+    EXPECT_FALSE(LoadsBytes("huge_rle.bmp", Rle8Bitmap(16384, 16384, {0, 1})));
+    EXPECT_FALSE(LoadsBytes("over_rle.bmp", Rle8Bitmap(8192, 8193, {0, 1})));
+    // Long thin pictures keep the whole side limit.
+    EXPECT_TRUE(LoadsBytes("thin_rle.bmp", Rle8Bitmap(16384, 4, {0, 1})));
+
+    std::vector<std::uint8_t> jpeg = ReadBytes(FixturePath("progressive.jpg"));
+    const std::uint8_t frameMarker[] = {0xFF, 0xC2};
+    const auto frame =
+        std::search(jpeg.begin(), jpeg.end(), std::begin(frameMarker), std::end(frameMarker));
+    ASSERT_NE(frame, jpeg.end());
+    const std::size_t at = static_cast<std::size_t>(frame - jpeg.begin());
+    for (std::size_t k : {at + 5, at + 7}) {  // height, then width, big-endian
+        jpeg[k] = 0x40;
+        jpeg[k + 1] = 0x00;
+    }
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(LoadsBytes("huge.jpg", jpeg));
+    testing::internal::GetCapturedStderr();
 }
 
 TEST(TgaReader, RefusesUnknownTypesDepthsAndSizes) {
