@@ -20,6 +20,7 @@
 
 #include <ostream>
 
+#include "qt_test_app.h"
 #include "settings/desktop.h"
 
 // Readable failure messages.
@@ -33,14 +34,7 @@ inline void PrintTo(const Colour& colour, std::ostream* out) {
 
 // The one QApplication of the test program, made on first use.
 inline QApplication& DialogTestApp() {
-    static int argc = 1;
-    static char name[] = "shell_tests";
-    static char* argv[] = {name, nullptr};
-    if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance())) {
-        return *existing;
-    }
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
+    return TestQtApp();
 }
 
 inline void PressKey(QWidget* target, int key, const QString& text = QString()) {

@@ -9,25 +9,15 @@
 #include <QMouseEvent>
 
 #include "editor_test_support.h"
+#include "qt_test_app.h"
 #include "shell/main_window.h"
 
 namespace {
 
-QApplication& EditorQtApp() {
-    static int argc = 1;
-    static char name[] = "shell_tests";
-    static char* argv[] = {name, nullptr};
-    if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance())) {
-        return *existing;
-    }
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
-
 class EditorWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        EditorQtApp();
+        TestQtApp();
         app = std::make_unique<EditorTestApp>(desktop);
         app->SetStartFolder(folder.Path());
         app->OfferFirstRunLanguage();

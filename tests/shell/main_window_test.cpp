@@ -10,26 +10,16 @@
 
 #include <fstream>
 
+#include "qt_test_app.h"
 #include "shell/main_window.h"
 #include "shell_test_support.h"
 
 namespace {
 
-QApplication& TestApplication() {
-    static int argc = 1;
-    static char name[] = "shell_tests";
-    static char* argv[] = {name, nullptr};
-    if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance())) {
-        return *existing;
-    }
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
-
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        TestApplication();
+        TestQtApp();
         app = std::make_unique<TestApp>(desktop);
         app->SetStartFolder(folder.Path());
         app->OfferFirstRunLanguage();

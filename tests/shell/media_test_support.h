@@ -2,6 +2,8 @@
 // disk audio driver that writes what the mixer plays into a file, and the shipped files.
 #pragma once
 
+#include "qt_test_app.h"
+
 #include <QApplication>
 
 #include <cstdint>
@@ -16,15 +18,7 @@ namespace media_test {
 // The one QApplication of the test process, made on first use (offscreen unless the caller's
 // environment chose a platform). Kept to the end of the process.
 inline QApplication& Qt() {
-    if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance())) {
-        return *existing;
-    }
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static int argc = 1;
-    static char name[] = "shell_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
+    return TestQtApp();
 }
 
 inline std::string DataFile(const std::string& relative) {
