@@ -19,6 +19,7 @@
 #include <cstdint>
 
 #include "core/board.h"
+#include "settings/settings.h"
 #include "view3d/math3d.h"
 #include "view3d/tile_geometry.h"
 
@@ -63,9 +64,15 @@ struct FrameOptions {
     std::array<int, 2> hintTiles{NoTile, NoTile};
 };
 
-// The tiles of the hint currently shown, NoTile for none. Like the game's hint test it moves a
-// hint index that ran past the list back to the first pair, so call it once per frame with the
-// board lock held.
+// 0xFFRRGGBB of a configuration colour (its alpha is ignored: these colours are opaque).
+std::uint32_t OpaqueVertexColour(const Colour& colour);
+
+// Background flag, shadows, background and side colours of the configuration; no hint.
+FrameOptions FrameOptionsFromSettings(const Settings& settings);
+
+// The tiles of the hint currently shown, NoTile for none (always none while paused). Like the
+// game's hint test it moves a hint index that ran past the list back to the first pair, so call
+// it once per frame, with the board lock held, before BuildFramePlan.
 std::array<int, 2> ShownHint(Board& board);
 
 // The decision of one frame: in record order every tile still on the board, with the world
