@@ -228,64 +228,66 @@ float Scene3D::CameraTurn() const {
     return 1.0f / FramesPerSecondForKeys();
 }
 
-void Scene3D::CameraKey(KeyCode key) {
+void Scene3D::CameraWheel(bool awayFromPlayer) {
+    CameraKey(awayFromPlayer ? CameraKeyCode::PageUp : CameraKeyCode::PageDown);
+}
+
+void Scene3D::CameraKey(CameraKeyCode key) {
     const float step = CameraStep();
     const float turn = CameraTurn();
     Vector3& c = cameraPosition_;
     Vector3& a = cameraAngles_;
     // The camera's z is deliberately not held within MinZoom and MaxZoom.
     switch (key) {
-        case KeyCode::PageUp:
-        case KeyCode::WheelAway:
+        case CameraKeyCode::PageUp:
             c.z += step;
             break;
-        case KeyCode::PageDown:
-        case KeyCode::WheelToward:
+        case CameraKeyCode::PageDown:
             c.z -= step;
             break;
-        case KeyCode::End:
+        case CameraKeyCode::End:
             a.z -= turn;
             break;
-        case KeyCode::Home:
+        case CameraKeyCode::Home:
             a.z += turn;
             break;
-        case KeyCode::Left:
+        case CameraKeyCode::Left:
             a.y += turn;
             break;
-        case KeyCode::Right:
+        case CameraKeyCode::Right:
             a.y -= turn;
             break;
-        case KeyCode::Up:
+        case CameraKeyCode::Up:
             a.x += turn;
             break;
-        case KeyCode::Down:
+        case CameraKeyCode::Down:
             a.x -= turn;
             break;
-        case KeyCode::Numpad1:
+        case CameraKeyCode::Keypad1:
             c.x -= step;
             c.y -= step;
             break;
-        case KeyCode::Numpad2:
+        case CameraKeyCode::Keypad2:
             c.y -= step;
             break;
-        case KeyCode::Numpad3:
+        case CameraKeyCode::Keypad3:
             c.x += step;
             c.y -= step;
             break;
-        case KeyCode::Numpad4:
+        case CameraKeyCode::Keypad4:
             c.x -= step;
             break;
-        case KeyCode::Numpad6:
+        case CameraKeyCode::Keypad6:
             c.x += step;
             break;
-        case KeyCode::Numpad7:
+        case CameraKeyCode::Keypad7:
             c.x -= step;
             c.y += step;
             break;
-        case KeyCode::Numpad8:
+        case CameraKeyCode::Keypad8:
             c.y += step;
             break;
-        case KeyCode::Numpad9:
+        case CameraKeyCode::Keypad9:
             c.x += step;
             c.y += step;
             break;

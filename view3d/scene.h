@@ -12,37 +12,37 @@
 #include "view3d/math3d.h"
 #include "view3d/tile_geometry.h"
 
-// Keys the 3D view reacts to, free of any window system. The keypad's digits are told apart from
-// the arrows and page keys they share with NumLock off; the wheel arrives as two pseudo keys.
-enum class KeyCode : std::uint8_t {
-    None,
-    PageUp,
-    PageDown,
-    Home,
-    End,
-    Left,
-    Right,
-    Up,
-    Down,
-    Insert,
-    Delete,
-    Numpad0,
-    Numpad1,
-    Numpad2,
-    Numpad3,
-    Numpad4,
-    Numpad5,
-    Numpad6,
-    Numpad7,
-    Numpad8,
-    Numpad9,
-    NumpadPlus,
-    NumpadMinus,
-    Plus,
-    Minus,
-    F10,
-    WheelAway,    // the wheel turned away from the player
-    WheelToward,  // the wheel turned toward the player
+// Keys the 3D camera reacts to, free of any window system. The numbers are the classic
+// virtual-key codes, the same the shell's KeyCode carries, so the shell hands a key over with a
+// plain cast. The keypad's digits are told apart from the arrows and page keys they share with
+// NumLock off. (A name of its own, not KeyCode, so that the shell can include both headers.)
+enum class CameraKeyCode : int {
+    Other = 0,
+    PageUp = 0x21,
+    PageDown = 0x22,
+    End = 0x23,
+    Home = 0x24,
+    Left = 0x25,
+    Up = 0x26,
+    Right = 0x27,
+    Down = 0x28,
+    Insert = 0x2D,
+    Delete = 0x2E,
+    Keypad0 = 0x60,
+    Keypad1 = 0x61,
+    Keypad2 = 0x62,
+    Keypad3 = 0x63,
+    Keypad4 = 0x64,
+    Keypad5 = 0x65,
+    Keypad6 = 0x66,
+    Keypad7 = 0x67,
+    Keypad8 = 0x68,
+    Keypad9 = 0x69,
+    KeypadAdd = 0x6B,
+    KeypadSubtract = 0x6D,
+    F10 = 0x79,
+    Plus = 0xBB,   // the + key of the main keyboard
+    Minus = 0xBD,  // the - key of the main keyboard
 };
 
 // Frames per second measured over about one second of frames. Time comes from the caller (the
@@ -154,7 +154,10 @@ public:
     // -- input --
     // Moves or turns the camera by one key press or wheel notch, scaled by the frame rate so that
     // a held key moves at the same speed at any rate. Every key ends with UpdateView.
-    void CameraKey(KeyCode key);
+    void CameraKey(CameraKeyCode key);
+    // One notch of the mouse wheel: away from the player zooms in like Page Up, toward the
+    // player out like Page Down.
+    void CameraWheel(bool awayFromPlayer);
     // World units and radians one key press moves at the current frame rate.
     float CameraStep() const;
     float CameraTurn() const;

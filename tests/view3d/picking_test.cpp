@@ -91,25 +91,25 @@ TEST(Picking, FaceCentrePicksTheTile) {
         const char* what;
         float yaw, pitch, roll;
         int zoomKeys;
-        KeyCode turnKey;
+        CameraKeyCode turnKey;
         int turnKeys;
     };
     const Case cases[] = {
-        {"straight on", 0, 0, 0, 0, KeyCode::None, 0},
-        {"board rotated", 0.4f, -0.3f, 0.2f, 0, KeyCode::None, 0},
-        {"zoomed in", 0, 0, 0, 8, KeyCode::None, 0},
-        {"rotated and zoomed out", -0.5f, 0.35f, 0, -20, KeyCode::None, 0},
-        {"spun and leaning", -0.8f, 0.436f, 0, 0, KeyCode::None, 0},
+        {"straight on", 0, 0, 0, 0, CameraKeyCode::Other, 0},
+        {"board rotated", 0.4f, -0.3f, 0.2f, 0, CameraKeyCode::Other, 0},
+        {"zoomed in", 0, 0, 0, 8, CameraKeyCode::Other, 0},
+        {"rotated and zoomed out", -0.5f, 0.35f, 0, -20, CameraKeyCode::Other, 0},
+        {"spun and leaning", -0.8f, 0.436f, 0, 0, CameraKeyCode::Other, 0},
         // The camera turned by the arrow keys: the exact inverse keeps the ray on the drawing.
-        {"camera turned", 0.1f, 0, 0, 0, KeyCode::Left, 6},
-        {"camera tilted", 0, 0, 0, 0, KeyCode::Up, 5},
-        {"camera rolled", 0, 0, 0, 3, KeyCode::Home, 10},
+        {"camera turned", 0.1f, 0, 0, 0, CameraKeyCode::Left, 6},
+        {"camera tilted", 0, 0, 0, 0, CameraKeyCode::Up, 5},
+        {"camera rolled", 0, 0, 0, 3, CameraKeyCode::Home, 10},
     };
     for (const Case& c : cases) {
         Frame f;
         f.scene.RotateBoard(c.yaw, c.pitch, c.roll);
         for (int k = 0; k < std::abs(c.zoomKeys); ++k) {
-            f.scene.CameraKey(c.zoomKeys > 0 ? KeyCode::PageDown : KeyCode::PageUp);
+            f.scene.CameraKey(c.zoomKeys > 0 ? CameraKeyCode::PageDown : CameraKeyCode::PageUp);
         }
         for (int k = 0; k < c.turnKeys; ++k) {
             f.scene.CameraKey(c.turnKey);

@@ -134,10 +134,10 @@ TEST(Scene3D, UpdateViewFollowsCameraPositionAndAngles) {
     EXPECT_NEAR(TransformPoint({0, 0, 0}, scene.View()).z, -225.0f / aspect, 1e-3f);
     EXPECT_EQ(scene.CameraPlacement()[0], aspect);
 
-    scene.CameraKey(KeyCode::Left);
-    scene.CameraKey(KeyCode::Up);
-    scene.CameraKey(KeyCode::Home);
-    scene.CameraKey(KeyCode::Numpad9);
+    scene.CameraKey(CameraKeyCode::Left);
+    scene.CameraKey(CameraKeyCode::Up);
+    scene.CameraKey(CameraKeyCode::Home);
+    scene.CameraKey(CameraKeyCode::Keypad9);
     const Matrix4 expected =
         (Matrix4::Scaling(aspect) *
          Matrix4::RotationQuaternion(QuaternionFromYawPitchRoll(
@@ -160,35 +160,36 @@ TEST(Scene3D, UpdateViewFollowsCameraPositionAndAngles) {
 // Every key of the camera table, one press each, at a measured 50 frames per second.
 TEST(Scene3D, CameraKeyTable) {
     struct Case {
-        KeyCode key;
+        CameraKeyCode key;
         Vector3 move;  // in steps
         Vector3 turn;  // in turns, about x, y, z
     };
     const Case cases[] = {
-        {KeyCode::PageUp, {0, 0, 1}, {}},
-        {KeyCode::WheelAway, {0, 0, 1}, {}},
-        {KeyCode::PageDown, {0, 0, -1}, {}},
-        {KeyCode::WheelToward, {0, 0, -1}, {}},
-        {KeyCode::End, {}, {0, 0, -1}},
-        {KeyCode::Home, {}, {0, 0, 1}},
-        {KeyCode::Left, {}, {0, 1, 0}},
-        {KeyCode::Right, {}, {0, -1, 0}},
-        {KeyCode::Up, {}, {1, 0, 0}},
-        {KeyCode::Down, {}, {-1, 0, 0}},
-        {KeyCode::Numpad1, {-1, -1, 0}, {}},
-        {KeyCode::Numpad2, {0, -1, 0}, {}},
-        {KeyCode::Numpad3, {1, -1, 0}, {}},
-        {KeyCode::Numpad4, {-1, 0, 0}, {}},
-        {KeyCode::Numpad6, {1, 0, 0}, {}},
-        {KeyCode::Numpad7, {-1, 1, 0}, {}},
-        {KeyCode::Numpad8, {0, 1, 0}, {}},
-        {KeyCode::Numpad9, {1, 1, 0}, {}},
-        {KeyCode::Numpad5, {}, {}},
-        {KeyCode::Numpad0, {}, {}},
-        {KeyCode::Insert, {}, {}},
-        {KeyCode::Delete, {}, {}},
-        {KeyCode::Plus, {}, {}},
-        {KeyCode::F10, {}, {}},
+        {CameraKeyCode::PageUp, {0, 0, 1}, {}},
+        {CameraKeyCode::PageDown, {0, 0, -1}, {}},
+        {CameraKeyCode::End, {}, {0, 0, -1}},
+        {CameraKeyCode::Home, {}, {0, 0, 1}},
+        {CameraKeyCode::Left, {}, {0, 1, 0}},
+        {CameraKeyCode::Right, {}, {0, -1, 0}},
+        {CameraKeyCode::Up, {}, {1, 0, 0}},
+        {CameraKeyCode::Down, {}, {-1, 0, 0}},
+        {CameraKeyCode::Keypad1, {-1, -1, 0}, {}},
+        {CameraKeyCode::Keypad2, {0, -1, 0}, {}},
+        {CameraKeyCode::Keypad3, {1, -1, 0}, {}},
+        {CameraKeyCode::Keypad4, {-1, 0, 0}, {}},
+        {CameraKeyCode::Keypad6, {1, 0, 0}, {}},
+        {CameraKeyCode::Keypad7, {-1, 1, 0}, {}},
+        {CameraKeyCode::Keypad8, {0, 1, 0}, {}},
+        {CameraKeyCode::Keypad9, {1, 1, 0}, {}},
+        {CameraKeyCode::Keypad5, {}, {}},
+        {CameraKeyCode::Keypad0, {}, {}},
+        {CameraKeyCode::Insert, {}, {}},
+        {CameraKeyCode::Delete, {}, {}},
+        {CameraKeyCode::Plus, {}, {}},
+        {CameraKeyCode::Minus, {}, {}},
+        {CameraKeyCode::KeypadAdd, {}, {}},
+        {CameraKeyCode::Other, {}, {}},
+        {CameraKeyCode::F10, {}, {}},
     };
     for (const Case& c : cases) {
         Scene3D scene;
@@ -213,6 +214,13 @@ TEST(Scene3D, CameraKeyTable) {
         const bool moves = c.move.LengthSquared() > 0 || c.turn.LengthSquared() > 0;
         EXPECT_EQ(scene.View() != viewBefore, moves) << "key " << key;
     }
+    // The wheel moves like Page Up (away from the player) and Page Down (toward the player).
+    Scene3D wheel;
+    wheel.CameraWheel(true);
+    EXPECT_FLOAT_EQ(wheel.CameraPosition().z, 225.0f + wheel.CameraStep());
+    wheel.CameraWheel(false);
+    wheel.CameraWheel(false);
+    EXPECT_FLOAT_EQ(wheel.CameraPosition().z, 225.0f - wheel.CameraStep());
 }
 
 // Before the first one-second sample the rate is 0; a key still moves by a finite step.
@@ -220,7 +228,8 @@ TEST(Scene3D, FirstCameraKeyBeforeAnySampleIsFinite) {
     Scene3D scene;
     scene.SetViewSize(800, 600);
     ASSERT_EQ(scene.Meter().FramesPerSecond(), 0.0f);
-    for (const KeyCode key : {KeyCode::PageUp, KeyCode::Left, KeyCode::Numpad9}) {
+    for (const CameraKeyCode key :
+         {CameraKeyCode::PageUp, CameraKeyCode::Left, CameraKeyCode::Keypad9}) {
         scene.CameraKey(key);
     }
     EXPECT_TRUE(std::isfinite(scene.CameraStep()) && scene.CameraStep() > 0.0f);
@@ -235,11 +244,11 @@ TEST(Scene3D, FirstCameraKeyBeforeAnySampleIsFinite) {
 TEST(Scene3D, ZoomIsNotLimited) {
     Scene3D scene;
     for (int k = 0; k < 100; ++k) {
-        scene.CameraKey(KeyCode::PageDown);
+        scene.CameraKey(CameraKeyCode::PageDown);
     }
     EXPECT_LT(scene.CameraPosition().z, 0.0f);
     for (int k = 0; k < 300; ++k) {
-        scene.CameraKey(KeyCode::WheelAway);
+        scene.CameraWheel(true);
     }
     EXPECT_GT(scene.CameraPosition().z, 500.0f);
 }
@@ -383,7 +392,7 @@ TEST(Scene3D, SettingsInAndOut) {
     EXPECT_EQ(scene.LevelVertexColours()[1], 0xFFE0E0E0u);
     EXPECT_NEAR(TransformPoint({12, -3, 300}, scene.View()).z, 0.0f, 1e-4f);
 
-    scene.CameraKey(KeyCode::Numpad6);
+    scene.CameraKey(CameraKeyCode::Keypad6);
     Settings out;
     scene.StoreSettings(out);
     EXPECT_GT(out.xPosition, 12.0f);
