@@ -76,5 +76,6 @@ FrameOptions FrameOptionsFromSettings(const Settings& settings);
 std::array<int, 2> ShownHint(Board& board);
 
 // The decision of one frame: in record order every tile still on the board, with the world
-// matrix of the scene's board angles, its face texture, layer, highlight and shadow rows.
+// matrix of the scene's board angles, its face texture, layer, highlight and shadow rows. Reads
+// the board, so it runs with the board lock held; the plan is then drawn outside the lock.
 FramePlan BuildFramePlan(const Board& board, const Scene3D& scene, const FrameOptions& options);
