@@ -103,7 +103,7 @@ TEST(Picking, FaceCentrePicksTheTile) {
         // The camera turned by the arrow keys: the exact inverse keeps the ray on the drawing.
         {"camera turned", 0.1f, 0, 0, 0, CameraKeyCode::Left, 6},
         {"camera tilted", 0, 0, 0, 0, CameraKeyCode::Up, 5},
-        {"camera rolled", 0, 0, 0, 3, CameraKeyCode::Home, 10},
+        {"camera rolled", 0, 0, 0, 3, CameraKeyCode::Home, 30},
     };
     for (const Case& c : cases) {
         Frame f;
