@@ -1,26 +1,15 @@
 // Board construction, the tile records' file form, tile numbering, shadows and the play-state
 // reset.
-#include "board.h"
+#include "core/board.h"
 
 #include <chrono>
 #include <cstring>
 #include <utility>
 
+#include "files/file_io.h"
 #include "settings/resource_folders.h"
 
 namespace {
-
-void PutU32(std::uint8_t* out, std::uint32_t v) {
-    out[0] = static_cast<std::uint8_t>(v);
-    out[1] = static_cast<std::uint8_t>(v >> 8);
-    out[2] = static_cast<std::uint8_t>(v >> 16);
-    out[3] = static_cast<std::uint8_t>(v >> 24);
-}
-
-std::uint32_t GetU32(const std::uint8_t* in) {
-    return static_cast<std::uint32_t>(in[0]) | (static_cast<std::uint32_t>(in[1]) << 8) |
-           (static_cast<std::uint32_t>(in[2]) << 16) | (static_cast<std::uint32_t>(in[3]) << 24);
-}
 
 std::uint32_t FloatBits(float f) {
     std::uint32_t bits;
@@ -43,11 +32,11 @@ int CurrentMillisecond() {
 }
 
 void WriteTileRecord(const TileRecord& record, std::uint8_t* bytes) {
-    PutU32(bytes + 0, static_cast<std::uint32_t>(record.x2d));
-    PutU32(bytes + 4, static_cast<std::uint32_t>(record.y2d));
-    PutU32(bytes + 8, FloatBits(record.x3d));
-    PutU32(bytes + 12, FloatBits(record.y3d));
-    PutU32(bytes + 16, FloatBits(record.z3d));
+    files::PutLE32(bytes + 0, static_cast<std::uint32_t>(record.x2d));
+    files::PutLE32(bytes + 4, static_cast<std::uint32_t>(record.y2d));
+    files::PutLE32(bytes + 8, FloatBits(record.x3d));
+    files::PutLE32(bytes + 12, FloatBits(record.y3d));
+    files::PutLE32(bytes + 16, FloatBits(record.z3d));
     bytes[20] = record.face;
     bytes[21] = record.state;
     bytes[22] = record.layer;
@@ -60,11 +49,11 @@ void WriteTileRecord(const TileRecord& record, std::uint8_t* bytes) {
 
 TileRecord ReadTileRecord(const std::uint8_t* bytes) {
     TileRecord record;
-    record.x2d = static_cast<std::int32_t>(GetU32(bytes + 0));
-    record.y2d = static_cast<std::int32_t>(GetU32(bytes + 4));
-    record.x3d = BitsFloat(GetU32(bytes + 8));
-    record.y3d = BitsFloat(GetU32(bytes + 12));
-    record.z3d = BitsFloat(GetU32(bytes + 16));
+    record.x2d = static_cast<std::int32_t>(files::GetLE32(bytes + 0));
+    record.y2d = static_cast<std::int32_t>(files::GetLE32(bytes + 4));
+    record.x3d = BitsFloat(files::GetLE32(bytes + 8));
+    record.y3d = BitsFloat(files::GetLE32(bytes + 12));
+    record.z3d = BitsFloat(files::GetLE32(bytes + 16));
     record.face = bytes[20];
     record.state = bytes[21];
     record.layer = bytes[22];

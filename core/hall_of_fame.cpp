@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "core_files_local.h"
-#include "game_core.h"
+#include "core/core_files_local.h"
+#include "core/game_core.h"
 #include "settings/resource_folders.h"
 
 namespace {
@@ -51,7 +51,7 @@ bool Board::LoadHall() {
     // "Default.tvl" keeps its hall in Default.TVS; a name without a dot gets ".TVS" appended.
     hallFileName = ReplaceExtension(layoutFileName, ".TVS");
     std::uint8_t bytes[kHallFileBytes];
-    if (!ReadExactFile(ResolveInFolder(scoresFolder, hallFileName), bytes, sizeof bytes)) {
+    if (!files::ReadExactFile(ResolveInFolder(scoresFolder, hallFileName), bytes, sizeof bytes)) {
         FillDefaultHall();
         return false;
     }
@@ -70,7 +70,8 @@ bool Board::SaveHall() {
     for (int k = 0; k < kHallEntries; ++k) {
         WriteHallEntry(hall[static_cast<std::size_t>(k)], bytes + k * kHallEntryBytes);
     }
-    return WriteFileReplacing(PathForWriting(scoresFolder, hallFileName), bytes, sizeof bytes);
+    return files::WriteFileReplacing(PathForWriting(scoresFolder, hallFileName), bytes,
+                                     sizeof bytes);
 }
 
 void Board::SortHall(int lo, int hi) {

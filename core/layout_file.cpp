@@ -4,25 +4,15 @@
 #include <cstdlib>
 #include <string>
 
-#include "board.h"
-#include "core_files_local.h"
+#include "core/board.h"
+#include "files/file_io.h"
 #include "settings/resource_folders.h"
 
 namespace {
 
 // Lines are taken up to 254 characters at a time; a longer line is read as several lines.
 constexpr int kLineChunk = 254;
-constexpr long kBinaryLayoutSize = 308;
-
-// Closes the file however the reader leaves.
-struct FileCloser {
-    std::FILE* file;
-    ~FileCloser() {
-        if (file != nullptr) {
-            std::fclose(file);
-        }
-    }
-};
+constexpr std::uint64_t kBinaryLayoutSize = 308;
 
 bool IsSpace(char ch) {
     return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
@@ -141,22 +131,18 @@ bool Board::LoadLayout() {
     } else {
         // Layout names are matched without regard to case; an empty path means no such file.
         const std::string path = ResolveInFolder(layoutsFolder, layoutFileName);
-        FileCloser file{OpenRegularFile(path)};
-        if (file.file != nullptr) {
-            long size = -1;
-            if (std::fseek(file.file, 0, SEEK_END) == 0) {
-                size = std::ftell(file.file);
-            }
-            std::rewind(file.file);
-            if (size == kBinaryLayoutSize) {
-                ReadBinaryFormat(file.file, positionGrid);
+        files::InputFile file(path);
+        if (file.IsOpen()) {
+            std::FILE* in = file.Stream();
+            if (file.Size() == kBinaryLayoutSize) {
+                ReadBinaryFormat(in, positionGrid);
             } else {
-                const int first = std::fgetc(file.file);
+                const int first = std::fgetc(in);
                 if (first == 'K' && gridFormat != 0) {
-                    ReadGridFormat(file.file, positionGrid);
+                    ReadGridFormat(in, positionGrid);
                 } else {
-                    std::rewind(file.file);
-                    ReadLineFormat(file.file, positionGrid);
+                    std::rewind(in);
+                    ReadLineFormat(in, positionGrid);
                 }
             }
         }
@@ -227,6 +213,5 @@ bool LayoutGrid::SaveLayout() const {
             }
         }
     }
-    return WriteFileReplacing(PathForWriting(layoutsFolder, layoutFileName),
-                              reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+    return files::WriteFileReplacing(PathForWriting(layoutsFolder, layoutFileName), text);
 }

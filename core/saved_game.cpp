@@ -4,7 +4,7 @@
 #include <array>
 #include <cstring>
 
-#include "core_files_local.h"
+#include "core/core_files_local.h"
 #include "settings/resource_folders.h"
 
 namespace {
@@ -54,10 +54,10 @@ void Parse(const SavedGameBytes& bytes, SavedGame& game) {
         ReadHallEntry(bytes.data() + kHallAt + k * kHallEntryBytes, k,
                       game.hall[static_cast<std::size_t>(k)]);
     }
-    game.tilesLeft = static_cast<std::int16_t>(GetLE16(bytes.data() + kTilesLeftAt));
-    game.undoCount = static_cast<std::int16_t>(GetLE16(bytes.data() + kUndoCountAt));
-    game.firstSelected = static_cast<std::int16_t>(GetLE16(bytes.data() + kSelectedAt));
-    game.chronoSeconds = static_cast<std::int32_t>(GetLE32(bytes.data() + kChronoAt));
+    game.tilesLeft = static_cast<std::int16_t>(files::GetLE16(bytes.data() + kTilesLeftAt));
+    game.undoCount = static_cast<std::int16_t>(files::GetLE16(bytes.data() + kUndoCountAt));
+    game.firstSelected = static_cast<std::int16_t>(files::GetLE16(bytes.data() + kSelectedAt));
+    game.chronoSeconds = static_cast<std::int32_t>(files::GetLE32(bytes.data() + kChronoAt));
 }
 
 // Whether the game read from a file is one the rules can go on with: every face, position, grid
@@ -173,12 +173,12 @@ bool Board::SaveGame() const {
         WriteHallEntry(hall[static_cast<std::size_t>(k)],
                        bytes.data() + kHallAt + k * kHallEntryBytes);
     }
-    PutLE16(bytes.data() + kTilesLeftAt, static_cast<std::uint16_t>(tilesLeft));
-    PutLE16(bytes.data() + kUndoCountAt, static_cast<std::uint16_t>(undoCount));
-    PutLE16(bytes.data() + kSelectedAt, static_cast<std::uint16_t>(firstSelected));
-    PutLE32(bytes.data() + kChronoAt, static_cast<std::uint32_t>(chronoSeconds));
-    return WriteFileReplacing(PathForWriting(savedGamesFolder, savedGameFileName), bytes.data(),
-                              bytes.size());
+    files::PutLE16(bytes.data() + kTilesLeftAt, static_cast<std::uint16_t>(tilesLeft));
+    files::PutLE16(bytes.data() + kUndoCountAt, static_cast<std::uint16_t>(undoCount));
+    files::PutLE16(bytes.data() + kSelectedAt, static_cast<std::uint16_t>(firstSelected));
+    files::PutLE32(bytes.data() + kChronoAt, static_cast<std::uint32_t>(chronoSeconds));
+    return files::WriteFileReplacing(PathForWriting(savedGamesFolder, savedGameFileName),
+                                     bytes.data(), bytes.size());
 }
 
 bool Board::LoadGame() {
@@ -186,8 +186,8 @@ bool Board::LoadGame() {
     // the caller names the file in the MesReadError message.
     SavedGameBytes bytes;
     if (savedGameFileName.empty() ||
-        !ReadExactFile(ResolveInFolder(savedGamesFolder, savedGameFileName), bytes.data(),
-                       bytes.size())) {
+        !files::ReadExactFile(ResolveInFolder(savedGamesFolder, savedGameFileName), bytes.data(),
+                              bytes.size())) {
         return false;
     }
     SavedGame game;

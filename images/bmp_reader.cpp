@@ -138,7 +138,7 @@ bool DecodeRunLength(ByteCursor& cursor, bool nibbles, const IndexedWriter& out)
 bool BmpReader::Read(const std::string& path) {
     Destroy();
     std::vector<std::uint8_t> file;
-    if (!ReadWholeFile(path, file)) {
+    if (!ReadPictureFile(path, file)) {
         return false;
     }
     ByteCursor cursor(file.data(), file.size());

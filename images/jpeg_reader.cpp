@@ -4,7 +4,6 @@
 
 #include <csetjmp>
 #include <cstdio>
-#include <filesystem>
 
 // jpeglib.h needs size_t and FILE declared before it, jerror.h needs jpeglib.h.
 #include <jpeglib.h>
@@ -89,17 +88,15 @@ static bool DecodeJpeg(std::FILE* file, JpegReader& reader,
 
 bool JpegReader::Read(const std::string& path) {
     Destroy();
-    std::error_code error;
-    std::FILE* file =
-        std::filesystem::is_regular_file(path, error) ? std::fopen(path.c_str(), "rb") : nullptr;
-    if (file == nullptr) {
+    files::InputFile file(path);
+    if (!file.IsOpen()) {
         std::fprintf(stderr, "can't open %s\n", path.c_str());
         return false;
     }
-    const bool ok = DecodeJpeg(file, *this, [](JpegReader& r, std::int32_t w, std::int32_t h) {
-        return r.AllocatePixels(w, h, false);
-    });
-    std::fclose(file);
+    const bool ok =
+        DecodeJpeg(file.Stream(), *this, [](JpegReader& r, std::int32_t w, std::int32_t h) {
+            return r.AllocatePixels(w, h, false);
+        });
     if (!ok) {
         Destroy();
     }

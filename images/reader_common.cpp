@@ -1,11 +1,8 @@
-// What every reader shares: the pixel buffer, the row flip, reading a file whole, and the choice
-// of reader by file name.
+// What every reader shares: the pixel buffer, the row flip and the choice of reader by file name.
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <new>
 
 #include "images/image.h"
@@ -52,36 +49,6 @@ void ImageReader::FlipRows() {
                          pixels.get() + std::ptrdiff_t{top + 1} * stride,
                          pixels.get() + std::ptrdiff_t{bottom} * stride);
     }
-}
-
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
-    bytes.clear();
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) {
-        return false;  // missing, a folder, or something else that holds no picture
-    }
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        return false;
-    }
-    bool ok = false;
-    if (std::fseek(file, 0, SEEK_END) == 0) {
-        const long length = std::ftell(file);
-        if (length >= 0 && static_cast<std::uint64_t>(length) <= kMaxPictureFileBytes &&
-            std::fseek(file, 0, SEEK_SET) == 0) {
-            try {
-                bytes.resize(static_cast<std::size_t>(length));
-                ok = std::fread(bytes.data(), 1, bytes.size(), file) == bytes.size();
-            } catch (const std::bad_alloc&) {
-                ok = false;
-            }
-        }
-    }
-    std::fclose(file);
-    if (!ok) {
-        bytes.clear();
-    }
-    return ok;
 }
 
 std::unique_ptr<ImageReader> ReaderForPath(const std::string& path) {

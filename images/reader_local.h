@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "files/file_io.h"
+
 // No picture the game can use comes near this; larger files are refused before they are read.
 inline constexpr std::uint64_t kMaxPictureFileBytes = std::uint64_t{1} << 31;
 
@@ -15,8 +17,11 @@ inline constexpr std::uint64_t kMaxPictureFileBytes = std::uint64_t{1} << 31;
 // once, a JPEG cut short before its end marker) ask for a gigabyte and seconds of work.
 inline constexpr std::int64_t kMaxPicturePixels = std::int64_t{8192} * 8192;
 
-// Reads a regular file whole; false (and no bytes) for folders, missing or unreadable files.
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes);
+// Reads a picture file whole: a regular file of at most kMaxPictureFileBytes. False (and no
+// bytes) for folders, pipes, devices, missing, unreadable or larger files.
+inline bool ReadPictureFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
+    return files::ReadWholeFile(path, kMaxPictureFileBytes, bytes);
+}
 
 // Little-endian reads from a byte buffer; every read checks what is left first.
 class ByteCursor {
@@ -53,7 +58,7 @@ public:
         if (!Has(2)) {
             return false;
         }
-        value = static_cast<std::uint16_t>(data_[position_] | data_[position_ + 1] << 8);
+        value = files::GetLE16(data_ + position_);
         position_ += 2;
         return true;
     }
@@ -61,10 +66,7 @@ public:
         if (!Has(4)) {
             return false;
         }
-        value = static_cast<std::uint32_t>(data_[position_]) |
-                static_cast<std::uint32_t>(data_[position_ + 1]) << 8 |
-                static_cast<std::uint32_t>(data_[position_ + 2]) << 16 |
-                static_cast<std::uint32_t>(data_[position_ + 3]) << 24;
+        value = files::GetLE32(data_ + position_);
         position_ += 4;
         return true;
     }

@@ -28,17 +28,17 @@ bool TgaReader::Read(const std::string& path) {
     colours3_ = {};
     colours4_ = {};
     std::vector<std::uint8_t> file;
-    if (!ReadWholeFile(path, file) || file.size() < kHeaderBytes) {
+    if (!ReadPictureFile(path, file) || file.size() < kHeaderBytes) {
         return false;
     }
     const std::uint8_t idLength = file[0];
     const std::uint8_t mapType = file[1];
     const std::uint8_t imageType = file[2];
-    const std::uint32_t mapFirst = file[3] | file[4] << 8;
-    const std::uint32_t mapLength = file[5] | file[6] << 8;
+    const std::uint32_t mapFirst = files::GetLE16(&file[3]);
+    const std::uint32_t mapLength = files::GetLE16(&file[5]);
     const std::uint8_t mapEntryBits = file[7];
-    const std::int32_t headerWidth = file[12] | file[13] << 8;
-    const std::int32_t headerHeight = file[14] | file[15] << 8;
+    const std::int32_t headerWidth = files::GetLE16(&file[12]);
+    const std::int32_t headerHeight = files::GetLE16(&file[14]);
     const std::uint8_t depth = file[16];
     const std::uint8_t descriptor = file[17];
 
@@ -70,7 +70,7 @@ bool TgaReader::Read(const std::string& path) {
             } else if (mapEntryBits == 32) {
                 std::memcpy(colours4_[index].data(), entry, 4);
             } else {
-                map16[index] = static_cast<std::uint16_t>(entry[0] | entry[1] << 8);
+                map16[index] = files::GetLE16(entry);
             }
         }
         if (mapEntryBits == 16) {
@@ -145,7 +145,7 @@ bool TgaReader::Read(const std::string& path) {
                 break;
             case PixelKind::TrueColour:
                 if (pixelBytes == 2) {
-                    Widen16(static_cast<std::uint16_t>(in[0] | in[1] << 8), out);
+                    Widen16(files::GetLE16(in), out);
                 } else {
                     std::memcpy(out, in, pixelBytes);
                 }

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "files/file_io.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -148,16 +150,7 @@ bool FileExistsInFolder(const std::string& folder, std::string_view name) {
     if (path.empty()) {
         return false;
     }
-    std::error_code ec;
-    if (!fs::is_regular_file(fs::path(path), ec)) {
-        return false;
-    }
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        return false;
-    }
-    std::fclose(file);
-    return true;
+    return files::IsReadableFile(path);
 }
 
 std::string ReplaceExtension(std::string_view name, std::string_view extension) {

@@ -1,12 +1,7 @@
 // The configuration file: defaults, the line grammar, the fallback checks and the written form.
 #include "settings/settings.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -14,6 +9,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "files/file_io.h"
 #include "settings/text_file_local.h"
 
 namespace {
@@ -253,35 +249,6 @@ void CheckName(std::string& name, const std::string& folder, std::string_view pa
     if (!FileExistsInFolder(folder, name)) {
         name = FindFallbackFile(patterns, folder, preferred);
     }
-}
-
-bool WriteWholeFile(const std::string& path, const std::string& bytes) {
-    std::string temporary = path + ".XXXXXX";
-    const int fd = mkstemp(temporary.data());
-    if (fd < 0) {
-        return false;
-    }
-    bool written = true;
-    size_t done = 0;
-    while (written && done < bytes.size()) {
-        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        written = n > 0;
-        done += written ? static_cast<size_t>(n) : 0;
-    }
-    // Keep the rights of the file being replaced; a new file gets rw-r--r--.
-    struct stat old {};
-    const mode_t mode = stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
-    written = written && fchmod(fd, mode) == 0;
-    written = written && fsync(fd) == 0;
-    written = (close(fd) == 0) && written;
-    written = written && std::rename(temporary.c_str(), path.c_str()) == 0;
-    if (!written) {
-        std::remove(temporary.c_str());
-    }
-    return written;
 }
 
 }  // namespace
@@ -580,7 +547,7 @@ bool SaveSettings(const Settings& settings, const LanguageTexts& texts,
                   const ResourceFolders& folders, Edition edition, const ScreenMetrics& screen,
                   ViewSettingsHooks& hooks, Desktop& desktop) {
     const std::string path = ConfigFilePath(folders, edition);
-    if (WriteWholeFile(path, FormatSettings(settings, edition, screen, hooks))) {
+    if (files::WriteFileReplacing(path, FormatSettings(settings, edition, screen, hooks))) {
         return true;
     }
     desktop.ShowMessage(path + " : " + texts.Text(TextId::MesWriteError), WindowTitle(edition),

@@ -1,45 +1,29 @@
 // Line reading and tokens for the configuration and language files.
-#include <filesystem>
-#include <system_error>
-
 #include "settings/text_file_local.h"
 
 namespace textfile {
 
-LineReader::LineReader(const std::string& path) {
-    std::error_code ec;
-    if (path.empty() || !std::filesystem::is_regular_file(std::filesystem::path(path), ec)) {
-        return;
-    }
-    file_ = std::fopen(path.c_str(), "rb");
-}
-
-LineReader::~LineReader() {
-    if (file_ != nullptr) {
-        std::fclose(file_);
-    }
-}
-
 bool LineReader::Next(std::string& line, size_t bufferSize) {
     line.clear();
-    if (file_ == nullptr || bufferSize < 2) {
+    std::FILE* file = file_.Stream();
+    if (file == nullptr || bufferSize < 2) {
         return false;
     }
     const size_t room = bufferSize - 1;
     bool readAny = false;
     while (line.size() < room) {
-        int c = std::getc(file_);
+        int c = std::getc(file);
         if (c == EOF) {
             break;
         }
         readAny = true;
         if (c == '\r') {
             // CR LF is one line end, as a text-mode read gives it; a lone CR stays.
-            const int following = std::getc(file_);
+            const int following = std::getc(file);
             if (following == '\n') {
                 c = '\n';
             } else if (following != EOF) {
-                std::ungetc(following, file_);
+                std::ungetc(following, file);
             }
         }
         line.push_back(static_cast<char>(c));

@@ -8,25 +8,24 @@
 #include <string_view>
 #include <vector>
 
+#include "files/file_io.h"
+
 namespace textfile {
 
 // An open text file, closed when the reader goes. Only regular files are opened, so a folder or
 // a device named like a game file reads as missing instead of blocking or failing mid-way.
 class LineReader {
 public:
-    explicit LineReader(const std::string& path);
-    ~LineReader();
-    LineReader(const LineReader&) = delete;
-    LineReader& operator=(const LineReader&) = delete;
+    explicit LineReader(const std::string& path) : file_(path) {}
 
-    bool IsOpen() const { return file_ != nullptr; }
+    bool IsOpen() const { return file_.IsOpen(); }
 
     // The next line of at most bufferSize - 1 bytes, its line end ('\n') included when it fits.
     // False at the end of the file.
     bool Next(std::string& line, size_t bufferSize);
 
 private:
-    std::FILE* file_ = nullptr;
+    files::InputFile file_;
 };
 
 // Whitespace-separated tokens of a line, as the C library's scanf "%s" takes them.

@@ -2,19 +2,23 @@
 #pragma once
 
 #include <chrono>
+#include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <future>
 #include <initializer_list>
 #include <memory>
+#include <set>
 #include <string>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "board.h"
+#include "core/board.h"
 
 struct Position {
     int layer;
@@ -66,10 +70,39 @@ public:
         std::ifstream in(path_ / file, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
+    // The names in the folder, sorted: a replacing write must leave no temporary file beside.
+    std::set<std::string> Names() const {
+        std::set<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(path_)) {
+            names.insert(entry.path().filename().string());
+        }
+        return names;
+    }
 
 private:
     std::filesystem::path path_;
 };
+
+// Runs `write` while no file may grow past `bytes` bytes, as on a disc that fills up part way,
+// and returns its result.
+inline bool WriteOnAFullDisc(std::size_t bytes, const std::function<bool()>& write) {
+    std::fflush(nullptr);
+    rlimit saved{};
+    if (::getrlimit(RLIMIT_FSIZE, &saved) != 0) {
+        return true;  // reported as a write that went through, so the caller's test fails
+    }
+    rlimit small = saved;
+    small.rlim_cur = bytes;
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    if (::setrlimit(RLIMIT_FSIZE, &small) != 0) {
+        std::signal(SIGXFSZ, oldHandler);
+        return true;
+    }
+    const bool written = write();
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    return written;
+}
 
 // Makes `path` a named pipe that nobody writes to, the way a player's folder might hold one under
 // a game file's name, and runs `read` on another thread. True when `read` returned within a few

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "aids_test_support.h"
+#include "tests/core/aids_test_support.h"
 
 namespace {
 
@@ -122,13 +122,13 @@ TEST_F(HallTest, SaveWritesTheTenEntriesThroughAReplacingWrite) {
     ASSERT_EQ(bytes.size(), 400u);
     EXPECT_EQ(bytes.substr(0, 40), EntryBytes("Ada", "00:05:00", 300));
     EXPECT_EQ(bytes.substr(360, 40), EntryBytes("Tavrix", "00:14:00", 840));
-    EXPECT_FALSE(std::filesystem::exists(scores.Path() + "/Default.TVS.part"));
+    EXPECT_EQ(scores.Names(), std::set<std::string>{"Default.TVS"});
 
-    // A write that cannot be made leaves the file as it was.
-    std::filesystem::create_directory(scores.Path() + "/Default.TVS.part");
+    // A write that cannot be made whole (a disc full part way) leaves the file as it was.
     std::strcpy(game.board.hall[0].name, "Bob");
-    EXPECT_FALSE(game.board.SaveHall());
+    EXPECT_FALSE(WriteOnAFullDisc(100, [&] { return game.board.SaveHall(); }));
     EXPECT_EQ(scores.Read("Default.TVS"), bytes);
+    EXPECT_EQ(scores.Names(), std::set<std::string>{"Default.TVS"});
 }
 
 TEST(HallSort, SortsByTimeAndGivesTiesTheOrderOfItsSteps) {

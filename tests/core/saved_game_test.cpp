@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <functional>
 
-#include "aids_test_support.h"
 #include "settings/resource_folders.h"
+#include "tests/core/aids_test_support.h"
 
 namespace {
 
@@ -257,11 +257,11 @@ TEST_F(SavedGameTest, HallNamesFromAGameAreCutAtTheirFieldEnd) {
 TEST_F(SavedGameTest, FailedWriteKeepsThePreviousFile) {
     ASSERT_TRUE(game.board.SaveGame());
     const std::string first = folder.Read("Game.TVM");
-    // The temporary file cannot be created: the write fails before the old file is touched.
-    std::filesystem::create_directory(folder.Path() + "/Game.TVM.part");
+    // The disc fills up part way through the new game: the old one stays, nothing is left beside.
     PlayFirstPair(game);
-    EXPECT_FALSE(game.board.SaveGame());
+    EXPECT_FALSE(WriteOnAFullDisc(1000, [&] { return game.board.SaveGame(); }));
     EXPECT_EQ(folder.Read("Game.TVM"), first);
+    EXPECT_EQ(folder.Names(), std::set<std::string>{"Game.TVM"});
 
     game.board.savedGamesFolder = folder.Path() + "/missing";
     EXPECT_FALSE(game.board.SaveGame());
