@@ -181,6 +181,7 @@ void DeviceState::Flush() {
     stats.rasterSeconds += SecondsSince(start);
     stats.trianglesDrawn += static_cast<int>(work.triangles.size());
     work.clearPending = false;
+    work.clearPicture = nullptr;
     work.triangles.clear();
     work.states.clear();
     for (auto& bin : work.bins) {
@@ -514,7 +515,20 @@ void D3DDevice::Clear(std::uint32_t argb, float depth) {
     }
     s.work.clearPending = true;
     s.work.clearColour = argb;
+    s.work.clearPicture = nullptr;
     s.work.clearCloseness = 1.0f - std::clamp(depth, 0.0f, 1.0f);
+}
+
+bool D3DDevice::ClearToPicture(const Image& picture, float depth) {
+    assert(state_);
+    DeviceState& s = *state_;
+    if (!picture.HasPixels() || picture.BytesPerPixel() != 4 || picture.Width() != s.width ||
+        picture.Height() != s.height) {
+        return false;
+    }
+    Clear(0, depth);
+    s.work.clearPicture = &picture;
+    return true;
 }
 
 void D3DDevice::DrawTriangleList(int startVertex, int triangleCount) {

@@ -79,6 +79,10 @@ public:
 
     // Clears the whole target to `argb` (alpha kept at 255) and the depth buffer to `depth`.
     void Clear(std::uint32_t argb, float depth);
+    // Clears the target to a copy of `picture` (4 bytes per pixel, the target's size) and the depth
+    // buffer to `depth`: a frame that starts from a picture drawn before. False (nothing cleared)
+    // for a picture of another size or format. The picture must stay unchanged until EndScene.
+    bool ClearToPicture(const Image& picture, float depth);
     // Draws `triangleCount` triangles from vertex `startVertex` of the vertex buffer with the
     // current states. Asserts the range lies inside the buffer.
     void DrawTriangleList(int startVertex, int triangleCount);

@@ -99,6 +99,7 @@ struct SceneWork {
     bool clearPending = false;
     std::uint32_t clearColour = 0;
     float clearCloseness = 0.0f;
+    const Image* clearPicture = nullptr;  // cleared to this picture instead of the colour
     std::vector<DrawStates> states;
     std::vector<RasterTriangle> triangles;
     std::vector<std::vector<std::uint32_t>> bins;  // per band, triangle indices in draw order

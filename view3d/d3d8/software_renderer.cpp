@@ -20,6 +20,7 @@ bool SoftwareRenderer::Create(int width, int height, int threadCount) {
     }
     faceTextures_.fill(kNoTexture);
     backgroundTexture_ = kNoTexture;
+    backgroundFrameValid_ = false;
     if (!SetColours(kDefaultSidesColour, kDefaultLevelColours)) {
         device_.Release();
         return false;
@@ -45,6 +46,7 @@ void SoftwareRenderer::Release() {
 }
 
 bool SoftwareRenderer::Resize(int width, int height) {
+    backgroundFrameValid_ = false;
     return device_.IsCreated() && device_.Resize(width, height);
 }
 
@@ -92,6 +94,7 @@ bool SoftwareRenderer::LoadBackgroundTexture(const Image& picture) {
     if (!device_.IsCreated() || !picture.HasPixels()) {
         return false;
     }
+    backgroundFrameValid_ = false;
     if (backgroundTexture_ != kNoTexture) {
         device_.ReleaseTexture(backgroundTexture_);
         backgroundTexture_ = kNoTexture;
@@ -116,10 +119,9 @@ bool SoftwareRenderer::Render(const FramePlan& plan) {
     if (!device_.IsCreated()) {
         return false;
     }
-    const Image& target = device_.Target();
     if (plan.viewWidth > 0 && plan.viewHeight > 0 &&
-        (plan.viewWidth != target.Width() || plan.viewHeight != target.Height()) &&
-        !device_.Resize(plan.viewWidth, plan.viewHeight)) {
+        (plan.viewWidth != Target().Width() || plan.viewHeight != Target().Height()) &&
+        !Resize(plan.viewWidth, plan.viewHeight)) {
         return false;
     }
     if (plan.sidesColour != sidesColour_ || plan.levelColours != levelColours_) {
@@ -128,17 +130,26 @@ bool SoftwareRenderer::Render(const FramePlan& plan) {
         }
     }
 
-    device_.Clear(plan.clearColour, 1.0f);
-
-    if (plan.background) {
-        device_.SetTransform(DeviceTransform::World, Matrix4::Identity());
-        device_.SetTransform(DeviceTransform::View, Matrix4::Identity());
-        device_.SetTransform(DeviceTransform::Projection, Matrix4::Identity());
-        device_.SetDepthTest(false);
-        device_.SetDepthBias(0);
-        device_.SetTexture(backgroundTexture_);
-        DrawPiece(kBackgroundPiece);
-        device_.SetDepthTest(true);
+    const Image& target = device_.Target();
+    if (plan.background && backgroundFrameValid_ && backgroundFrame_.Width() == target.Width() &&
+        backgroundFrame_.Height() == target.Height() &&
+        device_.ClearToPicture(backgroundFrame_, 1.0f)) {
+        // The quad covers every pixel opaquely, so nothing of the clear colour would show.
+    } else {
+        device_.Clear(plan.clearColour, 1.0f);
+        if (plan.background) {
+            device_.SetTransform(DeviceTransform::World, Matrix4::Identity());
+            device_.SetTransform(DeviceTransform::View, Matrix4::Identity());
+            device_.SetTransform(DeviceTransform::Projection, Matrix4::Identity());
+            device_.SetDepthTest(false);
+            device_.SetDepthBias(0);
+            device_.SetTexture(backgroundTexture_);
+            DrawPiece(kBackgroundPiece);
+            device_.SetDepthTest(true);
+            device_.EndScene();
+            backgroundFrame_ = target;
+            backgroundFrameValid_ = backgroundFrame_.HasPixels();
+        }
     }
     device_.SetTransform(DeviceTransform::View, plan.view);
     device_.SetTransform(DeviceTransform::Projection, plan.projection);

@@ -61,4 +61,9 @@ private:
     LevelColours levelColours_{};
     std::array<int, kTileSetFaceCount> faceTextures_{};
     int backgroundTexture_ = kNoTexture;
+    // The background pass of the last frame that drew one: it depends only on the background
+    // texture and the view size, so later frames start from this copy instead of drawing the
+    // full-screen quad again (the same pixels, a fraction of the time).
+    Image backgroundFrame_;
+    bool backgroundFrameValid_ = false;
 };
