@@ -89,9 +89,14 @@ inline std::uint32_t LerpTexels(std::uint32_t a, std::uint32_t b, std::uint32_t 
     return rb | ag;
 }
 
+// Half a texel in 1/256 texels, less half a step for rounding to the nearest step.
+constexpr float kHalfTexel = 127.5f;
+
 inline std::uint32_t SampleBilinear(const DeviceTexture& texture, float u, float v) {
-    const int fu = FloorToInt(u * static_cast<float>(texture.width * 256) - 128.0f);
-    const int fv = FloorToInt(v * static_cast<float>(texture.height * 256) - 128.0f);
+    // Position in 1/256 texels from the first texel's centre, rounded to the nearest step so that
+    // a texel centre hit within rounding error reads that texel alone.
+    const int fu = FloorToInt(u * static_cast<float>(texture.width * 256) - kHalfTexel);
+    const int fv = FloorToInt(v * static_cast<float>(texture.height * 256) - kHalfTexel);
     const int x0 = WrapTexel(fu >> 8, texture.width);
     const int y0 = WrapTexel(fv >> 8, texture.height);
     const int x1 = (x0 + 1 == texture.width) ? 0 : x0 + 1;
@@ -335,7 +340,7 @@ void DrawSpan4(const RasterTriangle& tri, const DrawStates& states, const SpanSt
                 _mm_div_ps(_mm_set1_ps(1.0f), _mm_add_ps(inverseWStart, _mm_mul_ps(inverseWDx, i)));
             const __m128 u = _mm_mul_ps(_mm_add_ps(uStart, _mm_mul_ps(uDx, i)), w);
             const __m128 v = _mm_mul_ps(_mm_add_ps(vStart, _mm_mul_ps(vDx, i)), w);
-            const __m128 half = _mm_set1_ps(128.0f);
+            const __m128 half = _mm_set1_ps(kHalfTexel);
             const __m128i fu = FloorToInt4(_mm_sub_ps(_mm_mul_ps(u, scaleU), half));
             const __m128i fv = FloorToInt4(_mm_sub_ps(_mm_mul_ps(v, scaleV), half));
             const __m128i one = _mm_set1_epi32(1);

@@ -260,68 +260,87 @@ TEST(SoftwareDevice, DepthBiasDecidesBetweenCoplanarQuads) {
     }
 }
 
-// A floor triangle reaching behind the camera is cut at the near plane: the part in front is
-// drawn where the floor is seen, nothing appears above the horizon (no inverted copy), and the
-// part near the camera is not dropped.
+// A floor triangle reaching behind the camera is cut at the near plane (1 unit in front of the
+// camera): the part in front is drawn where the floor is seen, nothing appears above the horizon
+// (no inverted copy), the part near the camera is not dropped, and with the floor just below
+// the eye nothing nearer than the near plane is drawn.
 TEST(SoftwareDevice, ClipsTriangleCrossingTheNearPlane) {
     constexpr int kSize = 128;
-    const Vector3 a{-20, -10, -60};
-    const Vector3 b{20, -10, -60};
-    const Vector3 c{0, -10, 40};  // behind the camera
-    for (const bool reversed : {false, true}) {
-        D3DDevice device;
-        ASSERT_TRUE(device.Create(kSize, kSize, 2));
-        const Matrix4 projection = BoardProjection(kSize, kSize);
-        device.SetTransform(DeviceTransform::Projection, projection);
-        device.SetCullClockwise(false);
-        device.Clear(kBlack, 1.0f);
-        std::vector<DeviceVertex> triangle(3);
-        const Vector3 corners[3] = {a, reversed ? c : b, reversed ? b : c};
-        for (int i = 0; i < 3; ++i) {
-            triangle[i].x = corners[i].x;
-            triangle[i].y = corners[i].y;
-            triangle[i].z = corners[i].z;
-            triangle[i].colour = 0xFFFFFFFF;
-        }
-        Draw(device, triangle);
-        device.EndScene();
-        int checked = 0;
-        for (int y = 0; y < kSize; ++y) {
-            for (int x = 0; x < kSize; ++x) {
-                // The ray through the pixel centre, in view space.
-                const float nx = (x + 0.5f) / kSize * 2.0f - 1.0f;
-                const float ny = 1.0f - (y + 0.5f) / kSize * 2.0f;
-                const Vector3 direction{nx / projection[0], ny / projection[5], -1.0f};
-                bool inside = false;
-                bool certain = true;
-                if (direction.y < 0.0f) {
-                    const float t = -10.0f / direction.y;
-                    const Vector3 p = direction * t;
-                    // Distances to the three edges in the floor plane (x, z).
-                    const auto side = [&](const Vector3& from, const Vector3& to) {
-                        const float ex = to.x - from.x;
-                        const float ez = to.z - from.z;
-                        return (ex * (p.z - from.z) - ez * (p.x - from.x)) /
-                               std::sqrt(ex * ex + ez * ez);
-                    };
-                    const float d0 = side(a, b);
-                    const float d1 = side(b, c);
-                    const float d2 = side(c, a);
-                    inside = (d0 > 0 && d1 > 0 && d2 > 0) || (d0 < 0 && d1 < 0 && d2 < 0);
-                    const float pixelSize = t * 2.0f / kSize / projection[5];
-                    certain = std::min({std::abs(d0), std::abs(d1), std::abs(d2)}) > 2 * pixelSize;
+    for (const float floor : {-10.0f, -0.3f}) {
+        const Vector3 a{-20, floor, -60};
+        const Vector3 b{20, floor, -60};
+        const Vector3 c{0, floor, 40};  // behind the camera
+        for (const bool reversed : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "floor " << floor << " reversed " << reversed);
+            D3DDevice device;
+            ASSERT_TRUE(device.Create(kSize, kSize, 2));
+            const Matrix4 projection = BoardProjection(kSize, kSize);
+            device.SetTransform(DeviceTransform::Projection, projection);
+            device.SetCullClockwise(false);
+            device.Clear(kBlack, 1.0f);
+            std::vector<DeviceVertex> triangle(3);
+            const Vector3 corners[3] = {a, reversed ? c : b, reversed ? b : c};
+            for (int i = 0; i < 3; ++i) {
+                triangle[i].x = corners[i].x;
+                triangle[i].y = corners[i].y;
+                triangle[i].z = corners[i].z;
+                triangle[i].colour = 0xFFFFFFFF;
+            }
+            Draw(device, triangle);
+            device.EndScene();
+            int checked = 0;
+            int nearCut = 0;
+            for (int y = 0; y < kSize; ++y) {
+                for (int x = 0; x < kSize; ++x) {
+                    // The ray through the pixel centre, in view space.
+                    const float nx = (x + 0.5f) / kSize * 2.0f - 1.0f;
+                    const float ny = 1.0f - (y + 0.5f) / kSize * 2.0f;
+                    const Vector3 direction{nx / projection[0], ny / projection[5], -1.0f};
+                    bool inside = false;
+                    bool certain = true;
+                    if (direction.y < 0.0f) {
+                        const float t = floor / direction.y;
+                        const Vector3 p = direction * t;
+                        // Distances to the three edges in the floor plane (x, z).
+                        const auto side = [&](const Vector3& from, const Vector3& to) {
+                            const float ex = to.x - from.x;
+                            const float ez = to.z - from.z;
+                            return (ex * (p.z - from.z) - ez * (p.x - from.x)) /
+                                   std::sqrt(ex * ex + ez * ez);
+                        };
+                        const float d0 = side(a, b);
+                        const float d1 = side(b, c);
+                        const float d2 = side(c, a);
+                        const bool inTriangle =
+                            (d0 > 0 && d1 > 0 && d2 > 0) || (d0 < 0 && d1 < 0 && d2 < 0);
+                        inside = inTriangle && -p.z >= 1.0f;
+                        nearCut += inTriangle && -p.z < 0.95f ? 1 : 0;
+                        const float pixelSize = t * 2.0f / kSize / projection[5];
+                        certain =
+                            std::min({std::abs(d0), std::abs(d1), std::abs(d2)}) > 2 * pixelSize &&
+                            std::abs(-p.z - 1.0f) > 0.05f;
+                    }
+                    if (!certain) {
+                        continue;
+                    }
+                    ++checked;
+                    ASSERT_EQ(PixelAt(device.Target(), x, y), inside ? 0xFFFFFFFFu : kBlack)
+                        << "pixel " << x << "," << y;
+                    if (inside) {
+                        EXPECT_GE(device.DepthAt(x, y), 0.0f);
+                        EXPECT_LE(device.DepthAt(x, y), 1.0f);
+                    }
                 }
-                if (!certain) {
-                    continue;
-                }
-                ++checked;
-                EXPECT_EQ(PixelAt(device.Target(), x, y), inside ? 0xFFFFFFFFu : kBlack)
-                    << "pixel " << x << "," << y << (reversed ? " reversed" : "");
+            }
+            EXPECT_GT(checked, kSize * kSize * 3 / 4);
+            if (floor < -1.0f) {
+                // The nearest rows of the floor, right under the camera, are drawn.
+                EXPECT_EQ(PixelAt(device.Target(), kSize / 2, kSize - 1), 0xFFFFFFFFu);
+            } else {
+                // Rows of floor nearer than the near plane are on the screen and stay empty.
+                EXPECT_GT(nearCut, kSize);
             }
         }
-        EXPECT_GT(checked, kSize * kSize * 3 / 4);
-        // The nearest rows of the floor, right under the camera, are drawn.
-        EXPECT_EQ(PixelAt(device.Target(), kSize / 2, kSize - 1), 0xFFFFFFFFu);
     }
 }
 
@@ -398,79 +417,116 @@ TEST(SoftwareDevice, BilinearFilteringSamplesTexelCentres) {
     }
 }
 
-// Source-alpha blending and modulate, channel by channel, rounded to the nearest value.
+// Source-alpha blending and modulate, channel by channel, rounded to the nearest value; with a
+// texture whose width is a power of two (four pixels at a time), with one whose width is not
+// (pixel by pixel), and without a texture.
 TEST(SoftwareDevice, BlendingAndModulateArithmetic) {
-    const int alphas[] = {0, 1, 64, 127, 128, 200, 254, 255};
     const int values[] = {0, 1, 77, 128, 254, 255};
-    struct Case {
-        std::uint32_t target;
+    const int alphas[] = {0, 1, 64, 127, 128, 200, 254, 255};
+    // Columns: every pair of source texel and target value.
+    struct Column {
         std::uint32_t texel;
-        std::uint32_t vertex;
+        std::uint32_t target;
     };
-    std::vector<Case> cases;
+    std::vector<Column> columns;
+    for (const int s : values) {
+        for (const int d : values) {
+            columns.push_back({0xFF000000u | s << 16 | (s / 3) << 8 | (255 - s),
+                               0xFF000000u | d << 16 | (255 - d) << 8 | (d / 2)});
+        }
+    }
+    // Rows: vertex colours, every alpha with two sets of channels.
+    std::vector<std::uint32_t> rows;
     for (const int a : alphas) {
-        for (const int s : values) {
-            for (const int d : values) {
-                const std::uint32_t target = 0xFF000000u | d << 16 | (255 - d) << 8 | (d / 2);
-                const std::uint32_t texel = 0xFF000000u | s << 16 | (s / 3) << 8 | (255 - s);
-                const std::uint32_t vertex = static_cast<std::uint32_t>(a) << 24 | 0xFF << 16 |
-                                             static_cast<std::uint32_t>(values[(s + d) % 6]) << 8 |
-                                             static_cast<std::uint32_t>(values[(a + d) % 6]);
-                cases.push_back({target, texel, vertex});
+        rows.push_back(static_cast<std::uint32_t>(a) << 24 | 0xFF << 16 | 77 << 8 | 1);
+        rows.push_back(static_cast<std::uint32_t>(a) << 24 | 128 << 16 | 0 << 8 | 254);
+    }
+    const int width = static_cast<int>(columns.size());
+    const int height = static_cast<int>(rows.size());
+    enum class Mode { FourPixels, OnePixel, Untextured };
+    for (const Mode mode : {Mode::FourPixels, Mode::OnePixel, Mode::Untextured}) {
+        SCOPED_TRACE(testing::Message() << "mode " << static_cast<int>(mode));
+        const int textureWidth = mode == Mode::FourPixels ? 64 : width;
+        D3DDevice device;
+        ASSERT_TRUE(device.Create(width, height, 2));
+        const auto makeTexture = [&](bool targets) {
+            Image picture;
+            EXPECT_TRUE(picture.CreateFilled(textureWidth, 1, 4));
+            for (int i = 0; i < width; ++i) {
+                const std::uint32_t t = targets ? columns[i].target : columns[i].texel;
+                std::uint8_t* p = picture.Row(0) + 4 * i;
+                p[0] = t & 0xFF, p[1] = (t >> 8) & 0xFF, p[2] = (t >> 16) & 0xFF, p[3] = 0;
+            }
+            const int texture = device.CreateTexture(textureWidth, 1);
+            EXPECT_TRUE(device.UploadTexture(texture, picture));
+            return texture;
+        };
+        const int targetTexture = makeTexture(true);
+        const int sourceTexture = makeTexture(false);
+        const float w = static_cast<float>(width);
+        const float uEnd = w / textureWidth;
+        std::vector<DeviceVertex> quads;
+        const auto addQuad = [&](float top, float bottom, std::uint32_t colour) {
+            quads.push_back(PixelVertex(0, top, width, height, colour, 0.5f, 0, 0));
+            quads.push_back(PixelVertex(0, bottom, width, height, colour, 0.5f, 0, 1));
+            quads.push_back(PixelVertex(w, bottom, width, height, colour, 0.5f, uEnd, 1));
+            quads.push_back(PixelVertex(w, bottom, width, height, colour, 0.5f, uEnd, 1));
+            quads.push_back(PixelVertex(w, top, width, height, colour, 0.5f, uEnd, 0));
+            quads.push_back(PixelVertex(0, top, width, height, colour, 0.5f, 0, 0));
+        };
+        addQuad(0, static_cast<float>(height), 0xFFFFFFFF);
+        for (int r = 0; r < height; ++r) {
+            addQuad(static_cast<float>(r), static_cast<float>(r + 1), rows[r]);
+        }
+        ASSERT_TRUE(device.SetVertices(quads.data(), static_cast<int>(quads.size())));
+        device.Clear(kBlack, 1.0f);
+        device.SetDepthTest(false);
+        device.SetTexture(targetTexture);
+        device.DrawTriangleList(0, 2);
+        device.SetBlending(true);
+        device.SetTexture(mode == Mode::Untextured ? kNoTexture : sourceTexture);
+        device.DrawTriangleList(6, 2 * height);
+        device.EndScene();
+        for (int r = 0; r < height; ++r) {
+            const int alpha = static_cast<int>(rows[r] >> 24);
+            for (int i = 0; i < width; ++i) {
+                const std::uint32_t p = PixelAt(device.Target(), i, r);
+                ASSERT_EQ(p >> 24, 255u);
+                for (const int shift : {0, 8, 16}) {
+                    const int vertex = Channel(rows[r], shift);
+                    const int source =
+                        mode == Mode::Untextured
+                            ? vertex
+                            : static_cast<int>(
+                                  std::lround(Channel(columns[i].texel, shift) * vertex / 255.0));
+                    const int expected = static_cast<int>(std::lround(
+                        (source * alpha + Channel(columns[i].target, shift) * (255 - alpha)) /
+                        255.0));
+                    ASSERT_EQ(Channel(p, shift), expected)
+                        << "row " << r << " column " << i << " shift " << shift;
+                }
             }
         }
     }
-    const int width = static_cast<int>(cases.size());
+}
+
+// Corner colours are interpolated across the triangle: each corner shows its own colour, the
+// centre their mean.
+TEST(SoftwareDevice, InterpolatesCornerColours) {
+    constexpr int kSize = 64;
     D3DDevice device;
-    ASSERT_TRUE(device.Create(width, 1, 2));
-    // One texel per case, read at its centre by a 1:1 quad.
-    Image picture;
-    ASSERT_TRUE(picture.Create(width, 1, 4));
-    for (int i = 0; i < width; ++i) {
-        const std::uint32_t t = cases[i].texel;
-        std::uint8_t* p = picture.Row(0) + 4 * i;
-        p[0] = t & 0xFF, p[1] = (t >> 8) & 0xFF, p[2] = (t >> 16) & 0xFF, p[3] = 0;  // alpha unused
-    }
-    const int texture = device.CreateTexture(width, 1);
-    ASSERT_TRUE(device.UploadTexture(texture, picture));
+    ASSERT_TRUE(device.Create(kSize, kSize, 1));
     device.Clear(kBlack, 1.0f);
-    device.SetDepthTest(false);
-    std::vector<DeviceVertex> quads;
-    for (int pass = 0; pass < 2; ++pass) {
-        for (int i = 0; i < width; ++i) {
-            const float x0 = static_cast<float>(i);
-            const float x1 = x0 + 1.0f;
-            const float u0 = x0 / width;
-            const float u1 = x1 / width;
-            const std::uint32_t colour = pass == 0 ? cases[i].target : cases[i].vertex;
-            quads.push_back(PixelVertex(x0, 0, width, 1, colour, 0.5f, u0, 0));
-            quads.push_back(PixelVertex(x0, 1, width, 1, colour, 0.5f, u0, 1));
-            quads.push_back(PixelVertex(x1, 1, width, 1, colour, 0.5f, u1, 1));
-            quads.push_back(PixelVertex(x1, 1, width, 1, colour, 0.5f, u1, 1));
-            quads.push_back(PixelVertex(x1, 0, width, 1, colour, 0.5f, u1, 0));
-            quads.push_back(PixelVertex(x0, 0, width, 1, colour, 0.5f, u0, 0));
-        }
-    }
-    ASSERT_TRUE(device.SetVertices(quads.data(), static_cast<int>(quads.size())));
-    device.SetBlending(false);
-    device.DrawTriangleList(0, 2 * width);
-    device.SetBlending(true);
-    device.SetTexture(texture);
-    device.DrawTriangleList(6 * width, 2 * width);
+    Draw(device, {PixelVertex(0, 0, kSize, kSize, 0xFFFF0000),
+                  PixelVertex(0, kSize, kSize, kSize, 0xFF00FF00),
+                  PixelVertex(kSize, 0, kSize, kSize, 0xFF0000FF)});
     device.EndScene();
-    for (int i = 0; i < width; ++i) {
-        const Case& c = cases[i];
-        const int alpha = static_cast<int>(c.vertex >> 24);
-        const std::uint32_t p = PixelAt(device.Target(), i, 0);
-        EXPECT_EQ(p >> 24, 255u);
-        for (const int shift : {0, 8, 16}) {
-            const int source = static_cast<int>(
-                std::lround(Channel(c.texel, shift) * Channel(c.vertex, shift) / 255.0));
-            const int expected = static_cast<int>(
-                std::lround((source * alpha + Channel(c.target, shift) * (255 - alpha)) / 255.0));
-            EXPECT_EQ(Channel(p, shift), expected)
-                << "case " << i << " shift " << shift << " alpha " << alpha;
-        }
+    const std::uint32_t corner = PixelAt(device.Target(), 0, 0);
+    EXPECT_GE(Channel(corner, 16), 245);
+    EXPECT_LE(Channel(corner, 8), 10);
+    const std::uint32_t centre = PixelAt(device.Target(), kSize / 3, kSize / 3);
+    for (const int shift : {0, 8, 16}) {
+        EXPECT_NEAR(Channel(centre, shift), 85, 6) << shift;
     }
 }
 
