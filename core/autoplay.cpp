@@ -3,7 +3,7 @@
 // the window thread lives here too.
 #include <chrono>
 
-#include "game_core.h"
+#include "core/game_core.h"
 
 // ---------------------------------------------------------------------------------------------
 // The board lock
@@ -50,10 +50,11 @@ GameCore::~GameCore() {
 
 bool GameCore::AutoplayCommand() {
     board.AutoplayRunning = 1;
-    // A replay only makes sense on the untouched easy-mode deal it was recorded for. A second
+    // A replay only makes sense on the untouched easy-mode deal it was recorded for: an easy-mode
+    // deal that found no winnable order was dealt at random and recorded none. A second
     // AUTOPLAY while one runs is refused too, and its refusal stops the running one.
-    const bool refused =
-        AutoplayActive() || !board.easyMode || board.tilesLeft != kTiles || board.LoadedGame;
+    const bool refused = AutoplayActive() || !board.easyMode || board.tilesLeft != kTiles ||
+                         board.LoadedGame || board.lastDeal != DealResult::Solvable;
     if (refused) {
         board.AutoplayRunning = 0;
         ShowMessage(LanguageText("MesAutoplayError"), MessageIcon::Information);

@@ -258,10 +258,13 @@ struct Board : LayoutGrid {
 
     // -- saved games (saved_game.cpp) --
     // Writes the game to the saved-game file of the saved-games folder (11534 bytes), through a
-    // temporary file. False when the file cannot be written; an older file then stays whole.
+    // temporary file. False when the file cannot be written, and also, writing nothing, when
+    // LoadGame would refuse the game (tiles of a layout with partly overlapping positions share
+    // cells); an older file then stays whole.
     bool SaveGame() const;
     // Reads the saved-game file and, when it is whole and consistent, puts its game on the board
-    // (marked LoadedGame). False when it cannot be read or fails a check: the board is untouched.
+    // (marked LoadedGame); a selection of a removed tile is dropped. False when it cannot be read
+    // or fails a check: the board is untouched.
     bool LoadGame();
 
     // -- dealing (deal.cpp) --

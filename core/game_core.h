@@ -9,9 +9,10 @@
 #include <string>
 #include <thread>
 
-#include "board.h"
-#include "editor_board.h"
+#include "core/board.h"
+#include "core/editor_board.h"
 #include "settings/desktop.h"
+#include "settings/settings.h"
 
 class GameCore {
 public:
@@ -27,7 +28,7 @@ public:
     Desktop* desktop;
 
     // Window title, also the caption of every message box.
-    std::string titleText = "Varnel's mah-jong v2.4.2";
+    std::string titleText{kGameTitle};
     // Settings the rules read.
     bool MessageBoxWhenLose = true;
     bool ShowChrono = true;   // the chrono in the status text, and a status refresh every tick
@@ -70,9 +71,11 @@ public:
 
     // -- autoplay (autoplay.cpp) --
     // AUTOPLAY: replays the easy-mode deal's order on a worker thread, then restarts the game.
-    // Refused with the MesAutoplayError box when easy mode is off, a pair has been removed, the
-    // game was loaded from a file, or a replay is still running (which that refusal also
-    // stops). Called on the window thread with boardMutex held. True when a worker started.
+    // Refused with the MesAutoplayError box when easy mode is off, the deal recorded no removal
+    // order (it was not a solvable deal, or the easy-mode deal fell back to a random one), a pair
+    // has been removed, the game was loaded from a file, or a replay is still running (which
+    // that refusal also stops). Called on the window thread with boardMutex held. True when a
+    // worker started.
     bool AutoplayCommand();
     // Asks a running replay to stop and waits until its thread has ended. A caller holding the
     // board through a BoardLock lets go of it meanwhile (the worker needs it to finish its step

@@ -148,6 +148,17 @@ bool IsConsistent(const SavedGame& game) {
     return game.chronoSeconds >= 0;
 }
 
+// Whether the board takes the game read from a file. A selection of a tile that has left the
+// board is dropped rather than the whole game refused: a game saved while an autoplay replay
+// showed its pair can hold one, and the selection is the least of what the file carries.
+bool Accept(SavedGame& game) {
+    if (game.firstSelected >= 0 && game.firstSelected < kTiles &&
+        game.tiles[static_cast<std::size_t>(game.firstSelected)].face == NoTile) {
+        game.firstSelected = NoTile;
+    }
+    return IsConsistent(game);
+}
+
 }  // namespace
 
 bool Board::SaveGame() const {
@@ -177,6 +188,16 @@ bool Board::SaveGame() const {
     files::PutLE16(bytes.data() + kUndoCountAt, static_cast<std::uint16_t>(undoCount));
     files::PutLE16(bytes.data() + kSelectedAt, static_cast<std::uint16_t>(firstSelected));
     files::PutLE32(bytes.data() + kChronoAt, static_cast<std::uint32_t>(chronoSeconds));
+
+    // Only a game the loader takes back is written. A layout with partly overlapping positions
+    // passes the layout check and plays, but its tiles share cells, which no saved game may
+    // hold; such a game is refused here, as a write that failed, instead of being written into
+    // a file that could never be loaded.
+    SavedGame game;
+    Parse(bytes, game);
+    if (!Accept(game)) {
+        return false;
+    }
     return files::WriteFileReplacing(PathForWriting(savedGamesFolder, savedGameFileName),
                                      bytes.data(), bytes.size());
 }
@@ -192,7 +213,7 @@ bool Board::LoadGame() {
     }
     SavedGame game;
     Parse(bytes, game);
-    if (!IsConsistent(game)) {
+    if (!Accept(game)) {
         return false;
     }
 

@@ -72,6 +72,19 @@ struct View2D::FramePool {
     std::vector<std::unique_ptr<Image>> spare;
 };
 
+View2DFrameClock MachineFrameClock() {
+    View2DFrameClock clock;
+    clock.nowMicroseconds = [] {
+        return static_cast<std::int64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                             std::chrono::steady_clock::now().time_since_epoch())
+                                             .count());
+    };
+    clock.sleepMicroseconds = [](std::int64_t microseconds) {
+        std::this_thread::sleep_for(std::chrono::microseconds(microseconds));
+    };
+    return clock;
+}
+
 View2D::View2D() : pool(std::make_shared<FramePool>()) {}
 
 View2D::~View2D() = default;
@@ -453,7 +466,7 @@ View2DOptions View2D::Options() const {
     return options;
 }
 
-void View2D::MeasureFrame(long long microseconds) {
+void View2D::MeasureFrame(std::int64_t microseconds) {
     // The fade shows as many frames as fit into RemoveTileTime at the measured frame time. The
     // time is measured in microseconds, so a fast machine still gets its fade, and never taken
     // below the shortest frame the fade shows.
@@ -468,15 +481,14 @@ void View2D::MeasureFrame(long long microseconds) {
 }
 
 bool View2D::Tick() {
-    const auto start = std::chrono::steady_clock::now();
+    const std::int64_t start = frameClock.nowMicroseconds();
     const bool composed = ComposeFrame();
-    const auto spent = std::chrono::steady_clock::now() - start;
-    MeasureFrame(std::chrono::duration_cast<std::chrono::microseconds>(spent).count());
+    MeasureFrame(frameClock.nowMicroseconds() - start);
     return composed;
 }
 
 void View2D::AnimationFrame(int fadeA, int fadeB, int alphaA, int alphaB) {
-    const auto start = std::chrono::steady_clock::now();
+    const std::int64_t start = frameClock.nowMicroseconds();
     if (composeGuard) {
         composeGuard([&] { ComposeFrame(fadeA, fadeB, alphaA, alphaB); });
     } else {
@@ -486,13 +498,13 @@ void View2D::AnimationFrame(int fadeA, int fadeB, int alphaA, int alphaB) {
         paintNow();
     }
     // Pace the fade: a frame shown for less than the shortest frame time would not be seen.
-    const auto shortest = std::chrono::microseconds(std::max(0, minFrameMicroseconds));
-    auto spent = std::chrono::steady_clock::now() - start;
+    const std::int64_t shortest = std::max(0, minFrameMicroseconds);
+    std::int64_t spent = frameClock.nowMicroseconds() - start;
     if (spent < shortest) {
-        std::this_thread::sleep_for(shortest - spent);
-        spent = std::chrono::steady_clock::now() - start;
+        frameClock.sleepMicroseconds(shortest - spent);
+        spent = frameClock.nowMicroseconds() - start;
     }
-    MeasureFrame(std::chrono::duration_cast<std::chrono::microseconds>(spent).count());
+    MeasureFrame(spent);
 }
 
 void View2D::AnimateRemoval(int a, int b, const std::function<bool()>& goOn) {

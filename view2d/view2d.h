@@ -51,6 +51,17 @@ struct View2DSources {
     std::function<int()> editorTarget;
 };
 
+// Where the fade's frame times come from: a steady time in microseconds, and a wait. The game
+// uses the machine's clock; a test steps a clock of its own, so that how many frames a fade shows
+// does not depend on how fast the machine composes them.
+struct View2DFrameClock {
+    std::function<std::int64_t()> nowMicroseconds;
+    std::function<void(std::int64_t microseconds)> sleepMicroseconds;
+};
+
+// The machine's steady clock and a real sleep.
+View2DFrameClock MachineFrameClock();
+
 // What a click landed on.
 struct HitResult2D {
     enum Kind { Nothing, Tile, EditorPoint } kind = Nothing;
@@ -143,6 +154,9 @@ public:
     // The shortest frame the fade shows, so that a fast machine does not spend its whole fade
     // composing frames nobody sees. Tests may lower it.
     int minFrameMicroseconds = 10000;
+    // The clock that times the frames of Tick and AnimationFrame. Set it before the view is
+    // used from more than one thread.
+    View2DFrameClock frameClock = MachineFrameClock();
 
 private:
     struct FramePool;
@@ -162,7 +176,7 @@ private:
     void RescaleBackground();
     std::unique_ptr<Image> TakeFrameBuffer();
     void Publish(std::unique_ptr<Image> composed);
-    void MeasureFrame(long long microseconds);
+    void MeasureFrame(std::int64_t microseconds);
 
     // Members of the view, in the order the board2d design lists them.
     std::shared_ptr<const Image> frame;  // the last composed picture, as handed to the window

@@ -5,7 +5,7 @@
 #include <mutex>
 #include <thread>
 
-#include "aids_test_support.h"
+#include "tests/core/aids_test_support.h"
 
 namespace {
 
@@ -111,7 +111,7 @@ protected:
 
 }  // namespace
 
-TEST_F(AutoplayTest, RefusedAfterARemovalInALoadedGameAndWithoutEasyMode) {
+TEST_F(AutoplayTest, RefusedAfterARemovalInALoadedGameWithoutEasyModeOrWithoutARecordedOrder) {
     PlayFirstPair(game);
     EXPECT_FALSE(Autoplay());
     game.RestartCommand();
@@ -122,10 +122,21 @@ TEST_F(AutoplayTest, RefusedAfterARemovalInALoadedGameAndWithoutEasyMode) {
 
     game.board.easyMode = 0;
     EXPECT_FALSE(Autoplay());
+    game.board.easyMode = 1;
 
-    EXPECT_EQ(
-        desktop.MessageTexts(),
-        (std::vector<std::string>{"MesAutoplayError", "MesAutoplayError", "MesAutoplayError"}));
+    // An easy-mode deal that found no winnable order was dealt at random and has no order to
+    // replay: refused, and the game (its chrono too) goes on untouched.
+    game.board.solvableAttempts = 0;
+    ASSERT_EQ(game.board.Deal(), DealResult::SolvableFellBack);
+    const std::vector<int> dealt = Faces(game.board);
+    game.board.chronoSeconds = 33;
+    EXPECT_FALSE(Autoplay());
+    EXPECT_EQ(game.board.chronoSeconds, 33);
+    EXPECT_EQ(Faces(game.board), dealt);
+
+    EXPECT_EQ(desktop.MessageTexts(),
+              (std::vector<std::string>{"MesAutoplayError", "MesAutoplayError", "MesAutoplayError",
+                                        "MesAutoplayError"}));
     EXPECT_EQ(desktop.messages[0].icon, MessageIcon::Information);
     EXPECT_EQ(game.board.AutoplayRunning, 0);
     EXPECT_FALSE(game.AutoplayActive());

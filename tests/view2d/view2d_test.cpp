@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/view2d/view2d_test_support.h"
 #include "view2d/view2d_local.h"
-#include "view2d_test_support.h"
 
 namespace {
 
@@ -31,6 +31,27 @@ Bgra FacePixel(const View2D& view, int face, int x, int y) {
 std::vector<std::uint8_t> Bytes(const Image& image) {
     return {image.Pixels(), image.Pixels() + image.Size()};
 }
+
+// A frame clock that moves on by `step` microseconds at every reading, and by the time slept at
+// every wait, so a fade's frame count is the same on any machine and under any sanitiser.
+struct SteppedClock {
+    std::int64_t now = 1000000;
+    std::int64_t step;
+    std::int64_t slept = 0;
+
+    explicit SteppedClock(std::int64_t stepMicroseconds) : step(stepMicroseconds) {}
+    void Drive(View2D& view) {
+        view.frameClock.nowMicroseconds = [this] {
+            const std::int64_t reading = now;
+            now += step;
+            return reading;
+        };
+        view.frameClock.sleepMicroseconds = [this](std::int64_t us) {
+            slept += us;
+            now += us;
+        };
+    }
+};
 
 }  // namespace
 
@@ -380,7 +401,9 @@ TEST(View2DFade, AnimateRemovalRunsFromOpaqueTowardTransparent) {
     tv.SetTile(0, 0, 4, 4, 3);
     tv.SetTile(1, 0, 4, 12, 3);
     tv.view.PlaceTiles();
-    // Long enough for several frames even on a slow, sanitised build.
+    // Every frame takes 5 ms: 300 ms hold 60 of them.
+    SteppedClock clock(5000);
+    clock.Drive(tv.view);
     tv.view.minFrameMicroseconds = 2000;
     tv.view.options.removeTileTime = 300;
     struct Shown {
@@ -394,15 +417,25 @@ TEST(View2DFade, AnimateRemovalRunsFromOpaqueTowardTransparent) {
         shown.push_back({tv.view.FadeSteps(), PixelAt(*frame, c.x, c.y)});
     };
     tv.view.Tick();
-    ASSERT_GT(tv.view.FadeSteps(), 0);
-    ASSERT_LE(tv.view.FadeSteps(), 150);  // never more frames than fit at the shortest frame
+    ASSERT_EQ(tv.view.FadeSteps(), 60);
     tv.view.AnimateRemoval(0, 1);
-    ASSERT_GE(shown.size(), 2u);
+    ASSERT_EQ(shown.size(), 60u);
+    EXPECT_EQ(clock.slept, 0);  // no frame was shorter than the shortest
     for (std::size_t i = 0; i < shown.size(); ++i) {
         const int alpha = static_cast<int>((1.0 - static_cast<double>(i) / shown[i].steps) * 255.0);
         EXPECT_EQ(shown[i].pixel, Blend({0, 0, 0, 255}, FaceColour(3), alpha)) << "frame " << i;
     }
     EXPECT_EQ(shown.front().pixel, FaceColour(3));
+
+    // Frames of 0.5 ms are held up to the shortest frame (2 ms) by a wait of 1.5 ms; the reading
+    // after the wait costs its own 0.5 ms, so each frame measures 2.5 ms: 120 frames.
+    shown.clear();
+    clock.step = 500;
+    tv.view.Tick();
+    ASSERT_EQ(tv.view.FadeSteps(), 150);  // Tick counts a short frame as the shortest
+    tv.view.AnimateRemoval(0, 1);
+    EXPECT_EQ(shown.size(), 120u);
+    EXPECT_EQ(clock.slept, 120 * 1500);
 
     // No removal time: no fade at all.
     shown.clear();
@@ -418,6 +451,8 @@ TEST(View2DFade, EachFadeFrameIsComposedUnderTheGuardAndTheFadeCanBeStopped) {
     tv.SetTile(0, 0, 4, 4, 3);
     tv.SetTile(1, 0, 4, 12, 3);
     tv.view.PlaceTiles();
+    SteppedClock clock(2000);  // 2 ms a frame: 100 frames in 200 ms
+    clock.Drive(tv.view);
     tv.view.minFrameMicroseconds = 1000;
     tv.view.options.removeTileTime = 200;
     int guarded = 0;
@@ -435,7 +470,7 @@ TEST(View2DFade, EachFadeFrameIsComposedUnderTheGuardAndTheFadeCanBeStopped) {
         paintedInsideGuard += insideGuard ? 1 : 0;
     };
     tv.view.Tick();
-    ASSERT_GT(tv.view.FadeSteps(), 3);
+    ASSERT_EQ(tv.view.FadeSteps(), 100);
     // Stopped after three frames, as a click stops an automatic replay.
     tv.view.AnimateRemoval(0, 1, [&] { return painted < 3; });
     EXPECT_EQ(painted, 3);
