@@ -305,7 +305,6 @@ void DrawSpan4(const RasterTriangle& tri, const DrawStates& states, const SpanSt
     const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
 
     int widthShift = 0;
-    int heightShift = 0;
     __m128 scaleU = _mm_setzero_ps();
     __m128 scaleV = _mm_setzero_ps();
     __m128i maskU = _mm_setzero_si128();
@@ -313,7 +312,6 @@ void DrawSpan4(const RasterTriangle& tri, const DrawStates& states, const SpanSt
     const std::uint32_t* texels = nullptr;
     if constexpr (kTextured) {
         widthShift = Log2(texture->width);
-        heightShift = Log2(texture->height);
         scaleU = _mm_set1_ps(static_cast<float>(texture->width * 256));
         scaleV = _mm_set1_ps(static_cast<float>(texture->height * 256));
         maskU = _mm_set1_epi32(texture->width - 1);
@@ -321,7 +319,6 @@ void DrawSpan4(const RasterTriangle& tri, const DrawStates& states, const SpanSt
         texels = texture->texels.data();
     }
     const __m128i shiftY = _mm_cvtsi32_si128(widthShift);
-    (void)heightShift;
 
     int x = first;
     for (; x + 3 <= last; x += 4) {
