@@ -105,7 +105,10 @@ int ClipPolygon(ClipVertex (&polygon)[12], int count, unsigned planes) {
                 scratch[out++] = a;
             }
             if ((da >= 0.0f) != (db >= 0.0f)) {
-                scratch[out++] = Interpolate(a, b, da / (da - db));
+                // Always from the inside corner, so the two triangles sharing this edge get the
+                // very same new corner and keep sharing it exactly.
+                scratch[out++] = da >= 0.0f ? Interpolate(a, b, da / (da - db))
+                                            : Interpolate(b, a, db / (db - da));
             }
         }
         count = out;

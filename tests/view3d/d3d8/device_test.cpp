@@ -344,6 +344,51 @@ TEST(SoftwareDevice, ClipsTriangleCrossingTheNearPlane) {
     }
 }
 
+// A half-transparent floor quad crossing the near plane: its two clipped triangles still share
+// their diagonal exactly, so no pixel is blended twice and no row has a gap.
+TEST(SoftwareDevice, ClippedQuadKeepsItsSharedEdge) {
+    constexpr int kSize = 96;
+    for (const float floor : {-2.0f, -0.5f}) {
+        for (const int threads : {1, 2}) {
+            SCOPED_TRACE(testing::Message() << "floor " << floor << " threads " << threads);
+            D3DDevice device;
+            ASSERT_TRUE(device.Create(kSize, kSize, threads));
+            device.SetTransform(DeviceTransform::Projection, BoardProjection(kSize, kSize));
+            device.SetBlending(true);
+            device.SetDepthTest(false);
+            device.Clear(kBlack, 1.0f);
+            const auto corner = [&](float x, float z) {
+                DeviceVertex v;
+                v.x = x;
+                v.y = floor;
+                v.z = z;
+                v.colour = 0x80FFFFFF;
+                return v;
+            };
+            // Counter-clockwise seen from above; the diagonal runs from far left to near right.
+            const DeviceVertex farLeft = corner(-20, -60), farRight = corner(20, -60);
+            const DeviceVertex nearLeft = corner(-20, 40), nearRight = corner(20, 40);
+            Draw(device, {farLeft, nearLeft, nearRight, nearRight, farRight, farLeft});
+            device.EndScene();
+            int covered = 0;
+            for (int y = 0; y < kSize; ++y) {
+                int runs = 0;
+                bool inRun = false;
+                for (int x = 0; x < kSize; ++x) {
+                    const int red = Channel(PixelAt(device.Target(), x, y), 16);
+                    ASSERT_TRUE(red == 0 || red == 128) << x << "," << y << " is " << red;
+                    const bool on = red == 128;
+                    runs += on && !inRun ? 1 : 0;
+                    inRun = on;
+                    covered += on ? 1 : 0;
+                }
+                EXPECT_LE(runs, 1) << "row " << y;
+            }
+            EXPECT_GT(covered, kSize * kSize / 8);
+        }
+    }
+}
+
 // Reference bilinear sample of a channel of a width x height texture, wrapping at the borders,
 // texel i centred at (i + 0.5) / width.
 double ReferenceSample(const std::vector<std::uint32_t>& texels, int width, int height, double u,
