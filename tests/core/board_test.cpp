@@ -1,9 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
-#include "board.h"
-#include "core_test_support.h"
+#include "core/board.h"
+#include "tests/core/core_test_support.h"
 
 TEST(TileRecordFile, WritesLittleEndianFieldsAtTheirOffsets) {
     TileRecord record;
@@ -73,6 +74,40 @@ TEST(NumberTiles, OffsetNeighboursGetDrawingOrder) {
     // Upper layers come after lower ones whatever their place.
     auto layers = BoardWith({{0, 0, 0}, {0, 0, 2}, {1, 0, 1}});
     EXPECT_EQ(TileOf(*layers, {1, 0, 1}), 2);
+}
+
+// Each case is a layout of half-offset tiles on one layer whose order one pass of the sort
+// decides: without that pass (or with its rule turned round) the numbers come out otherwise.
+// The positions are listed in the order of their numbers after the sort.
+TEST(NumberTiles, EachPassOfTheSortOrdersItsHalfOffsetLayout) {
+    struct Case {
+        const char* pass;
+        std::vector<Position> drawingOrder;
+    };
+    const Case cases[] = {
+        {"half a tile right, one tile lower", {{0, 0, 0}, {0, 2, 1}}},
+        {"half a tile left, one tile lower", {{0, 0, 0}, {0, 2, 1}, {0, 4, 0}, {0, 6, 1}}},
+        {"one tile right, half a tile lower", {{0, 1, 2}, {0, 0, 0}}},
+        {"one tile left, half a tile lower",
+         {{0, 0, 8}, {0, 3, 8}, {0, 1, 2}, {0, 3, 3}, {0, 5, 4}, {0, 7, 5}, {0, 8, 3}}},
+        {"directly below", {{0, 0, 0}, {0, 2, 0}, {0, 4, 1}}},
+        {"directly right",
+         {{0, 0, 9}, {0, 6, 9}, {0, 3, 1}, {0, 5, 2}, {0, 7, 3}, {0, 9, 4}, {0, 9, 2}}},
+    };
+    for (const Case& c : cases) {
+        Board board;
+        for (const Position& p : c.drawingOrder) {
+            board.positionGrid[CellIndex(p.layer, p.row, p.column)] = 1;
+        }
+        ASSERT_EQ(board.NumberTiles(), static_cast<int>(c.drawingOrder.size())) << c.pass;
+        for (std::size_t n = 0; n < c.drawingOrder.size(); ++n) {
+            const Position& p = c.drawingOrder[n];
+            EXPECT_EQ(TileOf(board, p), static_cast<int>(n))
+                << c.pass << ": position " << p.row << "," << p.column;
+            const TileRecord& r = board.tiles[n];
+            EXPECT_TRUE(r.row == p.row && r.column == p.column) << c.pass << ": record " << n;
+        }
+    }
 }
 
 TEST(NumberTiles, SwapCarriesWholeRecordsAndKeepsGridInStep) {

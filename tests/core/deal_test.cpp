@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
 
-#include "board.h"
-#include "core_test_support.h"
+#include "core/board.h"
+#include "tests/core/core_test_support.h"
 
 namespace {
 
@@ -129,6 +132,84 @@ TEST(Deal, SolvableDealPicksAmongTheFirstListedPairsButNeverTheLast) {
     }
     EXPECT_TRUE(sawShortList);
     EXPECT_TRUE(sawCutList);
+}
+
+// The exact numbers of the C library's generator a deal uses: the turtle dealt in millisecond
+// 250 after srand(7). A deal that drew one number more or fewer, or used one differently, gives
+// other faces or another removal order.
+TEST(Deal, PinnedDealsOfTheTurtle) {
+    struct Case {
+        const char* what;
+        std::uint8_t easyMode;
+        std::vector<int> firstOrder;  // the first eight tile numbers of the removal order
+        std::vector<int> firstFaces;  // the faces of tiles 0 to 11
+        std::uint32_t orderHash;      // FNV-1a of the whole removal order
+        std::uint32_t facesHash;      // FNV-1a of all 144 faces
+    };
+    const Case cases[] = {
+        {"random", 0, {}, {18, 1, 23, 20, 39, 14, 19, 23, 5, 7, 15, 35}, 0, 2547021691u},
+        {"solvable",
+         1,
+         {0, 123, 1, 143, 2, 86, 3, 69},
+         {32, 0, 28, 41, 6, 25, 1, 6, 4, 10, 9, 4},
+         141485991u,
+         1951684399u},
+    };
+    auto fnv = [](const auto& values) {
+        std::uint32_t hash = 2166136261u;
+        for (const auto v : values) {
+            hash = (hash ^ static_cast<std::uint8_t>(v)) * 16777619u;
+        }
+        return hash;
+    };
+    for (const Case& c : cases) {
+        auto board = Turtle();
+        board->easyMode = c.easyMode;
+        std::srand(7);
+        board->Deal();
+        std::vector<int> faces;
+        for (const TileRecord& t : board->tiles) {
+            faces.push_back(t.face);
+        }
+        EXPECT_EQ(std::vector<int>(faces.begin(), faces.begin() + 12), c.firstFaces) << c.what;
+        EXPECT_EQ(fnv(faces), c.facesHash) << c.what;
+        if (c.easyMode != 0) {
+            EXPECT_EQ(std::vector<int>(board->dealOrder.begin(), board->dealOrder.begin() + 8),
+                      c.firstOrder);
+            EXPECT_EQ(fnv(board->dealOrder), c.orderHash);
+        }
+    }
+}
+
+// With two pairs left the solvable deal may find three pairs listed (one of the four tiles
+// covered); it takes the first or the second at random, never the third.
+TEST(Deal, SolvableDealWithTwoPairsLeftTakesOneOfTheFirstTwoOfThree) {
+    auto board = Turtle();
+    board->easyMode = 1;
+    std::array<int, 3> picks{};
+    for (unsigned seed = 0; seed < 60; ++seed) {
+        std::srand(seed);
+        ASSERT_EQ(board->Deal(), DealResult::Solvable);
+        const DealOrder order = board->dealOrder;
+        for (TileRecord& t : board->tiles) {
+            t.face = 1;
+        }
+        for (int i = 0; i < kTiles - 4; i += 2) {
+            board->RemovePairTiles(order[i], order[i + 1]);
+        }
+        board->UpdateFreeTiles();
+        board->BuildMoveList(true);
+        if (board->moveCount == 3) {
+            for (int k = 0; k < 3; ++k) {
+                const TilePair pair = board->moveList[k];
+                picks[k] += pair.first == order[kTiles - 4] && pair.second == order[kTiles - 3];
+            }
+        }
+        ASSERT_TRUE(board->LoadLayout());
+    }
+    EXPECT_GT(picks[0], 0);
+    EXPECT_GT(picks[1], 0);
+    EXPECT_EQ(picks[2], 0);
 }
 
 // The random deal seeds the generator from the clock's millisecond before every tile, and the

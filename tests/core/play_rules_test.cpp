@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "board.h"
-#include "core_test_support.h"
+#include "core/board.h"
+#include "tests/core/core_test_support.h"
 
 TEST(FreeRule, HalfOffsetNeighbourBlocksOnlyItsSide) {
     auto oneSide = BoardWith({{0, 2, 4}, {0, 1, 2}});
@@ -60,6 +60,24 @@ TEST(Matching, FlowersAndSeasonsMatchWithinTheirGroup) {
     EXPECT_FALSE(FacesMatch(26, 27));
     EXPECT_FALSE(FacesMatch(38, 39));
     EXPECT_FALSE(FacesMatch(31, 32));
+}
+
+TEST(Matching, EveryPairOfFacesMatchesExactlyWithinItsGroup) {
+    // The flowers and the seasons each form one group of four; every other face is its own.
+    auto group = [](int face) {
+        if (face >= 27 && face <= 30) {
+            return 100;
+        }
+        return face >= 35 && face <= 38 ? 101 : face;
+    };
+    int seasonPairs = 0;
+    for (int a = 0; a < kFaces; ++a) {
+        for (int b = 0; b < kFaces; ++b) {
+            EXPECT_EQ(FacesMatch(a, b), group(a) == group(b)) << a << " and " << b;
+            seasonPairs += a >= 35 && a <= 38 && FacesMatch(a, b) ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(seasonPairs, 16);  // each season with each, itself included
 }
 
 TEST(Matching, CanMatchNeedsTwoDifferentFreeTiles) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "aids_test_support.h"
+#include <vector>
+
+#include "tests/core/aids_test_support.h"
 
 namespace {
 
@@ -103,6 +105,45 @@ TEST_F(AidsTest, RestartGoesBackToTheDealAndClearsTheGameState) {
     EXPECT_EQ(game.board.moveCount, 0);
     EXPECT_EQ(game.placed, 1);
     EXPECT_EQ(game.ticks, 1);
+}
+
+// UNDO and RESTART bring back the free states and the shadows of the board they go back to, not
+// only its faces: each undo those after one pair fewer, a restart those of the deal.
+TEST_F(AidsTest, UndoAndRestartBringBackTheFreeTilesAndShadows) {
+    struct Step {
+        std::vector<int> states;
+        ShadowTable shadows;
+    };
+    auto look = [](const Board& board) {
+        Step step{{}, board.shadows};
+        for (const TileRecord& t : board.tiles) {
+            step.states.push_back(t.state);
+        }
+        return step;
+    };
+    for (const bool restart : {false, true}) {
+        AidsGame g{&desktop};
+        DealTurtle(g.board, false);
+        std::vector<Step> steps{look(g.board)};
+        for (int k = 0; k < 10; ++k) {
+            ASSERT_TRUE(PlayFirstPair(g));
+            steps.push_back(look(g.board));
+        }
+        // The pairs taken changed both, so a command that left them would be seen.
+        ASSERT_NE(steps.back().shadows, steps.front().shadows);
+        ASSERT_NE(steps.back().states, steps.front().states);
+        if (restart) {
+            g.RestartCommand();
+            EXPECT_EQ(look(g.board).states, steps.front().states);
+            EXPECT_TRUE(look(g.board).shadows == steps.front().shadows);
+            continue;
+        }
+        for (int k = 9; k >= 0; --k) {
+            g.UndoCommand();
+            EXPECT_EQ(look(g.board).states, steps[k].states) << "undo to " << k;
+            EXPECT_TRUE(look(g.board).shadows == steps[k].shadows) << "undo to " << k;
+        }
+    }
 }
 
 TEST_F(AidsTest, UndoSkipsAnEntryThatNamesNoTile) {
