@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <limits>
 
-#include "game_core.h"
+#include "core/game_core.h"
 
 namespace {
 

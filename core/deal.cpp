@@ -4,7 +4,7 @@
 // where the game always did, so a deal made in a given millisecond is the same as ever.
 #include <cstdlib>
 
-#include "board.h"
+#include "core/board.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The layout editor's board: adding and removing positions, rebuilding the tiles it shows.
-#include "editor_board.h"
+#include "core/editor_board.h"
 
 void EditorBoard::EditorClear() {
     positionCount = 0;

@@ -2,7 +2,7 @@
 // board is not touched by until the layout is saved.
 #pragma once
 
-#include "board.h"
+#include "core/board.h"
 
 // Which half-tile rectangle of a cell a click must fall in, as the 2D view draws the editor:
 // a point (x, y) is in cell i when cellX[i] + offsetX <= x < cellX[i] + offsetX + width and

@@ -12,14 +12,15 @@
 #include "settings/desktop.h"
 #include "settings/language.h"
 #include "settings/resource_folders.h"
+#include "version/version.h"
 
 // Which program is running; it picks the file name, the title and the edition's keys.
 enum class Edition { D3D, GL, TwoD };
 
-inline constexpr std::string_view kGameTitle = "Varnel's mah-jong v2.4.2";
+inline constexpr std::string_view kGameTitle = "Varnel's mah-jong v" VARNEL_VERSION;
 inline constexpr std::string_view kRandomLayout = "RANDOM.TVL";
 
-// "Varnel's mah-jong v2.4.2" followed by " DX8.1", " GL" or " 2D": the window title and the
+// "Varnel's mah-jong v" and the version, followed by " DX8.1", " GL" or " 2D": the window title and the
 // caption of every message box.
 std::string WindowTitle(Edition edition);
 

@@ -2,6 +2,10 @@
 // button reaches the game through GameApp::ExecuteCommand with one of these numbers.
 #pragma once
 
+#include <array>
+
+#include "settings/language.h"
+
 namespace command {
 
 // The fixed commands.
@@ -51,5 +55,30 @@ inline constexpr int ListSpan = 999;
 
 // The one-second timer of the main window.
 inline constexpr int TimerId = 900;
+
+// The toolbar, button by button: its command (0 for a gap), its picture in the toolbar strip,
+// its tooltip, and whether the menu entry of the same command shows the picture too when
+// `CoolMenu` is on (the sound button's picture is the toolbar's alone).
+struct ToolbarButton {
+    int command;
+    int picture;
+    TextId tip;
+    bool inMenu;
+};
+inline constexpr std::array<ToolbarButton, 13> kToolbar = {{
+    {LOAD_LAYOUT, 0, TextId::T_LOAD_LAYOUT, true},
+    {NEW_GAME, 1, TextId::T_NEW_GAME, true},
+    {0, -1, TextId::T_NEW_GAME, false},
+    {PAUSE_CHRONO, 4, TextId::T_PAUSE_CHRONO, true},
+    {HINT, 3, TextId::T_HINT, true},
+    {UNDO, 2, TextId::T_UNDO, true},
+    {0, -1, TextId::T_UNDO, false},
+    {USE_SOUNDS, 5, TextId::T_SOUND, false},
+    {HALL_OF_FAME, 6, TextId::T_HALL_OF_FAME, true},
+    {0, -1, TextId::T_HALL_OF_FAME, false},
+    {HELP_FILE, 7, TextId::T_HELP_FILE, true},
+    {HELP_ABOUT, 8, TextId::T_HELP_ABOUT, true},
+    {EXIT, 9, TextId::T_EXIT, true},
+}};
 
 }  // namespace command

@@ -5,10 +5,11 @@
 #include <string>
 
 #include "shell/dialog_common.h"
+#include "version/version.h"
 
 class QLabel;
 
-inline constexpr const char* kGameVersion = "2.4.2";
+inline constexpr const char* kGameVersion = VARNEL_VERSION;
 
 class AboutDialog : public GameDialog {
     Q_OBJECT

@@ -13,6 +13,7 @@
 #include "settings/language.h"
 #include "settings/resource_folders.h"
 #include "settings/settings.h"
+#include "shell/key_code.h"
 #include "shell/menu_model.h"
 #include "shell/shell_desktop.h"
 #include "shell/sound_player.h"
@@ -52,25 +53,40 @@ public:
     void AnimateRemoval(int, int) override {}
     virtual void Resize() { PlaceTiles(); }
 
-    // What the window shows: the edition hands its composed frame to `sink` and returns true, or
-    // returns false while it has none. The base has no frame.
+    // -----------------------------------------------------------------------------------------
+    // What each edition adds to the slots: its pictures, picking, redrawing, dialogs and input.
+    // -----------------------------------------------------------------------------------------
+    // What the window shows: the edition hands its picture to `sink` and returns true, or
+    // returns false while it has none (an edition drawing through OpenGL never has one).
     virtual bool PaintFrame(const FrameSink& sink);
     // The colour the window fills where no frame covers the view.
     Colour ViewFillColour() const { return settings.backgroundColor; }
-    // The 2D edition loads its pictures through these; the 3D editions through their textures.
-    virtual void LoadBackground2D() {}
-    virtual void LoadTileSet2D() {}
-    // Re-cuts the tile set for the current view size (2D colour and configuration dialogs).
-    virtual void SizeTileSet2D(int, int) {}
-    // Hit test of a click in view pixels: the 2D view picks a tile or edits the layout.
-    virtual void HitTest2D(int, int, int) {}
-    // The pictures of start-up: the 2D edition loads its background and tile set; the 3D
-    // editions create their device objects and textures.
-    virtual void LoadPictures();
-    // ZOOM_DEFAULT of the 3D editions.
+    // The background picture and the tile set of the settings, loaded for the board's drawing.
+    virtual void LoadBackgroundPicture() {}
+    virtual void LoadTileSetPicture() {}
+    // The left click at a point of the view, in view pixels: picks the tile there (or edits the
+    // layout in the editor) and hands it to the rules.
+    virtual void PickAt(int x, int y) {
+        (void)x;
+        (void)y;
+    }
+    // Draws the board again at once, without any animation (the layout editor's changes).
+    virtual void RedrawNow() { Tick(); }
+    // ZOOM_DEFAULT: the camera back to where the settings put it.
     virtual void ResetCamera() {}
-    // Redraw while the layout editor changes (no fade).
-    virtual void AnimationFrame(int, int, int, int) { Tick(); }
+    // Whether the edition has the layout editor (its menu entries and commands).
+    virtual bool HasLayoutEditor() const { return false; }
+    // Whether the edition has a camera (the ZOOM_DEFAULT entry).
+    virtual bool HasCamera() const { return false; }
+    // The command of the middle button.
+    virtual int MiddleButtonCommand() const;
+    // Whether the board is drawn again whenever no event waits (the 3D editions' main loop).
+    virtual bool WantsIdleLoop() const { return false; }
+    // One turn of the idle loop: bring the picture up to date.
+    virtual void OnIdle();
+    // The chrono was paused (true) or resumed (false) by the focus or the PAUSE_CHRONO command;
+    // called before the picture is brought up to date.
+    virtual void OnPauseChanged(bool paused) { (void)paused; }
 
     // -----------------------------------------------------------------------------------------
     // Start-up and shut-down
@@ -94,6 +110,8 @@ public:
     // The window the application talks to (may be null: nothing is shown).
     void AttachWindow(WindowPort* window) { window_ = window; }
     WindowPort* Window() const { return window_; }
+    // The pictures of start-up: the renderer's objects, then the background and the tile set.
+    void LoadPictures();
     // Start-up after the window exists: menus, cursors, toolbar tips, window placement, pictures,
     // layout, first deal, music.
     void StartGame();
@@ -121,15 +139,18 @@ public:
     void OnCommand(int id) { ExecuteCommand(id); }
     void OnFunctionKey(int key);  // 1..12
     virtual void OnLeftButtonDown(int x, int y);
+    // The right button: nothing in the base (the 3D editions turn the board by dragging).
     virtual void OnRightButtonDown(int x, int y);
-    virtual void OnMiddleButtonDown();
-    virtual void OnMouseMove(bool onlyLeftHeld);
-    // Where the pointer is over the board view, in view pixels; (-1, -1) when it left the view.
-    // The 2D layout editor shows the tile a left click there would add.
-    virtual void OnPointerMoved(int x, int y) {
-        (void)x;
-        (void)y;
-    }
+    void OnMiddleButtonDown();
+    // The pointer moved over the board view; the base shows the busy cursor while exactly the
+    // left button is held.
+    virtual void OnPointerMoved(const PointerState& pointer);
+    // The pointer left the board view.
+    virtual void OnPointerLeft() {}
+    // The wheel turned: positive away from the player, negative towards.
+    virtual void OnWheel(int delta) { (void)delta; }
+    // A key that is not a command key (F10 and every key but F1..F9, F11, F12).
+    virtual void OnKey(KeyCode key) { (void)key; }
     void OnTimer();
     void OnFocus(bool gained);
     // The board view got a new size (device pixels).
@@ -164,7 +185,7 @@ public:
     // The tooltip of each toolbar button, in button order (empty for the gaps).
     std::array<std::string, 13> ToolbarTips() const;
     // The command of each toolbar button, 0 for the gaps.
-    static const std::array<int, 13>& ToolbarCommands();
+    static std::array<int, 13> ToolbarCommands();
 
     // -----------------------------------------------------------------------------------------
     // File choices and colour
@@ -211,9 +232,26 @@ public:
     SplashScreen splash;
 
 protected:
-    // The dialogs of the colour and configuration commands; the edition may offer others.
-    virtual void ColourDialog();
-    virtual void ConfigDialog();
+    // The dialogs of the colour and configuration commands, which differ by edition.
+    virtual void ColourDialog() {}
+    virtual void ConfigDialog() {}
+    // Shows the busy cursor while a click is handled, and the normal one again after.
+    class BusyCursor {
+    public:
+        explicit BusyCursor(GameApp& app);
+        ~BusyCursor();
+        BusyCursor(const BusyCursor&) = delete;
+        BusyCursor& operator=(const BusyCursor&) = delete;
+
+    private:
+        GameApp& app_;
+    };
+    // A renderer that cannot serve the window ends the game in this order: the settings are
+    // written, the renderer's objects released, the application shut down, and then `message`
+    // is shown with the caption "ERROR".
+    void RendererFailed(const std::string& message);
+    // After a click or an editor change: the editor's SAVE_LAYOUT state and the status.
+    void AfterEditorChange();
     // The new-game step: deal, title, placing and drawing.
     void StartNewGame();
     // Loads the current layout and starts a game on it, with the message when it is unusable.
@@ -224,6 +262,9 @@ private:
     void SoundListCommand(int id, int base, std::string& setting, const FileList& list, bool music);
     void SetCursorKind(CursorKind kind);
     void ShowFileMessage(const std::string& file, TextId message);
+    // A popup of a resource folder: ADD, NONE, a separator and the folder's files.
+    MenuItem ResourceMenu(TextId label, int base, std::string_view pattern,
+                          const std::string& folder, FileList& list, const std::string& current);
     void AddFileMenu(MenuItem& popup, const FileList& list, const std::string& current, int firstId,
                      int lastId);
     void LoadLayoutCommand();

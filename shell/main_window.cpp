@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QMenu>
@@ -17,6 +18,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QToolBar>
+#include <QWheelEvent>
 #include <QWindow>
 
 #include <cmath>
@@ -35,27 +37,6 @@ bool OnGuiThread() {
     QCoreApplication* app = QCoreApplication::instance();
     return app == nullptr || QThread::currentThread() == app->thread();
 }
-
-// The toolbar's buttons in order: picture and command, or -1 for a gap.
-struct ToolbarButton {
-    int picture;
-    int command;
-};
-constexpr std::array<ToolbarButton, 13> kToolbarButtons = {{
-    {0, command::LOAD_LAYOUT},
-    {1, command::NEW_GAME},
-    {-1, 0},
-    {4, command::PAUSE_CHRONO},
-    {3, command::HINT},
-    {2, command::UNDO},
-    {-1, 0},
-    {5, command::USE_SOUNDS},
-    {6, command::HALL_OF_FAME},
-    {-1, 0},
-    {7, command::HELP_FILE},
-    {8, command::HELP_ABOUT},
-    {9, command::EXIT},
-}};
 
 // Light grey is the strip's background: it becomes transparent.
 QPixmap CutPicture(const QImage& strip, int index, int size) {
@@ -114,6 +95,116 @@ std::array<QIcon, 10> ToolbarIcons() {
 // BoardWidget
 // ---------------------------------------------------------------------------------------------
 
+namespace board_input {
+
+namespace {
+
+int ToPixels(double position, const QWidget& view) {
+    return static_cast<int>(std::floor(position * view.devicePixelRatioF()));
+}
+
+PointerState Pointer(const QWidget& view, const QMouseEvent* event) {
+    PointerState pointer;
+    pointer.x = ToPixels(event->position().x(), view);
+    pointer.y = ToPixels(event->position().y(), view);
+    const QPoint screen = event->globalPosition().toPoint();
+    pointer.screenX = screen.x();
+    pointer.screenY = screen.y();
+    const Qt::MouseButtons held = event->buttons();
+    pointer.buttons = (held & Qt::LeftButton ? kPointerLeft : 0u) |
+                      (held & Qt::RightButton ? kPointerRight : 0u) |
+                      (held & Qt::MiddleButton ? kPointerMiddle : 0u);
+    pointer.modifiers =
+        (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) != 0;
+    return pointer;
+}
+
+}  // namespace
+
+void Press(GameApp& app, QWidget& view, QMouseEvent* event) {
+    const int x = ToPixels(event->position().x(), view);
+    const int y = ToPixels(event->position().y(), view);
+    switch (event->button()) {
+        case Qt::LeftButton:
+            app.OnLeftButtonDown(x, y);
+            break;
+        case Qt::RightButton:
+            app.OnRightButtonDown(x, y);
+            break;
+        case Qt::MiddleButton:
+            app.OnMiddleButtonDown();
+            break;
+        default:
+            break;
+    }
+    event->accept();
+}
+
+void Move(GameApp& app, QWidget& view, QMouseEvent* event) {
+    app.OnPointerMoved(Pointer(view, event));
+    event->accept();
+}
+
+void Wheel(GameApp& app, QWheelEvent* event) {
+    const int delta = event->angleDelta().y();
+    if (delta != 0) {
+        app.OnWheel(delta);
+    }
+    event->accept();
+}
+
+void Leave(GameApp& app) {
+    app.OnPointerLeft();
+}
+
+int PixelWidth(const QWidget& view) {
+    return static_cast<int>(std::lround(view.width() * view.devicePixelRatioF()));
+}
+
+int PixelHeight(const QWidget& view) {
+    return static_cast<int>(std::lround(view.height() * view.devicePixelRatioF()));
+}
+
+}  // namespace board_input
+
+KeyCode KeyFromQt(int key, Qt::KeyboardModifiers modifiers) {
+    if (modifiers & Qt::KeypadModifier) {
+        // With Num Lock off the keypad sends the cursor keys; they count as the digits.
+        switch (key) {
+            case Qt::Key_0: case Qt::Key_Insert: return KeyCode::Keypad0;
+            case Qt::Key_1: case Qt::Key_End: return KeyCode::Keypad1;
+            case Qt::Key_2: case Qt::Key_Down: return KeyCode::Keypad2;
+            case Qt::Key_3: case Qt::Key_PageDown: return KeyCode::Keypad3;
+            case Qt::Key_4: case Qt::Key_Left: return KeyCode::Keypad4;
+            case Qt::Key_5: case Qt::Key_Clear: return KeyCode::Keypad5;
+            case Qt::Key_6: case Qt::Key_Right: return KeyCode::Keypad6;
+            case Qt::Key_7: case Qt::Key_Home: return KeyCode::Keypad7;
+            case Qt::Key_8: case Qt::Key_Up: return KeyCode::Keypad8;
+            case Qt::Key_9: case Qt::Key_PageUp: return KeyCode::Keypad9;
+            case Qt::Key_Asterisk: return KeyCode::KeypadMultiply;
+            case Qt::Key_Plus: return KeyCode::KeypadAdd;
+            case Qt::Key_Minus: return KeyCode::KeypadSubtract;
+            case Qt::Key_Period: case Qt::Key_Delete: return KeyCode::KeypadDecimal;
+            case Qt::Key_Slash: return KeyCode::KeypadDivide;
+            default: return KeyCode::Other;
+        }
+    }
+    switch (key) {
+        case Qt::Key_PageUp: return KeyCode::PageUp;
+        case Qt::Key_PageDown: return KeyCode::PageDown;
+        case Qt::Key_End: return KeyCode::End;
+        case Qt::Key_Home: return KeyCode::Home;
+        case Qt::Key_Left: return KeyCode::Left;
+        case Qt::Key_Up: return KeyCode::Up;
+        case Qt::Key_Right: return KeyCode::Right;
+        case Qt::Key_Down: return KeyCode::Down;
+        case Qt::Key_Insert: return KeyCode::Insert;
+        case Qt::Key_Delete: return KeyCode::Delete;
+        case Qt::Key_F10: return KeyCode::F10;
+        default: return KeyCode::Other;
+    }
+}
+
 BoardWidget::BoardWidget(GameApp& app, QWidget* parent) : QWidget(parent), app_(app) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
@@ -121,12 +212,8 @@ BoardWidget::BoardWidget(GameApp& app, QWidget* parent) : QWidget(parent), app_(
     setMinimumSize(160, 120);
 }
 
-int BoardWidget::PixelWidth() const {
-    return static_cast<int>(std::lround(width() * devicePixelRatioF()));
-}
-
-int BoardWidget::PixelHeight() const {
-    return static_cast<int>(std::lround(height() * devicePixelRatioF()));
+BoardViewFactory PictureBoardView() {
+    return [](GameApp& app, QWidget* parent) { return new BoardWidget(app, parent); };
 }
 
 void BoardWidget::paintEvent(QPaintEvent*) {
@@ -163,35 +250,19 @@ void BoardWidget::paintEvent(QPaintEvent*) {
 }
 
 void BoardWidget::mousePressEvent(QMouseEvent* event) {
-    const qreal ratio = devicePixelRatioF();
-    const int x = static_cast<int>(std::floor(event->position().x() * ratio));
-    const int y = static_cast<int>(std::floor(event->position().y() * ratio));
-    switch (event->button()) {
-        case Qt::LeftButton:
-            app_.OnLeftButtonDown(x, y);
-            break;
-        case Qt::RightButton:
-            app_.OnRightButtonDown(x, y);
-            break;
-        case Qt::MiddleButton:
-            app_.OnMiddleButtonDown();
-            break;
-        default:
-            break;
-    }
-    event->accept();
+    board_input::Press(app_, *this, event);
 }
 
 void BoardWidget::mouseMoveEvent(QMouseEvent* event) {
-    const qreal ratio = devicePixelRatioF();
-    app_.OnPointerMoved(static_cast<int>(std::floor(event->position().x() * ratio)),
-                        static_cast<int>(std::floor(event->position().y() * ratio)));
-    app_.OnMouseMove(event->buttons() == Qt::LeftButton);
-    event->accept();
+    board_input::Move(app_, *this, event);
+}
+
+void BoardWidget::wheelEvent(QWheelEvent* event) {
+    board_input::Wheel(app_, event);
 }
 
 void BoardWidget::leaveEvent(QEvent* event) {
-    app_.OnPointerMoved(-1, -1);
+    board_input::Leave(app_);
     QWidget::leaveEvent(event);
 }
 
@@ -204,9 +275,9 @@ void BoardWidget::resizeEvent(QResizeEvent* event) {
 // MainWindow
 // ---------------------------------------------------------------------------------------------
 
-MainWindow::MainWindow(GameApp& app) : app_(app) {
+MainWindow::MainWindow(GameApp& app, const BoardViewFactory& makeView) : app_(app) {
     setObjectName(QStringLiteral("MainWindow"));
-    board_ = new BoardWidget(app, this);
+    board_ = makeView ? makeView(app, this) : new BoardWidget(app, this);
     board_->setObjectName(QStringLiteral("Board"));
     setCentralWidget(board_);
     BuildToolBar();
@@ -225,6 +296,10 @@ MainWindow::MainWindow(GameApp& app) : app_(app) {
     timer_ = new QTimer(this);
     timer_->setInterval(1000);
     connect(timer_, &QTimer::timeout, this, [this] { app_.OnTimer(); });
+    // A zero timer fires whenever the event queue is empty: the 3D editions' idle loop.
+    idle_ = new QTimer(this);
+    idle_->setInterval(0);
+    connect(idle_, &QTimer::timeout, this, [this] { app_.OnIdle(); });
 }
 
 MainWindow::~MainWindow() = default;
@@ -238,9 +313,9 @@ void MainWindow::BuildToolBar() {
     toolBar_->setContextMenuPolicy(Qt::PreventContextMenu);
     toolBar_->toggleViewAction()->setEnabled(false);
     const std::array<QIcon, 10> icons = ToolbarIcons();
-    for (std::size_t i = 0; i < kToolbarButtons.size(); ++i) {
-        const ToolbarButton& button = kToolbarButtons[i];
-        if (button.picture < 0) {
+    for (std::size_t i = 0; i < command::kToolbar.size(); ++i) {
+        const command::ToolbarButton& button = command::kToolbar[i];
+        if (button.command == 0) {
             toolbarActions_[i] = toolBar_->addSeparator();
             continue;
         }
@@ -255,6 +330,25 @@ void MainWindow::BuildToolBar() {
 
 void MainWindow::StartTimer() {
     timer_->start();
+}
+
+void MainWindow::StartIdleLoop() {
+    idle_->start();
+}
+
+bool MainWindow::IdleLoopRunning() const {
+    return idle_->isActive();
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    // The function keys other than F10 are the window's shortcuts and never arrive here.
+    const KeyCode key = KeyFromQt(event->key(), event->modifiers());
+    if (key == KeyCode::Other) {
+        QMainWindow::keyPressEvent(event);
+        return;
+    }
+    app_.OnKey(key);
+    event->accept();
 }
 
 void MainWindow::PlaceAt(const WindowRect& rect) {
@@ -413,8 +507,8 @@ void MainWindow::GetViewSize(int& pixelWidth, int& pixelHeight) const {
         // composed at the size it will be shown (menu bar and toolbar included).
         const_cast<MainWindow*>(this)->layout()->activate();
     }
-    pixelWidth = board_->PixelWidth();
-    pixelHeight = board_->PixelHeight();
+    pixelWidth = board_input::PixelWidth(*board_);
+    pixelHeight = board_input::PixelHeight(*board_);
 }
 
 bool MainWindow::GetFrameRect(WindowRect& rect) const {
@@ -432,6 +526,7 @@ bool MainWindow::GetFrameRect(WindowRect& rect) const {
 void MainWindow::Close() {
     closing_ = true;
     timer_->stop();
+    idle_->stop();
     close();
     QApplication::quit();
 }
@@ -441,6 +536,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         // The close box: the same shut-down as the EXIT command.
         closing_ = true;
         timer_->stop();
+        idle_->stop();
         app_.OnDestroy();
         QApplication::quit();
     }

@@ -7,29 +7,50 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <map>
 
+#include "shell/key_code.h"
 #include "shell/window_port.h"
 
 class GameApp;
 class QAction;
 class QLabel;
+class QMouseEvent;
+class QWheelEvent;
 class QTimer;
 class QToolBar;
 
-// The central widget: shows the composed frame in device pixels and passes mouse input on.
+// The board view's mouse input, shared by every board widget: positions in device pixels go to
+// the application object with the buttons held and the screen position.
+namespace board_input {
+void Press(GameApp& app, QWidget& view, QMouseEvent* event);
+void Move(GameApp& app, QWidget& view, QMouseEvent* event);
+void Wheel(GameApp& app, QWheelEvent* event);
+void Leave(GameApp& app);
+// The view's size in device pixels.
+int PixelWidth(const QWidget& view);
+int PixelHeight(const QWidget& view);
+}  // namespace board_input
+
+// A key of the keyboard as the game knows it; keypad keys are told apart from the others.
+KeyCode KeyFromQt(int key, Qt::KeyboardModifiers modifiers);
+
+// The board view of the editions that compose a picture (board2d, board3d_d3d): shows the
+// picture in device pixels and passes the mouse on.
 class BoardWidget : public QWidget {
 public:
     BoardWidget(GameApp& app, QWidget* parent);
 
     // The view's size in device pixels.
-    int PixelWidth() const;
-    int PixelHeight() const;
+    int PixelWidth() const { return board_input::PixelWidth(*this); }
+    int PixelHeight() const { return board_input::PixelHeight(*this); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
@@ -37,12 +58,18 @@ private:
     GameApp& app_;
 };
 
+// Makes the edition's board view as a child of the main window.
+using BoardViewFactory = std::function<QWidget*(GameApp& app, QWidget* parent)>;
+// The picture view of BoardWidget.
+BoardViewFactory PictureBoardView();
+
 class MainWindow : public QMainWindow, public WindowPort {
 public:
-    explicit MainWindow(GameApp& app);
+    // The board view comes from `makeView`; without one it is the picture view.
+    explicit MainWindow(GameApp& app, const BoardViewFactory& makeView = PictureBoardView());
     ~MainWindow() override;
 
-    BoardWidget* Board() const { return board_; }
+    QWidget* Board() const { return board_; }
     QToolBar* ToolBar() const { return toolBar_; }
     QLabel* StatusLabel() const { return statusLabel_; }
     // The actions of the menu bar shown now, by command identifier.
@@ -51,6 +78,9 @@ public:
 
     // Starts the one-second timer.
     void StartTimer();
+    // Starts drawing the board whenever no event waits (the 3D editions' main loop).
+    void StartIdleLoop();
+    bool IdleLoopRunning() const;
     // Places the window at the stored outer rectangle.
     void PlaceAt(const WindowRect& rect);
 
@@ -72,16 +102,18 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void BuildToolBar();
     void FixFrameSize();
 
     GameApp& app_;
-    BoardWidget* board_ = nullptr;
+    QWidget* board_ = nullptr;
     QToolBar* toolBar_ = nullptr;
     QLabel* statusLabel_ = nullptr;
     QTimer* timer_ = nullptr;
+    QTimer* idle_ = nullptr;
     std::multimap<int, QAction*> menuActions_;
     std::array<QAction*, 13> toolbarActions_{};
     bool closing_ = false;

@@ -8,6 +8,8 @@
 #include <QScreen>
 #include <QStyle>
 
+#include <algorithm>
+
 #include "shell/game_app.h"
 #include "shell/main_window.h"
 #include "shell/qt_desktop.h"
@@ -24,8 +26,7 @@ ScreenMetrics MeasureScreen() {
     }
     metrics.frameWidth = 4;
     metrics.frameHeight = 4;
-    QMenuBar probe;
-    metrics.menuBarHeight = probe.sizeHint().height();
+    metrics.menuBarHeight = MenuBarHeight();
     return metrics;
 }
 
@@ -44,7 +45,15 @@ void SetProgramIcon() {
 
 }  // namespace
 
-int RunGame(GameApp& app, QtDesktop& desktop) {
+int MenuBarHeight() {
+    // An empty menu bar measures 0: the height of a bar holding one menu is the real one.
+    QMenuBar probe;
+    probe.addMenu(QStringLiteral("Game"));
+    probe.adjustSize();
+    return std::max(probe.sizeHint().height(), probe.heightForWidth(400));
+}
+
+int RunGame(GameApp& app, QtDesktop& desktop, const BoardViewFactory& makeView) {
     SetProgramIcon();
     std::string start;
     if (!CurrentStartFolder(start)) {
@@ -61,13 +70,16 @@ int RunGame(GameApp& app, QtDesktop& desktop) {
         return 0;
     }
 
-    MainWindow window(app);
+    MainWindow window(app, makeView);
     window.setWindowTitle(QString::fromUtf8(app.TitleText().c_str()));
     app.AttachWindow(&window);
     desktop.SetOwner(&window);
     window.PlaceAt(WindowRect{app.settings.windowXPos, app.settings.windowYPos,
                               app.settings.windowXSize, app.settings.windowYSize});
+    // The window's native surface exists from here on, so a renderer may make its context on it.
+    window.winId();
     if (!app.CreateRenderer()) {
+        // The renderer has saved the settings, released its objects and said why.
         app.AttachWindow(nullptr);
         desktop.SetOwner(nullptr);
         return 0;
@@ -76,6 +88,9 @@ int RunGame(GameApp& app, QtDesktop& desktop) {
     window.layout()->activate();
     app.StartGame();
     window.StartTimer();
+    if (app.WantsIdleLoop()) {
+        window.StartIdleLoop();
+    }
     window.show();
     window.raise();
     window.activateWindow();

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "game_core.h"
+#include "core/game_core.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "board.h"
+#include "core/board.h"
 
 namespace {
 

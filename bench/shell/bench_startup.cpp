@@ -15,7 +15,7 @@
 #include <fstream>
 #include <string>
 
-#include "shell/game_app_2d.h"
+#include "shell/edition_2d/game_app_2d.h"
 #include "shell/main_window.h"
 #include "shell/qt_desktop.h"
 

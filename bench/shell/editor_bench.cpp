@@ -10,34 +10,13 @@
 #include <string>
 
 #include "shell/command_ids.h"
-#include "shell/game_app_2d.h"
-#include "shell/scripted_desktop.h"
+#include "shell/edition_2d/game_app_2d.h"
+#include "tests/support/recording_window.h"
+#include "tests/support/scripted_desktop.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-class QuietWindow : public WindowPort {
-public:
-    void SetTitle(const std::string&) override {}
-    void SetStatusText(const std::string&) override {}
-    void Invalidate() override {}
-    void PaintNow() override {}
-    void ShowMenuBar(const MenuBar&) override {}
-    void UpdateMenuStates(const MenuBar&) override {}
-    void SetToolbarTips(const std::array<std::string, 13>&) override {}
-    void SetCursor(CursorKind, bool) override {}
-    void GetViewSize(int& width, int& height) const override {
-        width = 1280;
-        height = 700;
-    }
-    bool GetFrameRect(WindowRect& rect) const override {
-        rect = {0, 0, 1300, 820};
-        return true;
-    }
-    void RunOnWindowThread(std::function<void()> work) override { work(); }
-    void Close() override {}
-};
 
 class SilentApp : public GameApp2D {
 public:
@@ -81,7 +60,7 @@ struct EditorRun {
 
     std::string folder;
     ScriptedDesktop desktop;
-    QuietWindow window;
+    RecordingWindow window;
     std::unique_ptr<SilentApp> app;
 };
 
@@ -119,7 +98,7 @@ void BM_EditorPointerIntoANewCell(benchmark::State& state) {
     run.CellPoint(0, 8, 12, x[1], y[1]);
     int i = 0;
     for (auto _ : state) {
-        run.app->OnPointerMoved(x[i], y[i]);
+        run.app->OnPointerMoved(PointerState{x[i], y[i]});
         i ^= 1;
     }
     state.SetItemsProcessed(state.iterations());
@@ -134,7 +113,7 @@ void BM_EditorPointerWithinACell(benchmark::State& state) {
     run.CellPoint(0, 8, 10, x, y);
     int d = 0;
     for (auto _ : state) {
-        run.app->OnPointerMoved(x + d, y);
+        run.app->OnPointerMoved(PointerState{x + d, y});
         d ^= 1;
     }
     state.SetItemsProcessed(state.iterations());

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "full_board.h"
+#include "bench/view2d/full_board.h"
 
 namespace {
 

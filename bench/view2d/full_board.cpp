@@ -1,4 +1,4 @@
-#include "full_board.h"
+#include "bench/view2d/full_board.h"
 
 FullBoardScene::FullBoardScene(int width, int height, const std::string& layout,
                                const std::string& tileSet, const std::string& background) {

@@ -2,7 +2,7 @@
 // window size.
 #include <benchmark/benchmark.h>
 
-#include "full_board.h"
+#include "bench/view2d/full_board.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "core_test_support.h"
-#include "game_core.h"
+#include "tests/core/core_test_support.h"
+#include "core/game_core.h"
 
 // Answers every message box and dialog as the test scripted it, and remembers what was asked.
 class ScriptedDesktop : public Desktop {

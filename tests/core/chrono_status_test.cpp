@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "aids_test_support.h"
+#include "tests/core/aids_test_support.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "core_test_support.h"
-#include "game_core.h"
+#include "tests/core/core_test_support.h"
+#include "core/game_core.h"
 
 namespace {
 
@@ -213,4 +213,56 @@ TEST(GameCore, WorksWithoutADesktop) {
     GameCore game;
     EXPECT_EQ(game.ShowMessage("x", MessageIcon::Warning), MessageAnswer::Ok);
     EXPECT_EQ(game.LanguageText("SomeKey"), "SomeKey");
+}
+
+// A tile number or a cell that the game's own code got wrong stops it in a build with checks,
+// instead of being quietly clamped; values read from files are checked before they get here.
+TEST(CoreChecks, BadTileNumbersAndCellsOfTheGameItselfStopIt) {
+#ifdef NDEBUG
+    GTEST_SKIP() << "assertions are compiled out of this build";
+#else
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    struct Case {
+        const char* what;
+        std::function<void(GameCore&)> run;
+    };
+    const Case cases[] = {
+        {"layer above the top", [](GameCore&) { (void)CellIndex(kLayers, 0, 0); }},
+        {"row below the grid", [](GameCore&) { (void)CellIndex(0, kRows, 0); }},
+        {"negative column", [](GameCore&) { (void)CellIndex(0, 0, -1); }},
+        {"cells of no tile", [](GameCore& g) { g.board.FillTileCells(kTiles, 0); }},
+        {"record off the grid",
+         [](GameCore& g) {
+             g.board.tiles[3].row = kLastTileRow + 1;
+             g.board.FillTileCells(3, 3);
+         }},
+        {"pair of one tile", [](GameCore& g) { g.board.RemovePairTiles(5, 5); }},
+        {"pair with no tile", [](GameCore& g) { g.board.RemovePairTiles(5, NoTile); }},
+        {"pair of removed tiles",
+         [](GameCore& g) {
+             g.board.RemovePairTiles(5, 6);
+             g.board.RemovePairTiles(5, 6);
+         }},
+        {"undo entry naming no tile",
+         [](GameCore& g) {
+             g.board.undoStack[0] = UndoEntry{};
+             g.board.undoCount = 1;
+             g.board.Undo();
+         }},
+        {"hint asked for no tile", [](GameCore& g) { g.board.IsHintTile(kTiles); }},
+        {"click on no tile", [](GameCore& g) { g.ClickTile(kTiles); }},
+    };
+    for (const Case& c : cases) {
+        EXPECT_DEATH(
+            {
+                GameCore game;
+                game.board.layoutsFolder = std::string(GAME_DATA_DIR) + "/LAYOUTS";
+                game.board.LoadLayout();
+                game.board.Deal();
+                c.run(game);
+            },
+            "")
+            << c.what;
+    }
+#endif
 }

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "test_pictures.h"
+#include "tests/images/test_pictures.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <random>
 
 #include "images/image.h"
-#include "test_pictures.h"
+#include "tests/images/test_pictures.h"
 
 namespace {
 

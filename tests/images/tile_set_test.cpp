@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "test_pictures.h"
+#include "tests/images/test_pictures.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <set>
 
-#include "test_support.h"
+#include "tests/settings/test_support.h"
 
 using namespace std::literals;
 

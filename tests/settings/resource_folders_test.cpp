@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "test_support.h"
+#include "tests/settings/test_support.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "test_support.h"
+#include "tests/settings/test_support.h"
 
 namespace {
 

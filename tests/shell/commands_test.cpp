@@ -2,7 +2,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "shell_test_support.h"
+#include "tests/shell/shell_test_support.h"
 
 namespace {
 
@@ -91,17 +91,6 @@ TEST_F(CommandsTest, LeftClickIsIgnoredWhilePausedAndSelectsOtherwise) {
     app->OnLeftButtonDown(tile, 0);
     EXPECT_EQ(app->board.firstSelected, tile);
     EXPECT_EQ(window.cursor, CursorKind::Normal);
-}
-
-TEST_F(CommandsTest, RightClickUndoesAndMiddleClickOpensColours) {
-    app->OnRightButtonDown(5, 5);
-    EXPECT_EQ(desktop.Calls(ScriptedDesktop::Call::Message).back().text,
-              app->Text(TextId::MesUndo));
-    app->OnMiddleButtonDown();
-    ASSERT_EQ(desktop.Count(ScriptedDesktop::Call::Colours), 1);
-    EXPECT_EQ(
-        desktop.Calls(ScriptedDesktop::Call::Colours)[0].labels,
-        (std::vector<std::string>{app->Text(TextId::COLORSBACK), app->Text(TextId::COLORSSIDE)}));
 }
 
 TEST_F(CommandsTest, TimerCountsOnlyWhileRunning) {
@@ -227,6 +216,9 @@ TEST_F(CommandsTest, AddCopiesTheFileIntoItsFolderAndRebuildsTheMenus) {
 }
 
 TEST_F(CommandsTest, ConfigurationStepsStayWithinTheirLimits) {
+    TestApp2D board2d(desktop);
+    StartIn(board2d, folder, window);
+    TestApp2D* app = &board2d;
     app->settings.borderSize = 10;
     app->settings.autoPlaySleep = 50;
     desktop.configPresses.push_back({{2, +1}, {0, -1}, {1, +1}, {3, -1}});
@@ -242,6 +234,9 @@ TEST_F(CommandsTest, ConfigurationStepsStayWithinTheirLimits) {
 }
 
 TEST_F(CommandsTest, ColourDialogStoresPickedColoursWithFullAlpha) {
+    TestApp2D board2d(desktop);
+    StartIn(board2d, folder, window);
+    TestApp2D* app = &board2d;
     desktop.pickedColours.push_back(Colour{10, 20, 30, 7});
     desktop.pickedColours.push_back(Colour{200, 100, 50, 0});
     desktop.colourPresses.push_back({0, 1});

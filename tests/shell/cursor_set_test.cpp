@@ -3,10 +3,10 @@
 #include <QCursor>
 #include <QPixmap>
 
-#include "media_test_support.h"
+#include "tests/shell/media_test_support.h"
 #include "shell/cursor_set.h"
 #include "shell/main_window.h"
-#include "shell_test_support.h"
+#include "tests/shell/shell_test_support.h"
 
 namespace {
 
@@ -68,7 +68,7 @@ TEST_F(CursorUseTest, ChangeCursorSwitchesBetweenOwnAndSystemCursors) {
     EXPECT_EQ(window.ownCursors, own) << "twice returns to the first pair";
     app->settings.newCursors = false;
     window.log.clear();
-    app->OnMouseMove(true);
+    app->OnPointerMoved(PointerState{0, 0, 0, 0, kPointerLeft});
     ASSERT_FALSE(window.log.empty());
     EXPECT_EQ(window.log.back(), std::make_pair(CursorKind::Busy, false));
 }
@@ -79,9 +79,9 @@ TEST_F(CursorUseTest, BusyWhileALeftClickIsHandledOrTheLeftButtonIsHeld) {
     ASSERT_GE(window.log.size(), 2u);
     EXPECT_EQ(window.log.front().first, CursorKind::Busy);
     EXPECT_EQ(window.log.back().first, CursorKind::Normal);
-    app->OnMouseMove(true);
+    app->OnPointerMoved(PointerState{0, 0, 0, 0, kPointerLeft});
     EXPECT_EQ(window.cursor, CursorKind::Busy);
-    app->OnMouseMove(false);
+    app->OnPointerMoved(PointerState{});
     EXPECT_EQ(window.cursor, CursorKind::Normal);
 }
 

@@ -2,10 +2,10 @@
 #include <QDir>
 #include <QLabel>
 
-#include "dialog_test_support.h"
+#include "tests/shell/dialog_test_support.h"
 #include "shell/dialog_about.h"
 #include "shell/qt_desktop.h"
-#include "shell_test_support.h"
+#include "tests/shell/shell_test_support.h"
 
 TEST(AboutDialog, ShowsIconTitleCopyrightVersionLicenceAndTheGameFolder) {
     DialogTestApp();

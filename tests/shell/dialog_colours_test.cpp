@@ -3,10 +3,10 @@
 #include <QColorDialog>
 #include <QGroupBox>
 
-#include "dialog_test_support.h"
+#include "tests/shell/dialog_test_support.h"
 #include "shell/dialog_colours.h"
 #include "shell/qt_desktop.h"
-#include "shell_test_support.h"
+#include "tests/shell/shell_test_support.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ protected:
     QtDesktop desktop;
     ModalDriver driver;
     RecordingWindow window;
-    TestApp app{desktop};
+    TestApp2D app{desktop};
 };
 
 // Answers the colour chooser with `colour`, or cancels it when `cancel`.

@@ -2,10 +2,10 @@
 // once, and the 3D editions' check boxes and list.
 #include <QLabel>
 
-#include "dialog_test_support.h"
+#include "tests/shell/dialog_test_support.h"
 #include "shell/dialog_config.h"
 #include "shell/qt_desktop.h"
-#include "shell_test_support.h"
+#include "tests/shell/shell_test_support.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ protected:
     QtDesktop desktop;
     ModalDriver driver;
     RecordingWindow window;
-    TestApp app{desktop};
+    TestApp2D app{desktop};
 };
 
 enum Row { AutoPlay = 0, RemoveTile = 1, Border = 2, Shadow = 3 };

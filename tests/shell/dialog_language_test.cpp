@@ -3,11 +3,11 @@
 #include <QComboBox>
 #include <QLabel>
 
-#include "dialog_test_support.h"
+#include "tests/shell/dialog_test_support.h"
 #include "settings/resource_folders.h"
 #include "shell/dialog_language.h"
 #include "shell/qt_desktop.h"
-#include "shell_test_support.h"
+#include "tests/shell/shell_test_support.h"
 
 namespace {
 

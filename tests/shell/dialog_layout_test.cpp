@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "dialog_test_support.h"
+#include "tests/shell/dialog_test_support.h"
 #include "settings/language.h"
 #include "settings/resource_folders.h"
 #include "shell/dialog_about.h"

@@ -20,7 +20,7 @@
 
 #include <ostream>
 
-#include "qt_test_app.h"
+#include "tests/shell/qt_test_app.h"
 #include "settings/desktop.h"
 
 // Readable failure messages.

@@ -2,7 +2,7 @@
 // and without the message box.
 #include <cstdio>
 
-#include "shell_test_support.h"
+#include "tests/shell/shell_test_support.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <QTextBrowser>
 #include <QTextDocument>
 
-#include "media_test_support.h"
+#include "tests/shell/media_test_support.h"
 #include "shell/help_window.h"
 #include "shell/qt_desktop.h"
-#include "shell_test_support.h"
+#include "tests/shell/shell_test_support.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 
 #include <fstream>
 
-#include "qt_test_app.h"
+#include "tests/shell/qt_test_app.h"
 #include "shell/main_window.h"
-#include "shell_test_support.h"
+#include "tests/shell/shell_test_support.h"
 
 namespace {
 

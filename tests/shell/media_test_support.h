@@ -2,7 +2,7 @@
 // disk audio driver that writes what the mixer plays into a file, and the shipped files.
 #pragma once
 
-#include "qt_test_app.h"
+#include "tests/shell/qt_test_app.h"
 
 #include <QApplication>
 

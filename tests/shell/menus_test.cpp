@@ -2,7 +2,7 @@
 // marks, file lists, pictures, and the rebuild on a language change.
 #include <fstream>
 
-#include "shell_test_support.h"
+#include "tests/shell/shell_test_support.h"
 
 namespace {
 

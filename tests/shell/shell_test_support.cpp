@@ -1,4 +1,4 @@
-#include "shell_test_support.h"
+#include "tests/shell/shell_test_support.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -51,6 +51,21 @@ void ShellTest::Start(bool waveDevice) {
     ASSERT_TRUE(app->LoadSettings());
     app->AttachWindow(&window);
     app->StartGame();
+}
+
+void FacePoint2D(const GameApp2D& app, int t, int& x, int& y) {
+    const View2D& view = const_cast<GameApp2D&>(app).View();
+    const TileRecord& tile = app.board.tiles[static_cast<std::size_t>(t)];
+    x = tile.x2d + view.Border() + view.TileWidth() / 2;
+    y = tile.y2d + view.TileHeight() / 2;
+}
+
+void StartIn(GameApp& app, const GameFolder& folder, WindowPort& window) {
+    app.SetStartFolder(folder.Path());
+    app.OfferFirstRunLanguage();
+    ASSERT_TRUE(app.LoadSettings());
+    app.AttachWindow(&window);
+    app.StartGame();
 }
 
 void WinByClicking(TestApp& app) {

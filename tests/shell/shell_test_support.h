@@ -10,9 +10,10 @@
 #include <vector>
 
 #include "shell/command_ids.h"
+#include "shell/edition_2d/game_app_2d.h"
 #include "shell/game_app.h"
-#include "shell/scripted_desktop.h"
-#include "shell/window_port.h"
+#include "tests/support/scripted_desktop.h"
+#include "tests/support/recording_window.h"
 
 namespace fs = std::filesystem;
 
@@ -31,85 +32,75 @@ private:
     std::string path_;
 };
 
-class RecordingWindow : public WindowPort {
-public:
-    std::string title;
-    std::string status;
-    int invalidates = 0;
-    int paints = 0;
-    int menuBarsShown = 0;
-    MenuBar shownBar;
-    std::array<std::string, 13> tips;
-    CursorKind cursor = CursorKind::Normal;
-    bool ownCursors = false;
-    int closes = 0;
-    WindowRect frame{10, 20, 1280, 800};
-    int viewWidth = 1280;
-    int viewHeight = 700;
-
-    void SetTitle(const std::string& text) override { title = text; }
-    void SetStatusText(const std::string& text) override { status = text; }
-    void Invalidate() override { ++invalidates; }
-    void PaintNow() override { ++paints; }
-    void ShowMenuBar(const MenuBar& bar) override {
-        shownBar = bar;
-        ++menuBarsShown;
-    }
-    void UpdateMenuStates(const MenuBar& bar) override { shownBar = bar; }
-    void SetToolbarTips(const std::array<std::string, 13>& texts) override { tips = texts; }
-    void SetCursor(CursorKind kind, bool own) override {
-        cursor = kind;
-        ownCursors = own;
-    }
-    void GetViewSize(int& width, int& height) const override {
-        width = viewWidth;
-        height = viewHeight;
-    }
-    bool GetFrameRect(WindowRect& rect) const override {
-        rect = frame;
-        return true;
-    }
-    void RunOnWindowThread(std::function<void()> work) override { work(); }
-    void Close() override { ++closes; }
-};
-
 // The view of this application treats a click's x as the tile number, so tests click tiles
 // directly; it counts the view slots the shell calls.
 class TestApp : public GameApp {
 public:
     explicit TestApp(ShellDesktop& desktop, Edition edition = Edition::TwoD)
-        : GameApp(desktop, edition) {
-        titleText += edition == Edition::TwoD ? " 2D" : " GL";
-    }
+        : GameApp(desktop, edition) {}
     int placeTiles = 0;
     int ticks = 0;
     int resizes = 0;
     int tileSetLoads = 0;
     int backgroundLoads = 0;
-    int sizeTileSets = 0;
     int musicPlays = 0;
     bool waveDevice = true;
     std::vector<std::pair<int, int>> hits;
 
+    bool HasLayoutEditor() const override { return GetEdition() == Edition::TwoD; }
+    bool HasCamera() const override { return GetEdition() != Edition::TwoD; }
     void PlaceTiles() override { ++placeTiles; }
     void Tick() override { ++ticks; }
     void Resize() override {
         ++resizes;
         GameApp::Resize();
     }
-    void HitTest2D(int x, int y, int button) override {
-        hits.emplace_back(x, button);
+    void PickAt(int x, int y) override {
+        hits.emplace_back(x, 0);
         (void)y;
         if (!editMode) {
             ClickTile(x);
         }
     }
-    void LoadTileSet2D() override { ++tileSetLoads; }
-    void LoadBackground2D() override { ++backgroundLoads; }
-    void SizeTileSet2D(int, int) override { ++sizeTileSets; }
+    void LoadTileSetPicture() override { ++tileSetLoads; }
+    void LoadBackgroundPicture() override { ++backgroundLoads; }
     bool HasWaveDevice() override { return waveDevice; }
     void PlayMusic() override { ++musicPlays; }
 };
+
+// board2d's own application object, counting the re-cuts of its tile set, the placements and the
+// redraws; without sound.
+class TestApp2D : public GameApp2D {
+public:
+    explicit TestApp2D(ShellDesktop& desktop) : GameApp2D(desktop) {}
+    int sizeTileSets = 0;
+    int placeTiles = 0;
+    int ticks = 0;
+
+    void SizeTileSet() override {
+        ++sizeTileSets;
+        GameApp2D::SizeTileSet();
+    }
+    void PlaceTiles() override {
+        ++placeTiles;
+        GameApp2D::PlaceTiles();
+    }
+    void Tick() override {
+        ++ticks;
+        GameApp2D::Tick();
+    }
+    void ShowSplash() override {}
+    void CloseSplash() override {}
+    bool HasWaveDevice() override { return false; }
+    void PlayMusic() override {}
+    void PlayEffect(int) override {}
+};
+
+// The middle of tile t's face as board2d's view placed it, in view pixels.
+void FacePoint2D(const GameApp2D& app, int t, int& x, int& y);
+
+// Starts `app` in `folder` with `window` attached, as the program does.
+void StartIn(GameApp& app, const GameFolder& folder, WindowPort& window);
 
 // A started game in a fresh folder: first-run language choice answered, settings loaded, the
 // recording window attached and the first game dealt.

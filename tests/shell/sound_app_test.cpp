@@ -9,8 +9,8 @@
 #include <regex>
 #include <thread>
 
-#include "media_test_support.h"
-#include "shell_test_support.h"
+#include "tests/shell/media_test_support.h"
+#include "tests/shell/shell_test_support.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "media_test_support.h"
+#include "tests/shell/media_test_support.h"
 #include "settings/resource_folders.h"
 
 namespace {

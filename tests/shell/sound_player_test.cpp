@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "media_test_support.h"
+#include "tests/shell/media_test_support.h"
 #include "shell/sound_player.h"
 
 namespace {

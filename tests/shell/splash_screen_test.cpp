@@ -8,9 +8,9 @@
 #include <QWidget>
 
 #include "images/image.h"
-#include "media_test_support.h"
+#include "tests/shell/media_test_support.h"
 #include "shell/splash_screen.h"
-#include "shell_test_support.h"
+#include "tests/shell/shell_test_support.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 
-#include "editor_test_support.h"
-#include "qt_test_app.h"
+#include "tests/shell/edition_2d/editor_test_support.h"
+#include "tests/shell/qt_test_app.h"
 #include "shell/main_window.h"
 
 namespace {

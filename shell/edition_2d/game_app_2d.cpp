@@ -1,10 +1,11 @@
-#include "shell/game_app_2d.h"
+#include "shell/edition_2d/game_app_2d.h"
 
 #include <chrono>
 #include <thread>
 
+#include "shell/command_ids.h"
+
 GameApp2D::GameApp2D(ShellDesktop& desktop) : GameApp(desktop, Edition::TwoD) {
-    titleText = WindowTitle(Edition::TwoD);
     view_.sources.board = &board;
     view_.sources.editor = &editor;
     view_.sources.editing = [this] { return editMode; };
@@ -59,7 +60,16 @@ int GameApp2D::EditorTargetUnderPointer() {
     return editor.AddTarget(x, y, view_.EditorShape());
 }
 
-void GameApp2D::OnPointerMoved(int x, int y) {
+void GameApp2D::OnPointerMoved(const PointerState& pointer) {
+    PointerAt(pointer.x, pointer.y);
+    GameApp::OnPointerMoved(pointer);
+}
+
+void GameApp2D::OnPointerLeft() {
+    PointerAt(-1, -1);
+}
+
+void GameApp2D::PointerAt(int x, int y) {
     pointerX_ = x;
     pointerY_ = y;
     // Most moves stay within one cell: the board is composed again only when the hint moves.
@@ -134,7 +144,7 @@ bool GameApp2D::PaintFrame(const FrameSink& sink) {
     return true;
 }
 
-void GameApp2D::LoadBackground2D() {
+void GameApp2D::LoadBackgroundPicture() {
     SyncViewOptions();
     if (settings.background.empty()) {
         return;  // "none": the background colour shows
@@ -146,7 +156,7 @@ void GameApp2D::LoadBackground2D() {
     view_.LoadBackground2D(path);
 }
 
-void GameApp2D::LoadTileSet2D() {
+void GameApp2D::LoadTileSetPicture() {
     BoardLock lock(*this);
     SyncViewOptions();
     std::string path = ResolveInFolder(folders.tileSets, settings.tileSet);
@@ -156,9 +166,32 @@ void GameApp2D::LoadTileSet2D() {
     view_.LoadTileSet2D(path);
 }
 
-void GameApp2D::SizeTileSet2D(int pixelWidth, int pixelHeight) {
+void GameApp2D::SizeTileSet() {
     SyncViewOptions();
-    view_.SizeTileSet2D(pixelWidth, pixelHeight);
+    view_.SizeTileSet2D(viewPixelWidth, viewPixelHeight);
+}
+
+int GameApp2D::MiddleButtonCommand() const {
+    return command::CHANGE_COLORS;
+}
+
+void GameApp2D::PickAt(int x, int y) {
+    HitTest2D(x, y, 0);
+}
+
+void GameApp2D::OnRightButtonDown(int x, int y) {
+    if (IsShutDown()) {
+        return;
+    }
+    if (!editMode) {
+        ExecuteCommand(command::UNDO);
+        return;
+    }
+    BoardLock lock(*this);
+    BusyCursor busy(*this);
+    HitTest2D(x, y, 1);
+    AfterEditorChange();
+    Tick();
 }
 
 void GameApp2D::HitTest2D(int x, int y, int button) {
@@ -176,4 +209,79 @@ void GameApp2D::HitTest2D(int x, int y, int button) {
         case HitResult2D::Nothing:
             break;  // a click beside every tile does nothing
     }
+}
+
+// The colour and configuration dialogs of board2d: the side colour, border and shadow are cut
+// into the tile set, so a change re-cuts it at the current view size.
+void GameApp2D::ColourDialog() {
+    std::vector<ColourButton> buttons = {
+        {Text(TextId::COLORSBACK), settings.backgroundColor},
+        {Text(TextId::COLORSSIDE), settings.sidesColor},
+    };
+    BoardUnlock unlock(*this);
+    GetDesktop().ShowColourDialog(
+        DialogTexts{Text(TextId::COLORSCAPTION), {Text(TextId::OK)}}, buttons, [this](int button) {
+            BoardLock lock(*this);
+            Colour& colour = button == 0 ? settings.backgroundColor : settings.sidesColor;
+            Colour picked = PickColour(Colour{colour.red, colour.green, colour.blue, 255});
+            picked.alpha = 255;
+            colour = picked;
+            if (button == 1) {
+                // The tile sides are cut into the faces: cut them again in the new colour.
+                SizeTileSet();
+            }
+            return colour;
+        });
+}
+
+void GameApp2D::ConfigDialog() {
+    const std::string milliseconds = " " + Text(TextId::MILLISECONDS);
+    auto msText = [milliseconds](int value) { return std::to_string(value) + milliseconds; };
+    auto ratioText = [](int value) { return "1 / " + std::to_string(value); };
+    std::vector<ConfigRow> rows = {
+        {Text(TextId::AUTOPLAYDELAY), msText(settings.autoPlaySleep)},
+        {Text(TextId::REMOVETILEDELAY), msText(settings.removeTileTime)},
+        {Text(TextId::BORDERSIZE), ratioText(settings.borderSize)},
+        {Text(TextId::SHADOWSIZE), ratioText(settings.shadowSize)},
+    };
+    BoardUnlock unlock(*this);
+    GetDesktop().ShowConfigDialog(
+        DialogTexts{Text(TextId::CONFIGCAPTION), {Text(TextId::OK)}}, rows,
+        [this, msText, ratioText](int row, int delta) -> std::string {
+            BoardLock lock(*this);
+            auto stepDelay = [delta](int& value) {
+                if (delta > 0) {
+                    value += 100;
+                } else if (value >= 100) {
+                    value -= 100;
+                }
+            };
+            auto stepSize = [this, delta](int& value, int low, int high) {
+                const int next = value + (delta > 0 ? 1 : -1);
+                if (next < low || next > high) {
+                    return;  // at the limit nothing changes and nothing is redrawn
+                }
+                value = next;
+                SizeTileSet();
+                PlaceTiles();
+                Tick();
+            };
+            switch (row) {
+                case 0:
+                    stepDelay(settings.autoPlaySleep);
+                    SettingsToCore();
+                    return msText(settings.autoPlaySleep);
+                case 1:
+                    stepDelay(settings.removeTileTime);
+                    return msText(settings.removeTileTime);
+                case 2:
+                    stepSize(settings.borderSize, 2, 10);
+                    return ratioText(settings.borderSize);
+                case 3:
+                    stepSize(settings.shadowSize, 2, 25);
+                    return ratioText(settings.shadowSize);
+                default:
+                    return std::string();
+            }
+        });
 }

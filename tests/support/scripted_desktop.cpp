@@ -1,4 +1,4 @@
-#include "shell/scripted_desktop.h"
+#include "tests/support/scripted_desktop.h"
 
 #include <algorithm>
 

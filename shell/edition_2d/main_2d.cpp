@@ -1,7 +1,7 @@
 // board2d: the flat board with tile thickness and shadows, and the layout editor.
 #include <QApplication>
 
-#include "shell/game_app_2d.h"
+#include "shell/edition_2d/game_app_2d.h"
 #include "shell/qt_desktop.h"
 #include "shell/start_up.h"
 

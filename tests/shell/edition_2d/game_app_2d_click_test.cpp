@@ -1,7 +1,7 @@
 // board2d's own application object with its real view, driven headless: clicks at the screen
 // points where the view placed the tiles win a whole easy-mode game.
-#include "shell/game_app_2d.h"
-#include "shell_test_support.h"
+#include "shell/edition_2d/game_app_2d.h"
+#include "tests/shell/shell_test_support.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <set>
 #include <sstream>
 
-#include "editor_test_support.h"
+#include "tests/shell/edition_2d/editor_test_support.h"
 
 namespace {
 

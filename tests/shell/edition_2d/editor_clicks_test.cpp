@@ -1,7 +1,7 @@
 // The layout editor's mouse: left clicks add positions on the lowest layer with room, right clicks
 // take away the topmost position whose top-left cell is under the pointer, never more than 144
 // positions, and the hint that shows where the next left click lands.
-#include "editor_test_support.h"
+#include "tests/shell/edition_2d/editor_test_support.h"
 
 namespace {
 
@@ -156,7 +156,7 @@ TEST_F(EditorClicks, ThePointerShowsWhereTheNextLeftClickLands) {
     ASSERT_FALSE(empty.empty());
 
     const ViewPoint p = CellPoint(0, 6, 6);
-    app->OnPointerMoved(p.x, p.y);
+    app->OnPointerMoved(PointerState{p.x, p.y});
     EXPECT_EQ(app->View().sources.editorTarget(), CellIndex(0, 6, 6));
     const std::vector<std::uint8_t> hinted = Frame();
     EXPECT_NE(hinted, empty) << "the hint tile is drawn";
@@ -164,26 +164,26 @@ TEST_F(EditorClicks, ThePointerShowsWhereTheNextLeftClickLands) {
     // The hint is see-through: where it lies the frame is neither the empty board nor a placed
     // tile.
     LeftClick(p);
-    app->OnPointerMoved(-1, -1);  // the pointer leaves the view: no hint
+    app->OnPointerLeft();  // the pointer leaves the view: no hint
     const std::vector<std::uint8_t> placed = Frame();
     EXPECT_NE(placed, hinted);
     EXPECT_NE(placed, empty);
 
     // Over the new position the hint climbs to layer 1, where the click would put the next one.
-    app->OnPointerMoved(p.x, p.y);
+    app->OnPointerMoved(PointerState{p.x, p.y});
     EXPECT_EQ(app->View().sources.editorTarget(), CellAt(1, p));
     const int ticks = window.invalidates;
-    app->OnPointerMoved(p.x + 1, p.y);  // the same cell: nothing is drawn again
+    app->OnPointerMoved(PointerState{p.x + 1, p.y});  // the same cell: nothing is drawn again
     EXPECT_EQ(window.invalidates, ticks);
 
     // With 144 positions no click adds, and no hint is shown.
     app->ExecuteCommand(command::EXIT_EDIT_LAYOUT);
     app->ExecuteCommand(command::EDIT_LAYOUT);
-    app->OnPointerMoved(p.x, p.y);
+    app->OnPointerMoved(PointerState{p.x, p.y});
     EXPECT_EQ(app->View().sources.editorTarget(), -1);
     // Outside the editor the pointer draws nothing.
     app->ExecuteCommand(command::EXIT_EDIT_LAYOUT);
     const int before = window.invalidates;
-    app->OnPointerMoved(p.x + 40, p.y + 40);
+    app->OnPointerMoved(PointerState{p.x + 40, p.y + 40});
     EXPECT_EQ(window.invalidates, before);
 }

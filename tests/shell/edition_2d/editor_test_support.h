@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/game_app_2d.h"
-#include "shell_test_support.h"
+#include "shell/edition_2d/game_app_2d.h"
+#include "tests/shell/shell_test_support.h"
 
 // board2d without sound, music or splash window; everything else is the program's own.
 class EditorTestApp : public GameApp2D {
@@ -72,11 +72,11 @@ protected:
     }
 
     void LeftClick(ViewPoint p) {
-        app->OnPointerMoved(p.x, p.y);
+        app->OnPointerMoved(PointerState{p.x, p.y});
         app->OnLeftButtonDown(p.x, p.y);
     }
     void RightClick(ViewPoint p) {
-        app->OnPointerMoved(p.x, p.y);
+        app->OnPointerMoved(PointerState{p.x, p.y});
         app->OnRightButtonDown(p.x, p.y);
     }
     void LeftClick(int layer, int row, int column) { LeftClick(CellPoint(layer, row, column)); }

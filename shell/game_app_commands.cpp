@@ -1,0 +1,419 @@
+// The application object's command dispatch: every menu entry, toolbar button, function key and
+// mouse button reaches the game here, and the file choices the commands make.
+#include "shell/game_app.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <system_error>
+
+#include "shell/command_ids.h"
+
+namespace {
+
+std::string Upper(std::string text) {
+    for (char& c : text) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return text;
+}
+
+std::string FileTitle(const std::string& path) {
+    return std::filesystem::path(path).filename().string();
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Command dispatch
+// ---------------------------------------------------------------------------------------------
+
+void GameApp::ExecuteCommand(int id) {
+    if (shutDown_) {
+        return;
+    }
+    if (id == command::EXIT) {
+        // Leaving waits for a running autoplay, which needs the board to finish its step.
+        OnDestroy();
+        return;
+    }
+    BoardLock lock(*this);
+    board.GameOverShown = 0;
+    switch (id) {
+        case command::NEW_GAME:
+            while (board.undoCount > 0 && board.Undo()) {
+            }
+            StartNewGame();
+            break;
+        case command::RESTART_GAME:
+            RestartCommand();
+            break;
+        case command::EASYMODE:
+            if (EasyModeCommand()) {
+                settings.easyMode = board.easyMode != 0;
+                ExecuteCommand(command::NEW_GAME);
+            }
+            break;
+        case command::AUTOPLAY:
+            AutoplayCommand();
+            break;
+        case command::PAUSE_CHRONO:
+            board.ChronoPaused = board.ChronoPaused ? 0 : 1;
+            OnPauseChanged(board.ChronoPaused != 0);
+            Tick();
+            break;
+        case command::HINT:
+            HintCommand();
+            break;
+        case command::UNDO:
+            UndoCommand();
+            break;
+        case command::SAVE_GAME:
+            SaveGameCommand();
+            break;
+        case command::LOAD_GAME:
+            LoadGameCommand();
+            break;
+        case command::SHADOWS:
+            settings.shadows = !settings.shadows;
+            Tick();
+            break;
+        case command::SHOW_CHRONO:
+            settings.showChrono = !settings.showChrono;
+            SettingsToCore();
+            RefreshStatus();
+            break;
+        case command::CHANGE_COLORS:
+            ColourDialog();
+            Tick();
+            break;
+        case command::CONFIG:
+            ConfigDialog();
+            Tick();
+            break;
+        case command::HALL_OF_FAME:
+            HallOfFameDialog();
+            break;
+        case command::LOAD_LAYOUT:
+            LoadLayoutCommand();
+            break;
+        case command::SAVE_LAYOUT:
+            SaveLayoutCommand();
+            break;
+        case command::RANDOM_LAYOUT:
+            board.layoutFileName = Upper(board.randomLayoutName);
+            CheckListEntry(board.layoutFileName, command::LayoutList, layoutList);
+            LoadLayoutAndDeal();
+            break;
+        case command::HELP_FILE:
+            HelpCommand();
+            break;
+        case command::HELP_ABOUT:
+            AboutCommand();
+            break;
+        case command::USE_SOUNDS:
+            // The toolbar's button stays without a device, but the sound stays off for the run.
+            if (!HasWaveDevice()) {
+                break;
+            }
+            board.soundEffects = board.soundEffects ? 0 : 1;
+            settings.soundEffects = board.soundEffects != 0;
+            break;
+        case command::CHANGE_CURSOR:
+            settings.newCursors = !settings.newCursors;
+            LoadCursors();
+            break;
+        case command::MSG_WHEN_LOSE:
+            MessageBoxWhenLose = !MessageBoxWhenLose;
+            settings.messageBoxWhenLose = MessageBoxWhenLose;
+            break;
+        case command::EDIT_LAYOUT:
+            if (HasLayoutEditor()) {
+                ToggleEditor();
+            }
+            break;
+        case command::NEW_LAYOUT:
+            if (HasLayoutEditor() && editMode) {
+                editor.EditorClear();
+                editor.EditorRebuild();
+                editorMenu_.SetEnabled(command::SAVE_LAYOUT, false);
+                if (window_ != nullptr && editorMenuShown_) {
+                    window_->UpdateMenuStates(editorMenu_);
+                }
+                RefreshStatus();
+                RedrawNow();
+            }
+            break;
+        case command::ZOOM_DEFAULT:
+            if (HasCamera()) {
+                ResetCamera();
+            }
+            break;
+        default:
+            ExecuteListCommand(id);
+            break;
+    }
+    RefreshChecks();
+}
+
+void GameApp::ExecuteListCommand(int id) {
+    const int low = id & 0xFFFF;
+    if (low == command::Sound1Base || low == command::Sound2Base || low == command::Sound3Base) {
+        if (ImportResourceFile(std::string(kSoundPattern), Text(TextId::FilterSound),
+                               folders.sounds)) {
+            BuildMenus();
+        }
+    } else if (low == command::MusicBase) {
+        if (ImportResourceFile(std::string(kMusicPattern), Text(TextId::FilterMusic),
+                               folders.sounds)) {
+            BuildMenus();
+        }
+    } else if (low == command::BackgroundBase) {
+        if (ImportResourceFile(std::string(kPicturePattern), Text(TextId::FilterBitmap),
+                               folders.backgrounds)) {
+            BuildMenus();
+        }
+    } else if (low >= command::LanguageList && low < command::LanguageList + command::ListSpan) {
+        if (SelectListEntry(id, settings.language, command::LanguageList, languageList)) {
+            texts.LoadLanguage(folders, settings.language);
+            BuildMenus();
+            RefreshStatus();
+        }
+    } else if (low >= command::TileSetList && low < command::TileSetList + command::ListSpan) {
+        if (SelectListEntry(id, settings.tileSet, command::TileSetList, tileSetList)) {
+            LoadTileSetPicture();
+            Tick();
+        }
+    } else if (low >= command::LayoutList && low < command::LayoutList + command::ListSpan) {
+        if (SelectListEntry(id, board.layoutFileName, command::LayoutList, layoutList)) {
+            settings.layout = board.layoutFileName;
+            LoadLayoutAndDeal();
+        }
+    } else if (low > command::Sound1Base && low < command::Sound1Base + command::ListSpan) {
+        SoundListCommand(id, command::Sound1Base, board.soundFiles[0], sound1List, false);
+        settings.sound1 = board.soundFiles[0];
+    } else if (low > command::Sound2Base && low < command::Sound2Base + command::ListSpan) {
+        SoundListCommand(id, command::Sound2Base, board.soundFiles[1], sound2List, false);
+        settings.sound2 = board.soundFiles[1];
+    } else if (low > command::Sound3Base && low < command::Sound3Base + command::ListSpan) {
+        SoundListCommand(id, command::Sound3Base, board.soundFiles[2], sound3List, false);
+        settings.sound3 = board.soundFiles[2];
+    } else if (low > command::MusicBase && low < command::MusicBase + command::ListSpan) {
+        SoundListCommand(id, command::MusicBase, settings.music, musicList, true);
+    } else if (low == command::BackgroundBase + command::NoneOffset) {
+        mainMenu_.SetChecked(low, true);
+        settings.background.clear();
+        for (std::size_t i = 0; i < backgroundList.size(); ++i) {
+            mainMenu_.SetChecked(
+                command::BackgroundBase + command::FilesOffset + static_cast<int>(i), false);
+        }
+        if (window_ != nullptr) {
+            window_->UpdateMenuStates(mainMenu_);
+        }
+        Tick();
+    } else if (low > command::BackgroundBase && low < command::BackgroundBase + command::ListSpan) {
+        mainMenu_.SetChecked(command::BackgroundBase + command::NoneOffset, false);
+        if (SelectListEntry(id, settings.background, command::BackgroundBase + command::FilesOffset,
+                            backgroundList)) {
+            LoadBackgroundPicture();
+            Tick();
+        }
+    }
+}
+
+void GameApp::SoundListCommand(int id, int base, std::string& setting, const FileList& list,
+                               bool music) {
+    const int low = id & 0xFFFF;
+    if (low == base + command::NoneOffset) {
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            mainMenu_.SetChecked(base + command::FilesOffset + static_cast<int>(i), false);
+        }
+        mainMenu_.SetChecked(low, true);
+        setting.clear();
+        if (window_ != nullptr) {
+            window_->UpdateMenuStates(mainMenu_);
+        }
+    } else {
+        mainMenu_.SetChecked(base + command::NoneOffset, false);
+        SelectListEntry(id, setting, base + command::FilesOffset, list);
+    }
+    if (music) {
+        PlayMusic();
+    }
+}
+
+void GameApp::ToggleEditor() {
+    editMode = !editMode;
+    ExecuteCommand(command::PAUSE_CHRONO);
+    if (editMode) {
+        editor.layoutsFolder = folders.layouts;
+        editor.StartFrom(board.positionGrid);
+        editorMenu_.SetEnabled(command::SAVE_LAYOUT, false);
+        editorMenuShown_ = true;
+        if (window_ != nullptr) {
+            window_->ShowMenuBar(editorMenu_);
+        }
+        PlaceTiles();
+        RefreshStatus();
+    } else {
+        editorMenuShown_ = false;
+        if (window_ != nullptr) {
+            window_->ShowMenuBar(mainMenu_);
+        }
+        ExecuteCommand(command::NEW_GAME);
+        RefreshStatus();
+    }
+    RedrawNow();
+}
+
+void GameApp::LoadLayoutCommand() {
+    std::string name;
+    if (!ChooseResourceFile(folders.layouts, name, std::string(kLayoutPattern),
+                            Text(TextId::FilterLayout), false)) {
+        return;
+    }
+    board.layoutFileName = Upper(name);
+    settings.layout = board.layoutFileName;
+    CheckListEntry(board.layoutFileName, command::LayoutList, layoutList);
+    LoadLayoutAndDeal();
+}
+
+void GameApp::SaveLayoutCommand() {
+    if (editMode && !editor.CanSave()) {
+        return;  // the editor offers saving only with a whole layout of 144 positions
+    }
+    std::string name;
+    if (!ChooseResourceFile(folders.layouts, name, std::string(kLayoutPattern),
+                            Text(TextId::FilterLayout), true)) {
+        return;
+    }
+    const std::string previous = board.layoutFileName;
+    board.layoutFileName = name;
+    bool saved = false;
+    if (editMode) {
+        editor.layoutsFolder = folders.layouts;
+        editor.layoutFileName = name;
+        saved = editor.SaveLayout();
+    } else {
+        saved = board.SaveLayout();
+    }
+    if (saved) {
+        board.layoutFileName = Upper(name);
+        settings.layout = board.layoutFileName;
+    } else {
+        // A layout that could not be written is not taken into use: the game keeps the layout
+        // it has, and the next game is dealt from it.
+        ShowFileMessage(name, TextId::MesWriteError);
+        board.layoutFileName = previous;
+    }
+    BuildMenus();
+    CheckListEntry(board.layoutFileName, command::LayoutList, layoutList);
+    UpdateTitle();
+    if (editMode) {
+        // The next game is played on the saved layout; editing goes on meanwhile.
+        if (saved && !board.LoadLayout()) {
+            ShowMessage(Text(TextId::MesNo144Tiles), MessageIcon::Warning);
+        }
+        editorMenuShown_ = true;
+        if (window_ != nullptr) {
+            window_->ShowMenuBar(editorMenu_);
+        }
+    }
+}
+
+void GameApp::SaveGameCommand() {
+    std::string name;
+    if (!ChooseResourceFile(folders.savedGames, name, std::string(kSavedGamePattern),
+                            Text(TextId::FilterSaveGame), true)) {
+        return;
+    }
+    board.savedGameFileName = name;
+    if (!board.SaveGame()) {
+        ShowFileMessage(name, TextId::MesWriteError);
+    }
+}
+
+void GameApp::LoadGameCommand() {
+    std::string name;
+    if (!ChooseResourceFile(folders.savedGames, name, std::string(kSavedGamePattern),
+                            Text(TextId::FilterSaveGame), false)) {
+        return;
+    }
+    board.savedGameFileName = name;
+    if (board.LoadGame()) {
+        UpdateTitle();
+        PlaceTiles();
+        Tick();
+    } else {
+        ShowFileMessage(name, TextId::MesReadError);
+    }
+}
+
+void GameApp::ShowFileMessage(const std::string& file, TextId message) {
+    ShowMessage(file + " : " + Text(message), MessageIcon::Warning);
+}
+
+void GameApp::HelpCommand() {
+    const std::string& help = texts.HelpFile();
+    if (help.empty()) {
+        return;
+    }
+    std::string path = ResolveInFolder(folders.language, help);
+    if (path.empty()) {
+        path = JoinPath(folders.language, help);
+    }
+    BoardUnlock unlock(*this);
+    shellDesktop_.ShowHelp(path, titleText);
+}
+
+void GameApp::AboutCommand() {
+    BoardUnlock unlock(*this);
+    shellDesktop_.ShowAbout(DialogTexts{
+        Text(TextId::ABOUTCAPTION), {titleText, Text(TextId::ABOUTCOPYRIGHT), Text(TextId::OK)}});
+}
+
+// ---------------------------------------------------------------------------------------------
+// File choices
+// ---------------------------------------------------------------------------------------------
+
+bool GameApp::ChooseResourceFile(const std::string& folder, std::string& name,
+                                 const std::string& pattern, const std::string& description,
+                                 bool save) {
+    std::string chosen;
+    BoardUnlock unlock(*this);
+    if (!shellDesktop_.ChooseFile(titleText, folder, pattern, description, save, chosen)) {
+        return false;
+    }
+    const std::string title = FileTitle(chosen);
+    if (title.empty()) {
+        return false;
+    }
+    name = title;
+    return true;
+}
+
+bool GameApp::ImportResourceFile(const std::string& pattern, const std::string& description,
+                                 const std::string& destinationFolder) {
+    std::string chosen;
+    BoardUnlock unlock(*this);
+    if (!shellDesktop_.ChooseFile(titleText, std::string(), pattern, description, false, chosen)) {
+        return false;
+    }
+    const std::string title = FileTitle(chosen);
+    if (title.empty()) {
+        return true;
+    }
+    // A file of that name in any case is replaced rather than joined by a twin.
+    const std::string destination = PathForWriting(destinationFolder, title);
+    std::error_code error;
+    if (!std::filesystem::equivalent(chosen, destination, error)) {
+        std::filesystem::copy_file(chosen, destination,
+                                   std::filesystem::copy_options::overwrite_existing, error);
+    }
+    return true;
+}
+
+Colour GameApp::PickColour(Colour colour) {
+    return shellDesktop_.PickColour(titleText, colour);
+}
+
