@@ -1,4 +1,4 @@
-#include "view2d_test_support.h"
+#include "tests/view2d/view2d_test_support.h"
 
 #include <fstream>
 #include <vector>
