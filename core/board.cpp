@@ -2,6 +2,7 @@
 // reset.
 #include "core/board.h"
 
+#include <cassert>
 #include <chrono>
 #include <cstring>
 #include <utility>
@@ -75,13 +76,10 @@ LayoutGrid::LayoutGrid() {
 }
 
 void LayoutGrid::FillTileCells(int tile, std::uint8_t value) {
-    if (tile < 0 || tile >= kTiles) {
-        return;
-    }
+    assert(tile >= 0 && tile < kTiles);
     const TileRecord& t = tiles[tile];
-    if (t.layer >= kLayers || t.row > kLastTileRow || t.column > kLastTileColumn) {
-        return;  // a record read from a file may name any position; never write outside
-    }
+    // Records get their places from NumberTiles, or from a saved game that was checked first.
+    assert(t.layer < kLayers && t.row <= kLastTileRow && t.column <= kLastTileColumn);
     const int cell = CellIndex(t.layer, t.row, t.column);
     tileGrid[cell] = value;
     tileGrid[cell + 1] = value;

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <atomic>
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -33,7 +34,11 @@ inline constexpr std::uint8_t NoTile = 250;
 // Sound effects the rules ask for.
 enum Effect : int { EffectSelect = 0, EffectRemove = 1, EffectMiss = 2 };
 
+// Every caller has its cell inside the grid (a value read from a file is checked first), so a
+// cell outside it is a fault of the game's own code.
 constexpr int CellIndex(int layer, int row, int column) {
+    assert(layer >= 0 && layer < kLayers && row >= 0 && row < kRows && column >= 0 &&
+           column < kColumns);
     return (layer * kRows + row) * kColumns + column;
 }
 

@@ -1,6 +1,7 @@
 // The game operations of the application object that belong to the rules.
-#include "game_core.h"
+#include "core/game_core.h"
 
+#include <cassert>
 #include <cstring>
 
 std::string GameCore::LanguageText(const char* key) const {
@@ -42,7 +43,9 @@ void GameCore::NewGame() {
 }
 
 bool GameCore::ClickTile(int t) {
-    if (t == NoTile || !board.IsTile(t)) {
+    // The views pass a tile they hit, or NoTile for a click beside every tile.
+    assert(t == NoTile || board.IsTile(t));
+    if (t == NoTile) {
         PlayEffect(EffectMiss);
         board.firstSelected = NoTile;
         board.secondSelected = NoTile;

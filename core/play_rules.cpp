@@ -1,5 +1,7 @@
 // The play rules on the board: free tiles, the list of playable pairs and taking a pair out.
-#include "board.h"
+#include "core/board.h"
+
+#include <cassert>
 
 void Board::UpdateFreeTiles() {
     constexpr std::uint8_t kHeld = 2;  // removed or covered, for the length of this sweep
@@ -85,14 +87,14 @@ bool Board::CanMatch(int a, int b) const {
 }
 
 void Board::RemovePairTiles(int a, int b) {
-    if (!IsTile(a) || !IsTile(b)) {
-        return;
-    }
-    if (undoCount >= 0 && undoCount < kUndoSlots) {
-        undoStack[undoCount] = UndoEntry{tiles[a].face, tiles[b].face, static_cast<std::uint8_t>(a),
-                                         static_cast<std::uint8_t>(b)};
-        ++undoCount;
-    }
+    // The pair comes from a matched click, the move list or the deal order: two tiles still on
+    // the board, and a game never has more removals than its stack has room for.
+    assert(IsTile(a) && IsTile(b) && a != b);
+    assert(tiles[a].face != NoTile && tiles[b].face != NoTile);
+    assert(undoCount >= 0 && undoCount < kUndoSlots);
+    undoStack[undoCount] = UndoEntry{tiles[a].face, tiles[b].face, static_cast<std::uint8_t>(a),
+                                     static_cast<std::uint8_t>(b)};
+    ++undoCount;
     FillTileCells(a, NoTile);
     FillTileCells(b, NoTile);
     tiles[a].face = NoTile;

@@ -1,8 +1,9 @@
 // Undo, restart and hints on the board, and the commands of the application object that use
 // them (UNDO, RESTART_GAME, HINT, EASYMODE).
+#include <cassert>
 #include <limits>
 
-#include "game_core.h"
+#include "core/game_core.h"
 
 namespace {
 
@@ -19,20 +20,18 @@ std::int32_t AddSeconds(std::int32_t chrono, std::int32_t seconds) {
 bool Board::Undo() {
     bool result = false;
     if (undoCount > 0) {
-        if (undoCount > kUndoSlots) {
-            undoCount = kUndoSlots;
-        }
+        assert(undoCount <= kUndoSlots);
         --undoCount;
         const UndoEntry entry = undoStack[static_cast<std::size_t>(undoCount)];
-        // An entry naming no tile (never written by a removal) gives nothing back but is still
-        // taken off the stack, so undoing always ends.
-        if (IsTile(entry.firstTile) && IsTile(entry.secondTile)) {
-            tiles[entry.firstTile].face = entry.firstFace;
-            tiles[entry.secondTile].face = entry.secondFace;
-            FillTileCells(entry.firstTile, entry.firstTile);
-            FillTileCells(entry.secondTile, entry.secondTile);
-            tilesLeft = static_cast<std::int16_t>(tilesLeft + 2);
-        }
+        // Every entry below the count was written by a removal, or checked when its game was
+        // loaded: two removed tiles.
+        assert(IsTile(entry.firstTile) && IsTile(entry.secondTile));
+        assert(tiles[entry.firstTile].face == NoTile && tiles[entry.secondTile].face == NoTile);
+        tiles[entry.firstTile].face = entry.firstFace;
+        tiles[entry.secondTile].face = entry.secondFace;
+        FillTileCells(entry.firstTile, entry.firstTile);
+        FillTileCells(entry.secondTile, entry.secondTile);
+        tilesLeft = static_cast<std::int16_t>(tilesLeft + 2);
         hintIndex = 0;
         moveCount = 0;
         result = true;
@@ -63,14 +62,17 @@ void Board::Hint() {
 }
 
 bool Board::IsHintTile(int t) {
+    // The views ask for the tiles they draw; the index only ever counts up from 0.
+    assert(IsTile(t));
+    assert(hintIndex >= 0);
     if (!GameOverShown) {
         return false;
     }
     // One step past the last pair shows the first pair again.
-    if (hintIndex >= moveCount || hintIndex < 0) {
+    if (hintIndex >= moveCount) {
         hintIndex = 0;
     }
-    if (moveCount <= 0 || !IsTile(t)) {
+    if (moveCount <= 0) {
         return false;
     }
     const TilePair& pair = moveList[static_cast<std::size_t>(hintIndex)];

@@ -1,10 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
-#include "tests/core/core_test_support.h"
 #include "core/game_core.h"
+#include "tests/core/core_test_support.h"
 
 namespace {
 

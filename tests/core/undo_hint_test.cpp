@@ -146,15 +146,6 @@ TEST_F(AidsTest, UndoAndRestartBringBackTheFreeTilesAndShadows) {
     }
 }
 
-TEST_F(AidsTest, UndoSkipsAnEntryThatNamesNoTile) {
-    DealTurtle(game.board, false);
-    game.board.undoStack[0] = UndoEntry{};  // all NoTile
-    game.board.undoCount = 1;
-    EXPECT_TRUE(game.board.Undo());
-    EXPECT_EQ(game.board.undoCount, 0);
-    EXPECT_EQ(game.board.tilesLeft, 144);
-}
-
 // ---------------------------------------------------------------------------------------------
 // Hints
 // ---------------------------------------------------------------------------------------------
