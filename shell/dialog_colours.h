@@ -28,12 +28,6 @@ private:
     Colour colour_;
 };
 
-// The first `count` buttons go in a group box titled `title`; zero puts every button in one column.
-struct ColourGroup {
-    std::string title;
-    int count = 0;
-};
-
 class ColoursDialog : public GameDialog {
     Q_OBJECT
 

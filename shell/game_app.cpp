@@ -385,4 +385,3 @@ void GameApp::UpdateTitle() {
         window_->SetTitle(titleText + " - " + name);
     }
 }
-

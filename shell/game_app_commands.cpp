@@ -416,4 +416,3 @@ bool GameApp::ImportResourceFile(const std::string& pattern, const std::string& 
 Colour GameApp::PickColour(Colour colour) {
     return shellDesktop_.PickColour(titleText, colour);
 }
-

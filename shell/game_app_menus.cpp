@@ -2,7 +2,6 @@
 // the window renders them.
 #include "shell/game_app.h"
 
-
 #include <span>
 
 #include "shell/command_ids.h"
@@ -58,10 +57,11 @@ struct FixedEntry {
 };
 constexpr FixedEntry kSeparator{0, TextId::GAME, false};
 
-constexpr FixedEntry kEditorEntries[] = {{command::NEW_LAYOUT, TextId::NEW_LAYOUT, false},
-                                         {command::SAVE_LAYOUT, TextId::SAVE_LAYOUT, false},
-                                         kSeparator,
-                                         {command::EXIT_EDIT_LAYOUT, TextId::EXIT_EDIT_LAYOUT, false}};
+constexpr FixedEntry kEditorEntries[] = {
+    {command::NEW_LAYOUT, TextId::NEW_LAYOUT, false},
+    {command::SAVE_LAYOUT, TextId::SAVE_LAYOUT, false},
+    kSeparator,
+    {command::EXIT_EDIT_LAYOUT, TextId::EXIT_EDIT_LAYOUT, false}};
 
 constexpr FixedEntry kGameEntries[] = {{command::NEW_GAME, TextId::NEW_GAME, false},
                                        {command::RESTART_GAME, TextId::RESTART_GAME, false},
@@ -94,10 +94,10 @@ constexpr FixedEntry kHelpEntries[] = {{command::HELP_FILE, TextId::HELP_FILE, f
 void AddFixedEntries(MenuItem& popup, std::span<const FixedEntry> entries,
                      const LanguageTexts& texts) {
     for (const FixedEntry& fixed : entries) {
-        popup.items.push_back(fixed.command == 0 ? MenuItem::Separator()
-                                                 : MenuItem::Command(fixed.command,
-                                                                     texts.Text(fixed.label),
-                                                                     fixed.checkable));
+        popup.items.push_back(
+            fixed.command == 0
+                ? MenuItem::Separator()
+                : MenuItem::Command(fixed.command, texts.Text(fixed.label), fixed.checkable));
     }
 }
 
@@ -143,9 +143,8 @@ void GameApp::BuildMenus() {
 
     if (HasWaveDevice()) {
         MenuItem sounds = MenuItem::Popup(Text(TextId::SOUNDS));
-        sounds.items.push_back(ResourceMenu(TextId::CHANGE_MUSIC, command::MusicBase,
-                                            kMusicPattern, folders.sounds, musicList,
-                                            settings.music));
+        sounds.items.push_back(ResourceMenu(TextId::CHANGE_MUSIC, command::MusicBase, kMusicPattern,
+                                            folders.sounds, musicList, settings.music));
         sounds.items.push_back(ResourceMenu(TextId::CHANGE_SOUND1, command::Sound1Base,
                                             kSoundPattern, folders.sounds, sound1List,
                                             board.soundFiles[0]));
@@ -269,4 +268,3 @@ bool GameApp::CheckListEntry(const std::string& name, int firstId, const FileLis
     }
     return matched;
 }
-

@@ -13,6 +13,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QThread>
@@ -21,6 +22,7 @@
 #include <QWheelEvent>
 #include <QWindow>
 
+#include <algorithm>
 #include <cmath>
 
 #include "shell/command_ids.h"
@@ -171,37 +173,76 @@ KeyCode KeyFromQt(int key, Qt::KeyboardModifiers modifiers) {
     if (modifiers & Qt::KeypadModifier) {
         // With Num Lock off the keypad sends the cursor keys; they count as the digits.
         switch (key) {
-            case Qt::Key_0: case Qt::Key_Insert: return KeyCode::Keypad0;
-            case Qt::Key_1: case Qt::Key_End: return KeyCode::Keypad1;
-            case Qt::Key_2: case Qt::Key_Down: return KeyCode::Keypad2;
-            case Qt::Key_3: case Qt::Key_PageDown: return KeyCode::Keypad3;
-            case Qt::Key_4: case Qt::Key_Left: return KeyCode::Keypad4;
-            case Qt::Key_5: case Qt::Key_Clear: return KeyCode::Keypad5;
-            case Qt::Key_6: case Qt::Key_Right: return KeyCode::Keypad6;
-            case Qt::Key_7: case Qt::Key_Home: return KeyCode::Keypad7;
-            case Qt::Key_8: case Qt::Key_Up: return KeyCode::Keypad8;
-            case Qt::Key_9: case Qt::Key_PageUp: return KeyCode::Keypad9;
-            case Qt::Key_Asterisk: return KeyCode::KeypadMultiply;
-            case Qt::Key_Plus: return KeyCode::KeypadAdd;
-            case Qt::Key_Minus: return KeyCode::KeypadSubtract;
-            case Qt::Key_Period: case Qt::Key_Delete: return KeyCode::KeypadDecimal;
-            case Qt::Key_Slash: return KeyCode::KeypadDivide;
-            default: return KeyCode::Other;
+            case Qt::Key_0:
+            case Qt::Key_Insert:
+                return KeyCode::Keypad0;
+            case Qt::Key_1:
+            case Qt::Key_End:
+                return KeyCode::Keypad1;
+            case Qt::Key_2:
+            case Qt::Key_Down:
+                return KeyCode::Keypad2;
+            case Qt::Key_3:
+            case Qt::Key_PageDown:
+                return KeyCode::Keypad3;
+            case Qt::Key_4:
+            case Qt::Key_Left:
+                return KeyCode::Keypad4;
+            case Qt::Key_5:
+            case Qt::Key_Clear:
+                return KeyCode::Keypad5;
+            case Qt::Key_6:
+            case Qt::Key_Right:
+                return KeyCode::Keypad6;
+            case Qt::Key_7:
+            case Qt::Key_Home:
+                return KeyCode::Keypad7;
+            case Qt::Key_8:
+            case Qt::Key_Up:
+                return KeyCode::Keypad8;
+            case Qt::Key_9:
+            case Qt::Key_PageUp:
+                return KeyCode::Keypad9;
+            case Qt::Key_Asterisk:
+                return KeyCode::KeypadMultiply;
+            case Qt::Key_Plus:
+                return KeyCode::KeypadAdd;
+            case Qt::Key_Minus:
+                return KeyCode::KeypadSubtract;
+            case Qt::Key_Period:
+            case Qt::Key_Delete:
+                return KeyCode::KeypadDecimal;
+            case Qt::Key_Slash:
+                return KeyCode::KeypadDivide;
+            default:
+                return KeyCode::Other;
         }
     }
     switch (key) {
-        case Qt::Key_PageUp: return KeyCode::PageUp;
-        case Qt::Key_PageDown: return KeyCode::PageDown;
-        case Qt::Key_End: return KeyCode::End;
-        case Qt::Key_Home: return KeyCode::Home;
-        case Qt::Key_Left: return KeyCode::Left;
-        case Qt::Key_Up: return KeyCode::Up;
-        case Qt::Key_Right: return KeyCode::Right;
-        case Qt::Key_Down: return KeyCode::Down;
-        case Qt::Key_Insert: return KeyCode::Insert;
-        case Qt::Key_Delete: return KeyCode::Delete;
-        case Qt::Key_F10: return KeyCode::F10;
-        default: return KeyCode::Other;
+        case Qt::Key_PageUp:
+            return KeyCode::PageUp;
+        case Qt::Key_PageDown:
+            return KeyCode::PageDown;
+        case Qt::Key_End:
+            return KeyCode::End;
+        case Qt::Key_Home:
+            return KeyCode::Home;
+        case Qt::Key_Left:
+            return KeyCode::Left;
+        case Qt::Key_Up:
+            return KeyCode::Up;
+        case Qt::Key_Right:
+            return KeyCode::Right;
+        case Qt::Key_Down:
+            return KeyCode::Down;
+        case Qt::Key_Insert:
+            return KeyCode::Insert;
+        case Qt::Key_Delete:
+            return KeyCode::Delete;
+        case Qt::Key_F10:
+            return KeyCode::F10;
+        default:
+            return KeyCode::Other;
     }
 }
 
@@ -333,6 +374,13 @@ void MainWindow::StartTimer() {
 }
 
 void MainWindow::StartIdleLoop() {
+    // A frame whenever no event waits, but no more often than the screen can show one: frames
+    // the display never shows would only take the processor from the rest of the desktop.
+    const QScreen* shown = screen();
+    const double refresh = shown != nullptr ? shown->refreshRate() : 60.0;
+    const int interval = refresh >= 1.0 ? static_cast<int>(1000.0 / refresh) : 16;
+    idle_->setTimerType(Qt::PreciseTimer);
+    idle_->setInterval(std::clamp(interval, 0, 100));
     idle_->start();
 }
 

@@ -201,18 +201,33 @@ void QtDesktop::ShowAbout(const DialogTexts& texts) {
 }
 
 void QtDesktop::ShowColourDialog(const DialogTexts& texts, const std::vector<ColourButton>& buttons,
-                                 const std::function<Colour(int button)>& pick) {
+                                 const std::function<Colour(int button)>& pick,
+                                 const ColourGroup& group) {
     OnGuiThread([&] {
-        ColoursDialog dialog(texts, buttons, pick, owner_);
+        ColoursDialog dialog(texts, buttons, pick, owner_, group);
         dialog.exec();
     });
 }
 
 void QtDesktop::ShowConfigDialog(const DialogTexts& texts, const std::vector<ConfigRow>& rows,
-                                 const std::function<std::string(int row, int delta)>& step) {
+                                 const std::function<std::string(int row, int delta)>& step,
+                                 ConfigExtras& extras) {
     OnGuiThread([&] {
         ConfigurationDialog dialog(texts, rows, step, owner_);
+        std::vector<int> boxes;
+        for (const ConfigExtras::CheckBox& box : extras.checkBoxes) {
+            boxes.push_back(dialog.AddCheckBox(box.label, box.checked));
+        }
+        if (!extras.choiceLabel.empty()) {
+            dialog.AddChoiceList(extras.choiceLabel, extras.choices, extras.chosen);
+        }
         dialog.exec();
+        for (std::size_t i = 0; i < boxes.size(); ++i) {
+            extras.checkBoxes[i].checked = dialog.IsChecked(boxes[i]);
+        }
+        if (!extras.choiceLabel.empty()) {
+            extras.chosen = dialog.ChosenItem();
+        }
     });
 }
 

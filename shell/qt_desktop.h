@@ -30,9 +30,13 @@ public:
                        int preselected) override;
     void ShowAbout(const DialogTexts& texts) override;
     void ShowColourDialog(const DialogTexts& texts, const std::vector<ColourButton>& buttons,
-                          const std::function<Colour(int button)>& pick) override;
+                          const std::function<Colour(int button)>& pick,
+                          const ColourGroup& group) override;
+    using ShellDesktop::ShowColourDialog;
     void ShowConfigDialog(const DialogTexts& texts, const std::vector<ConfigRow>& rows,
-                          const std::function<std::string(int row, int delta)>& step) override;
+                          const std::function<std::string(int row, int delta)>& step,
+                          ConfigExtras& extras) override;
+    using ShellDesktop::ShowConfigDialog;
     bool ShowHelp(const std::string& path, const std::string& title) override;
     // The help window, once help was asked for; null before.
     HelpWindow* Help() const { return helpWindow_; }

@@ -21,6 +21,26 @@ struct ConfigRow {
     std::string value;
 };
 
+// The first `count` colour buttons go in a group box titled `title` (the 3D editions' five level
+// colours); a count of zero puts every button in one column.
+struct ColourGroup {
+    std::string title;
+    int count = 0;
+};
+
+// What the 3D editions add below the rows of the configuration dialog: check boxes and a
+// labelled list of choices, and what they show when the dialog closes.
+struct ConfigExtras {
+    struct CheckBox {
+        std::string label;
+        bool checked = false;
+    };
+    std::vector<CheckBox> checkBoxes;
+    std::string choiceLabel;  // no list when empty
+    std::vector<std::string> choices;
+    int chosen = -1;  // the entry shown; -1: the first
+};
+
 class ShellDesktop : public Desktop {
 public:
     // The About box. `texts.labels` = { title line, copyright line, OK }.
@@ -29,15 +49,29 @@ public:
     // The colour dialog: one button with a swatch per colour. Pressing button i calls `pick(i)`,
     // which asks for the colour, stores it and returns it for the swatch. There is no cancel: every
     // pick is in force at once. `texts.labels` = { OK }.
+    // `group` gathers the first buttons under a title (the 3D editions' level colours).
     virtual void ShowColourDialog(const DialogTexts& texts,
                                   const std::vector<ColourButton>& buttons,
-                                  const std::function<Colour(int button)>& pick) = 0;
+                                  const std::function<Colour(int button)>& pick,
+                                  const ColourGroup& group) = 0;
+    void ShowColourDialog(const DialogTexts& texts, const std::vector<ColourButton>& buttons,
+                          const std::function<Colour(int button)>& pick) {
+        ShowColourDialog(texts, buttons, pick, ColourGroup{});
+    }
 
     // The configuration dialog: rows with "-" and "+" buttons. Pressing one calls
     // `step(row, -1 or +1)`, which applies the change and returns the value text to show.
     // `texts.labels` = { OK }.
+    // `extras` adds the 3D editions' check boxes and list; when the dialog closes they hold what
+    // it showed then (`checked` of each box, `chosen` of the list).
     virtual void ShowConfigDialog(const DialogTexts& texts, const std::vector<ConfigRow>& rows,
-                                  const std::function<std::string(int row, int delta)>& step) = 0;
+                                  const std::function<std::string(int row, int delta)>& step,
+                                  ConfigExtras& extras) = 0;
+    void ShowConfigDialog(const DialogTexts& texts, const std::vector<ConfigRow>& rows,
+                          const std::function<std::string(int row, int delta)>& step) {
+        ConfigExtras none;
+        ShowConfigDialog(texts, rows, step, none);
+    }
 
     // Opens the help page at `path` in the help window; false when it cannot be shown.
     virtual bool ShowHelp(const std::string& path, const std::string& title) = 0;

@@ -3,9 +3,9 @@
 #include <QCursor>
 #include <QPixmap>
 
-#include "tests/shell/media_test_support.h"
 #include "shell/cursor_set.h"
 #include "shell/main_window.h"
+#include "tests/shell/media_test_support.h"
 #include "tests/shell/shell_test_support.h"
 
 namespace {

@@ -2,9 +2,9 @@
 #include <QDir>
 #include <QLabel>
 
-#include "tests/shell/dialog_test_support.h"
 #include "shell/dialog_about.h"
 #include "shell/qt_desktop.h"
+#include "tests/shell/dialog_test_support.h"
 #include "tests/shell/shell_test_support.h"
 
 TEST(AboutDialog, ShowsIconTitleCopyrightVersionLicenceAndTheGameFolder) {

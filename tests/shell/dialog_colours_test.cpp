@@ -3,9 +3,9 @@
 #include <QColorDialog>
 #include <QGroupBox>
 
-#include "tests/shell/dialog_test_support.h"
 #include "shell/dialog_colours.h"
 #include "shell/qt_desktop.h"
+#include "tests/shell/dialog_test_support.h"
 #include "tests/shell/shell_test_support.h"
 
 namespace {

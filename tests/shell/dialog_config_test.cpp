@@ -2,9 +2,9 @@
 // once, and the 3D editions' check boxes and list.
 #include <QLabel>
 
-#include "tests/shell/dialog_test_support.h"
 #include "shell/dialog_config.h"
 #include "shell/qt_desktop.h"
+#include "tests/shell/dialog_test_support.h"
 #include "tests/shell/shell_test_support.h"
 
 namespace {

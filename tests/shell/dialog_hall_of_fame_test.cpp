@@ -1,9 +1,9 @@
 // The hall-of-fame dialog: ten rows of name and time, the fastest first, shown as given.
 #include <QLabel>
 
-#include "tests/shell/dialog_test_support.h"
 #include "shell/dialog_hall_of_fame.h"
 #include "shell/qt_desktop.h"
+#include "tests/shell/dialog_test_support.h"
 #include "tests/shell/shell_test_support.h"
 
 namespace {

@@ -3,10 +3,10 @@
 #include <QComboBox>
 #include <QLabel>
 
-#include "tests/shell/dialog_test_support.h"
 #include "settings/resource_folders.h"
 #include "shell/dialog_language.h"
 #include "shell/qt_desktop.h"
+#include "tests/shell/dialog_test_support.h"
 #include "tests/shell/shell_test_support.h"
 
 namespace {

@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <memory>
 
-#include "tests/shell/dialog_test_support.h"
 #include "settings/language.h"
 #include "settings/resource_folders.h"
 #include "shell/dialog_about.h"
@@ -19,6 +18,7 @@
 #include "shell/dialog_hall_of_fame.h"
 #include "shell/dialog_language.h"
 #include "shell/dialog_winner.h"
+#include "tests/shell/dialog_test_support.h"
 
 namespace {
 

@@ -20,8 +20,8 @@
 
 #include <ostream>
 
-#include "tests/shell/qt_test_app.h"
 #include "settings/desktop.h"
+#include "tests/shell/qt_test_app.h"
 
 // Readable failure messages.
 inline void PrintTo(const QString& text, std::ostream* out) {

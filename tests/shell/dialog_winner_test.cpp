@@ -2,10 +2,10 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "tests/shell/dialog_test_support.h"
 #include "shell/dialog_hall_of_fame.h"
 #include "shell/dialog_winner.h"
 #include "shell/qt_desktop.h"
+#include "tests/shell/dialog_test_support.h"
 #include "tests/shell/shell_test_support.h"
 
 namespace {

@@ -2,6 +2,7 @@
 // the board view, the idle loop, the busy cursor while a click is handled, and the order in
 // which a renderer that cannot serve the window ends the game.
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
@@ -190,8 +191,11 @@ TEST(EditionSeams, IdleLoopRunsOnlyWhenSwitchedOn) {
     EXPECT_EQ(app.idles, 0);
     EXPECT_FALSE(window.IdleLoopRunning());
     window.StartIdleLoop();
-    for (int i = 0; i < 5; ++i) {
-        QCoreApplication::processEvents();
+    EXPECT_TRUE(window.IdleLoopRunning());
+    QElapsedTimer waited;
+    waited.start();
+    while (app.idles < 3 && waited.elapsed() < 5000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
     EXPECT_GE(app.idles, 3);
     app.AttachWindow(nullptr);

@@ -5,9 +5,9 @@
 #include <QTextBrowser>
 #include <QTextDocument>
 
-#include "tests/shell/media_test_support.h"
 #include "shell/help_window.h"
 #include "shell/qt_desktop.h"
+#include "tests/shell/media_test_support.h"
 #include "tests/shell/shell_test_support.h"
 
 namespace {

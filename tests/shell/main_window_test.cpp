@@ -10,8 +10,8 @@
 
 #include <fstream>
 
-#include "tests/shell/qt_test_app.h"
 #include "shell/main_window.h"
+#include "tests/shell/qt_test_app.h"
 #include "tests/shell/shell_test_support.h"
 
 namespace {

@@ -12,8 +12,8 @@
 #include "shell/command_ids.h"
 #include "shell/edition_2d/game_app_2d.h"
 #include "shell/game_app.h"
-#include "tests/support/scripted_desktop.h"
 #include "tests/support/recording_window.h"
+#include "tests/support/scripted_desktop.h"
 
 namespace fs = std::filesystem;
 

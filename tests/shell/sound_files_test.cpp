@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/shell/media_test_support.h"
 #include "settings/resource_folders.h"
+#include "tests/shell/media_test_support.h"
 
 namespace {
 

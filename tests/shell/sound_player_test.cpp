@@ -11,8 +11,8 @@
 #include <filesystem>
 #include <thread>
 
-#include "tests/shell/media_test_support.h"
 #include "shell/sound_player.h"
+#include "tests/shell/media_test_support.h"
 
 namespace {
 

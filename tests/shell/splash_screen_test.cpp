@@ -8,8 +8,8 @@
 #include <QWidget>
 
 #include "images/image.h"
-#include "tests/shell/media_test_support.h"
 #include "shell/splash_screen.h"
+#include "tests/shell/media_test_support.h"
 #include "tests/shell/shell_test_support.h"
 
 namespace {

@@ -49,4 +49,3 @@ public:
     void RunOnWindowThread(std::function<void()> work) override { work(); }
     void Close() override { ++closes; }
 };
-

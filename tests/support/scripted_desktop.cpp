@@ -116,7 +116,9 @@ void ScriptedDesktop::ShowAbout(const DialogTexts& texts) {
 
 void ScriptedDesktop::ShowColourDialog(const DialogTexts& texts,
                                        const std::vector<ColourButton>& buttons,
-                                       const std::function<Colour(int button)>& pick) {
+                                       const std::function<Colour(int button)>& pick,
+                                       const ColourGroup& group) {
+    lastColourGroup = group;
     Record record = MakeRecord(Call::Colours, texts.caption, std::string());
     for (const ColourButton& button : buttons) {
         record.labels.push_back(button.label);
@@ -134,20 +136,25 @@ void ScriptedDesktop::ShowColourDialog(const DialogTexts& texts,
 }
 
 void ScriptedDesktop::ShowConfigDialog(const DialogTexts& texts, const std::vector<ConfigRow>& rows,
-                                       const std::function<std::string(int row, int delta)>& step) {
+                                       const std::function<std::string(int row, int delta)>& step,
+                                       ConfigExtras& extras) {
+    lastConfigExtras = extras;
     Record record = MakeRecord(Call::Config, texts.caption, std::string());
     for (const ConfigRow& row : rows) {
         record.labels.push_back(row.label + "=" + row.value);
     }
     records.push_back(record);
     configResults.clear();
-    if (configPresses.empty()) {
-        return;
+    if (!configPresses.empty()) {
+        std::vector<std::pair<int, int>> presses = configPresses.front();
+        configPresses.pop_front();
+        for (auto [row, delta] : presses) {
+            configResults.push_back(step(row, delta));
+        }
     }
-    std::vector<std::pair<int, int>> presses = configPresses.front();
-    configPresses.pop_front();
-    for (auto [row, delta] : presses) {
-        configResults.push_back(step(row, delta));
+    if (!configCloses.empty()) {
+        extras = configCloses.front();
+        configCloses.pop_front();
     }
 }
 

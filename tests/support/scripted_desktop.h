@@ -48,12 +48,18 @@ public:
     // (row, delta), in order; each dialog takes the presses queued for it.
     std::deque<std::vector<int>> colourPresses;
     std::deque<std::vector<std::pair<int, int>>> configPresses;
+    // What the next configuration dialogs' check boxes and list show when they close; an empty
+    // queue leaves them as they opened.
+    std::deque<ConfigExtras> configCloses;
     bool helpWorks = true;
 
     std::vector<Record> records;
     // Values returned by the callbacks of the last colour and configuration dialog.
     std::vector<Colour> colourResults;
     std::vector<std::string> configResults;
+    // The group and the extras the last colour and configuration dialogs opened with.
+    ColourGroup lastColourGroup;
+    ConfigExtras lastConfigExtras;
 
     // Recorded calls of one kind, in order.
     std::vector<Record> Calls(Call call) const;
@@ -71,8 +77,12 @@ public:
                        int preselected) override;
     void ShowAbout(const DialogTexts& texts) override;
     void ShowColourDialog(const DialogTexts& texts, const std::vector<ColourButton>& buttons,
-                          const std::function<Colour(int button)>& pick) override;
+                          const std::function<Colour(int button)>& pick,
+                          const ColourGroup& group) override;
+    using ShellDesktop::ShowColourDialog;
     void ShowConfigDialog(const DialogTexts& texts, const std::vector<ConfigRow>& rows,
-                          const std::function<std::string(int row, int delta)>& step) override;
+                          const std::function<std::string(int row, int delta)>& step,
+                          ConfigExtras& extras) override;
+    using ShellDesktop::ShowConfigDialog;
     bool ShowHelp(const std::string& path, const std::string& title) override;
 };

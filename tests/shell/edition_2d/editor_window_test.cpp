@@ -8,9 +8,9 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 
+#include "shell/main_window.h"
 #include "tests/shell/edition_2d/editor_test_support.h"
 #include "tests/shell/qt_test_app.h"
-#include "shell/main_window.h"
 
 namespace {
 

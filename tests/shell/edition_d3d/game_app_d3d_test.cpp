@@ -1,0 +1,177 @@
+// board3d_d3d's application object with its real software renderer, driven headless: the frame it
+// shows, clicks at the projected centres of a free pair, the right-drag and the wheel, the 3D
+// dialogs and the settings file it writes.
+#include <fstream>
+#include <sstream>
+
+#include "shell/edition_d3d/game_app_d3d.h"
+#include "tests/shell/shell_test_support.h"
+#include "tests/support/golden_picture.h"
+#include "view3d/picking.h"
+
+namespace {
+
+class QuietD3D : public GameAppD3D {
+public:
+    using GameAppD3D::GameAppD3D;
+    void ShowSplash() override {}
+    void CloseSplash() override {}
+    bool HasWaveDevice() override { return false; }
+    void PlayMusic() override {}
+    void PlayEffect(int) override {}
+};
+
+class GameAppD3DTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window.viewWidth = 640;
+        window.viewHeight = 400;
+        app = std::make_unique<QuietD3D>(desktop);
+        app->SetStartFolder(folder.Path());
+        app->OfferFirstRunLanguage();
+        ASSERT_TRUE(app->LoadSettings());
+        app->AttachWindow(&window);
+        ASSERT_TRUE(app->CreateRenderer());
+        app->StartGame();
+        app->Tick();
+    }
+    void TearDown() override { app->AttachWindow(nullptr); }
+
+    // The pixel where the middle of tile t's face was drawn in the last frame.
+    bool FaceCentre(int t, int& x, int& y) const {
+        const FramePlan plan = app->LastPlan();
+        const int entry = plan.entryOfTile[static_cast<std::size_t>(t)];
+        if (entry == NoTile) {
+            return false;
+        }
+        // The face lies at the tile's front (z = 10 in model space), 15 wide and 20 high.
+        const PlannedTile& tile = plan.tiles[static_cast<std::size_t>(entry)];
+        const Vector3 world = TransformPoint(Vector3{7.5f, 10.0f, 10.0f}, tile.world);
+        const Vector3 ndc = TransformPoint(TransformPoint(world, plan.view), plan.projection);
+        x = static_cast<int>((ndc.x + 1.0f) * 0.5f * static_cast<float>(plan.viewWidth));
+        y = static_cast<int>((1.0f - ndc.y) * 0.5f * static_cast<float>(plan.viewHeight));
+        return true;
+    }
+
+    GameFolder folder;
+    ScriptedDesktop desktop;
+    RecordingWindow window;
+    std::unique_ptr<QuietD3D> app;
+};
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+}  // namespace
+
+TEST_F(GameAppD3DTest, ShowsTheBoardOverTheBackgroundInTheViewsSize) {
+    EXPECT_EQ(window.title, "Varnel's mah-jong v" VARNEL_VERSION " DX8.1 - Default.tvl");
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> centre;
+    std::vector<std::uint8_t> corner;
+    ASSERT_TRUE(app->PaintFrame([&](const std::uint8_t* bgra, int w, int h, int stride) {
+        width = w;
+        height = h;
+        const std::uint8_t* mid = bgra + static_cast<std::size_t>(h / 2) * stride + (w / 2) * 4;
+        centre.assign(mid, mid + 3);
+        corner.assign(bgra + 4 * 4, bgra + 4 * 4 + 3);
+    }));
+    EXPECT_EQ(width, 640);
+    EXPECT_EQ(height, 400);
+    // The corner shows the background picture, not the plain background colour.
+    const Colour fill = app->settings.backgroundColor;
+    EXPECT_NE(corner, (std::vector<std::uint8_t>{fill.blue, fill.green, fill.red}));
+    EXPECT_GT(window.invalidates, 0);
+    EXPECT_NE(window.status.find("144"), std::string::npos);
+    if (std::getenv("VARNEL_UPDATE_GOLDEN") != nullptr) {
+        WriteBmp24(app->Renderer().Target(), "/tmp/board3d_d3d_start.bmp");
+    }
+}
+
+// Clicks at the projected centres of the first free pair remove it; a right-drag of 50 pixels
+// to the left turns the board 10 degrees and sends no command; the wheel moves the camera.
+TEST_F(GameAppD3DTest, ClicksRemoveAFreePairAndTheMouseTurnsAndZooms) {
+    const int a = app->board.dealOrder[0];
+    const int b = app->board.dealOrder[1];
+    for (int t : {a, b}) {
+        int x = 0;
+        int y = 0;
+        ASSERT_TRUE(FaceCentre(t, x, y));
+        app->OnLeftButtonDown(x, y);
+    }
+    EXPECT_EQ(app->board.tiles[static_cast<std::size_t>(a)].face, NoTile);
+    EXPECT_EQ(app->board.tiles[static_cast<std::size_t>(b)].face, NoTile);
+    EXPECT_NE(window.status.find("142"), std::string::npos);
+
+    app->settings.moveBoard = false;
+    app->board.GameOverShown = 1;
+    app->OnPointerMoved(PointerState{300, 200, 0, 0, kPointerRight});
+    const float yaw = app->Scene().BoardYaw();
+    app->OnPointerMoved(PointerState{250, 200, 0, 0, kPointerRight});
+    EXPECT_NEAR(app->Scene().BoardYaw() - yaw, 10.0f * kPi / 180.0f, 1e-4f);
+    app->OnRightButtonDown(250, 200);
+    EXPECT_EQ(app->board.GameOverShown, 1) << "the right button sends no command";
+
+    const float z = app->Scene().CameraPosition().z;
+    app->OnWheel(120);
+    EXPECT_GT(app->Scene().CameraPosition().z, z) << "away from the player: z grows";
+    EXPECT_EQ(app->settings.zPosition, app->Scene().CameraPosition().z);
+    app->ExecuteCommand(command::ZOOM_DEFAULT);
+    EXPECT_EQ(app->Scene().CameraPosition().z, 225.0f);
+}
+
+// The 3D colour dialog groups the five level colours; its OK rebuilds the renderer's colours. The
+// configuration dialog steps the delay and the rotation step within their limits, and its OK
+// takes the move-board switch and a new face size, which cuts the tile set again.
+TEST_F(GameAppD3DTest, ColourAndConfigurationDialogsOfThe3DEditions) {
+    desktop.pickedColours.push_back(Colour{10, 20, 30, 255});
+    desktop.colourPresses.push_back({2});
+    app->ExecuteCommand(command::CHANGE_COLORS);
+    EXPECT_EQ(desktop.lastColourGroup.count, 5);
+    EXPECT_EQ(desktop.Calls(ScriptedDesktop::Call::Colours).back().labels.size(), 7u);
+    EXPECT_EQ(app->settings.rgbLevelColor[2], (Colour{10, 20, 30, 255}));
+
+    app->settings.stepRotation = 255.0f;
+    app->settings.autoPlaySleep = 50;
+    desktop.configPresses.push_back({{1, +1}, {0, -1}, {0, +1}});
+    ConfigExtras closing;
+    closing.checkBoxes = {{"", false}};
+    closing.choiceLabel = "size";
+    closing.chosen = 2;
+    desktop.configCloses.push_back(closing);
+    app->ExecuteCommand(command::CONFIG);
+    EXPECT_EQ(desktop.configResults, (std::vector<std::string>{"255", "50 ms", "150 ms"}));
+    ASSERT_EQ(desktop.lastConfigExtras.checkBoxes.size(), 1u) << "no relief switch in software";
+    EXPECT_EQ(desktop.lastConfigExtras.chosen, 0);
+    EXPECT_FALSE(app->settings.moveBoard);
+    EXPECT_EQ(app->settings.textureSize, 256);
+    EXPECT_EQ(app->Tiles().faces[0].Width(), 256);
+}
+
+// EXIT writes TAVX3D.INI with the 3D section, byte for byte as the stored file.
+TEST_F(GameAppD3DTest, ExitWritesTheSettingsWithThe3DSection) {
+    window.frame = WindowRect{30, 40, 1000, 700};
+    app->OnKey(KeyCode::PageDown);  // the camera's place is kept
+    app->ExecuteCommand(command::EXIT);
+    std::string ini = ReadAll(folder.File("TAVX3D.INI"));
+    const std::string golden = std::string(GAME_TEST_DIR) + "/edition_d3d/TAVX3D.INI";
+    if (std::getenv("VARNEL_UPDATE_GOLDEN") != nullptr) {
+        std::ofstream(golden, std::ios::binary) << ini;
+    }
+    // The camera's z depends on the frame rate measured; it is compared on its own.
+    const std::size_t z = ini.find("ZPosition        = ");
+    ASSERT_NE(z, std::string::npos);
+    const float cameraZ = std::stof(ini.substr(z + 19));
+    EXPECT_LT(cameraZ, 225.0f);
+    ini.replace(z + 19, ini.find('\r', z) - (z + 19), "CAMERA");
+    std::string expected = ReadAll(golden);
+    const std::size_t ez = expected.find("ZPosition        = ");
+    ASSERT_NE(ez, std::string::npos);
+    expected.replace(ez + 19, expected.find('\r', ez) - (ez + 19), "CAMERA");
+    EXPECT_EQ(ini, expected);
+}
