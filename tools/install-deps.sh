@@ -10,6 +10,10 @@ packages=(
     libjpeg62-turbo-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth libgl1-mesa-dri x11-utils xdotool
+    # Installing and packaging (cmake/install.cmake) and their checks: CPack's Debian package
+    # reads the programs' libraries with dpkg-shlibdeps and file; the tests validate the menu
+    # entries, the software-centre description and the package.
+    dpkg-dev file desktop-file-utils appstream lintian
 )
 # Asset generators in tools/ only; the generated files are committed, so building never needs them.
 if [[ "${WITH_ASSET_TOOLS:-0}" == 1 ]]; then
