@@ -317,6 +317,10 @@ include(CPack)
 
 # ---------------------------------------------------------------- checks
 
+# The game-folder preparation alone; the menu entries and metainfo against their validators; the
+# installed board2d started through its launcher on the test display (skipped without one); and
+# the package made by CPack, checked by lintian.
+
 add_test(NAME InstallPrepareGameFolder
          COMMAND "${CMAKE_SOURCE_DIR}/tests/install/prepare_game_folder_test.sh"
                  "${CMAKE_SOURCE_DIR}/tools/prepare-game-folder.sh" "${CMAKE_SOURCE_DIR}/data")
@@ -331,8 +335,10 @@ add_test(NAME InstallMetainfo
 add_test(NAME InstallStartThroughLauncher
          COMMAND "${CMAKE_SOURCE_DIR}/tests/install/install_and_start_test.sh" "${CMAKE_BINARY_DIR}"
                  "${PROJECT_VERSION}")
-set_tests_properties(InstallStartThroughLauncher PROPERTIES TIMEOUT 300 SKIP_RETURN_CODE 77)
+set_tests_properties(InstallStartThroughLauncher PROPERTIES TIMEOUT 300 SKIP_RETURN_CODE 77
+                     ENVIRONMENT "CMAKE=${CMAKE_COMMAND}")
 add_test(NAME InstallDebianPackage
          COMMAND "${CMAKE_SOURCE_DIR}/tests/install/package_test.sh" "${CMAKE_BINARY_DIR}"
                  "${PROJECT_VERSION}")
-set_tests_properties(InstallDebianPackage PROPERTIES TIMEOUT 600)
+set_tests_properties(InstallDebianPackage PROPERTIES TIMEOUT 600
+                     ENVIRONMENT "CPACK=${CMAKE_CPACK_COMMAND}")

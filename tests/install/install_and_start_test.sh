@@ -30,7 +30,7 @@ fail() {
     exit 1
 }
 
-if ! DESTDIR="$work/root" cmake --install "$build" --prefix /usr >"$work/install.log" 2>&1; then
+if ! DESTDIR="$work/root" "${CMAKE:-cmake}" --install "$build" --prefix /usr >"$work/install.log" 2>&1; then
     cat "$work/install.log" >&2
     fail "cmake --install failed"
 fi

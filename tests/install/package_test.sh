@@ -17,7 +17,7 @@ fail() {
 }
 
 arch=$(dpkg --print-architecture)
-if ! cpack --config "$build/CPackConfig.cmake" -B "$work" >"$work/cpack.log" 2>&1; then
+if ! "${CPACK:-cpack}" --config "$build/CPackConfig.cmake" -B "$work" >"$work/cpack.log" 2>&1; then
     cat "$work/cpack.log" >&2
     echo "FAIL: cpack failed" >&2
     exit 1
