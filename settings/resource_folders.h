@@ -103,9 +103,15 @@ struct FileEntry {
 // Kept sorted by display name, without regard to case.
 using FileList = std::vector<FileEntry>;
 
-// Fills `list` anew with the files of `folder` matching the patterns, inserting each in display
-// name order as it is found. Returns the number of entries.
+// Fills `list` anew with the files of `folder` matching the patterns (all the files of one
+// pattern, then those of the next), in display name order. Returns the number of entries.
 int BuildFileList(std::string_view patterns, const std::string& folder, FileList& list);
+
+// Fills `list` anew with the files named in `foundNames`, given in the order they were found,
+// as if each were inserted in turn: in front when its display name is smaller than the first
+// entry's, else after the leading run of entries with smaller display names (without regard to
+// case). Takes O(n log n) for n names.
+void MakeFileList(std::vector<std::string> foundNames, FileList& list);
 
 // One menu entry of a file list, with its command identifier.
 struct FileMenuItem {
