@@ -88,6 +88,35 @@ int AccelerationClassOf(const char* rendererName) {
     return kDeviceAcceleration;
 }
 
+GlContextInfo QueryCurrentContext() {
+    GlContextInfo info;
+    const auto* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    info.usable = version != nullptr && version[0] != '\0';
+    info.version = version != nullptr ? version : "";
+    info.rendererName = renderer != nullptr ? renderer : "";
+    info.accelerationClass = AccelerationClassOf(renderer);
+    GLint size = 0;
+    if (info.usable) {
+        glGetIntegerv(GL_MAX_TEXTURE_SIZE, &size);
+    }
+    info.maxTextureSize = size;
+    return info;
+}
+
+void ClearFrame(std::uint32_t argb) {
+    glPushAttrib(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_SCISSOR_BIT);
+    glDisable(GL_SCISSOR_TEST);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDepthMask(GL_TRUE);
+    glClearColor(static_cast<float>((argb >> 16) & 0xFFu) / 255.0f,
+                 static_cast<float>((argb >> 8) & 0xFFu) / 255.0f,
+                 static_cast<float>(argb & 0xFFu) / 255.0f, 1.0f);
+    glClearDepth(1.0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glPopAttrib();
+}
+
 // ---------------------------------------------------------------------------------------------
 // Objects
 // ---------------------------------------------------------------------------------------------
@@ -107,6 +136,12 @@ void GlRenderer::Release() {
         glDeleteTextures(1, &backgroundTexture_);
         backgroundTexture_ = 0;
     }
+}
+
+void GlRenderer::Abandon() {
+    listBase_ = 0;
+    textures_.fill(0);
+    backgroundTexture_ = 0;
 }
 
 void GlRenderer::DeleteLists() {

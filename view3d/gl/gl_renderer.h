@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "images/image.h"
 #include "images/tile_set.h"
@@ -20,6 +21,21 @@ inline constexpr int kDeviceAcceleration = 2;
 // The class of a context from its GL_RENDERER string: Mesa's software rasterisers (llvmpipe,
 // softpipe, swrast) are class 0, anything else class 2. A missing name counts as software.
 int AccelerationClassOf(const char* rendererName);
+
+// What the current context offers: whether it draws at all (it names its version), its renderer
+// and acceleration class, and its largest texture side.
+struct GlContextInfo {
+    bool usable = false;
+    std::string version;
+    std::string rendererName;
+    int accelerationClass = kSoftwareAcceleration;
+    int maxTextureSize = 0;
+};
+GlContextInfo QueryCurrentContext();
+
+// Clears the current framebuffer's colour (0xAARRGGBB, drawn opaque) and depth, leaving the
+// context's states as they were: what a view shows before the board can be drawn.
+void ClearFrame(std::uint32_t argb);
 
 // The game's projection (depth 0 at the near plane, 1 at the far one) as OpenGL takes it (clip
 // depth -1..1): the same clipping and, through the default depth range, the same depth values.
@@ -60,6 +76,8 @@ public:
     // Deletes lists and textures. Needs the context (or one sharing its objects) current.
     void Release();
     bool IsReady() const { return listBase_ != 0; }
+    // Forgets every object without deleting it: the context they lived in is gone.
+    void Abandon();
 
     // Deletes the 13 lists and compiles them anew (the colours are set per draw, so they do not
     // depend on the settings; the start-up and the colour dialog rebuild them all the same).
