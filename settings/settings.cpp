@@ -136,6 +136,18 @@ bool ReadRangedSize(const std::vector<std::string_view>& tokens, int low, int hi
     return true;
 }
 
+// AutoPlaySleep and RemoveTileTime: only delays the configuration dialog can reach are taken, so
+// a hand-edited 2147483647 can neither stall autoplay for weeks nor overflow the dialog's steps;
+// any other value leaves the delay as it was (the default, unless an earlier line set it).
+bool ReadDelay(const std::vector<std::string_view>& tokens, int& delay) {
+    int value = 0;
+    if (!ReadInt(tokens, value) || value < kShortestDelay || value > kLongestDelay) {
+        return false;
+    }
+    delay = value;
+    return true;
+}
+
 // Tries the keys of the main list; true when the key is one of them and its value was taken.
 bool ReadMainKey(std::string_view line, const std::vector<std::string_view>& tokens,
                  Edition edition, Settings& s) {
@@ -147,9 +159,9 @@ bool ReadMainKey(std::string_view line, const std::vector<std::string_view>& tok
     if (key == "EasyMode")
         return ReadFlag(tokens, s.easyMode);
     if (key == "AutoPlaySleep")
-        return ReadInt(tokens, s.autoPlaySleep);
+        return ReadDelay(tokens, s.autoPlaySleep);
     if (key == "RemoveTileTime")
-        return ReadInt(tokens, s.removeTileTime);
+        return ReadDelay(tokens, s.removeTileTime);
     if (key == "ShowChrono")
         return ReadFlag(tokens, s.showChrono);
     if (key == "Shadows")
@@ -574,4 +586,15 @@ void ChooseFirstRunLanguage(Settings& settings, const FileList& languages, Editi
     if (chosen >= 0 && chosen < static_cast<int>(choices.size())) {
         settings.language = choices[static_cast<size_t>(chosen)].fileName;
     }
+}
+
+int StepDelay(int delay, int direction) {
+    const int current = std::clamp(delay, kShortestDelay, kLongestDelay);
+    if (direction > 0) {
+        return std::min(current, kLongestDelay - kDelayStep) + kDelayStep;
+    }
+    if (direction < 0 && current >= kShortestDelay + kDelayStep) {
+        return current - kDelayStep;
+    }
+    return current;
 }

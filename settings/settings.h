@@ -126,6 +126,17 @@ public:
     void WriteViewSettings(ConfigWriter& writer, const Settings& settings) override;
 };
 
+// The pauses AutoPlaySleep and RemoveTileTime, in milliseconds: from none to a minute, changed in
+// the configuration dialogs in steps of 100. A value outside the range is not read from the file.
+inline constexpr int kShortestDelay = 0;
+inline constexpr int kLongestDelay = 60000;
+inline constexpr int kDelayStep = 100;
+
+// One press of "+" (direction > 0) or "-" (direction < 0) on a delay of the configuration
+// dialogs: "+" adds a step, up to the longest delay; "-" takes a step off while the delay is at
+// least one step. A delay outside the range is first brought into it.
+int StepDelay(int delay, int direction);
+
 // Configuration lines are read with a buffer of this size; a longer line reads as several lines.
 inline constexpr size_t kConfigLineBuffer = 255;
 

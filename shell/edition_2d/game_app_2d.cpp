@@ -249,13 +249,7 @@ void GameApp2D::ConfigDialog() {
         DialogTexts{Text(TextId::CONFIGCAPTION), {Text(TextId::OK)}}, rows,
         [this, msText, ratioText](int row, int delta) -> std::string {
             BoardLock lock(*this);
-            auto stepDelay = [delta](int& value) {
-                if (delta > 0) {
-                    value += 100;
-                } else if (value >= 100) {
-                    value -= 100;
-                }
-            };
+            auto stepDelay = [delta](int& value) { value = StepDelay(value, delta); };
             auto stepSize = [this, delta](int& value, int low, int high) {
                 const int next = value + (delta > 0 ? 1 : -1);
                 if (next < low || next > high) {

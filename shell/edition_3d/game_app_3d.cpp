@@ -224,11 +224,7 @@ void GameApp3D::ConfigDialog() {
             [this, msText, stepText](int row, int delta) -> std::string {
                 BoardLock lock(*this);
                 if (row == 0) {
-                    if (delta > 0) {
-                        settings.autoPlaySleep += 100;
-                    } else if (settings.autoPlaySleep >= 100) {
-                        settings.autoPlaySleep -= 100;
-                    }
+                    settings.autoPlaySleep = StepDelay(settings.autoPlaySleep, delta);
                     SettingsToCore();
                     return msText(settings.autoPlaySleep);
                 }

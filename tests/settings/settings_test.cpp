@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <filesystem>
 
 #include "tests/settings/test_support.h"
@@ -137,7 +138,7 @@ TEST(ConfigGrammar, IntegersFlagsAndTheirRefusals) {
                        "shadows = 0\n"
                        "CoolMenu =1\n"
                        "NewCursors\n"
-                       "AutoPlaySleep = -300ms\n"
+                       "AutoPlaySleep = 300ms\n"
                        "RemoveTileTime : +42\n"
                        "MessageBoxWhenLose = 99999999999\n"
                        ".lay = 1\n"));
@@ -147,15 +148,73 @@ TEST(ConfigGrammar, IntegersFlagsAndTheirRefusals) {
     EXPECT_TRUE(s.shadows);
     EXPECT_FALSE(s.coolMenu);
     EXPECT_FALSE(s.newCursors);
-    EXPECT_EQ(s.autoPlaySleep, -300);
+    EXPECT_EQ(s.autoPlaySleep, 300);
     EXPECT_EQ(s.removeTileTime, 42);
     EXPECT_TRUE(s.messageBoxWhenLose);
     EXPECT_TRUE(s.lay);
 
     GameFolder h;
-    ASSERT_TRUE(h.Load(Edition::TwoD, "EasyMode = 0\nEasyMode = 7\nAutoPlaySleep = 2147483648\n"));
+    ASSERT_TRUE(h.Load(Edition::TwoD, "EasyMode = 0\nEasyMode = 7\n"));
     EXPECT_TRUE(h.settings.easyMode);
-    EXPECT_EQ(h.settings.autoPlaySleep, 2147483647);
+}
+
+// The two delays take 0 to 60000 ms; anything else leaves the delay as it was, so a later line
+// out of range keeps an earlier one.
+TEST(ConfigGrammar, DelaysOutsideNoneToAMinuteAreRefused) {
+    struct Case {
+        const char* value;
+        int expected;
+    };
+    const Case cases[] = {
+        {"0", 0},      {"100", 100},        {"60000", 60000},     {"59999", 59999},
+        {"+7", 7},     {"250ms", 250},      {"60001", 500},       {"-1", 500},
+        {"-100", 500}, {"2147483647", 500}, {"-2147483648", 500}, {"99999999999", 500},
+        {"x", 500},
+    };
+    for (const char* key : {"AutoPlaySleep", "RemoveTileTime"}) {
+        for (const Case& c : cases) {
+            GameFolder g;
+            ASSERT_TRUE(g.Load(Edition::TwoD, std::string(key) + " = " + c.value + "\n"));
+            const int delay = std::string_view(key) == "AutoPlaySleep" ? g.settings.autoPlaySleep
+                                                                       : g.settings.removeTileTime;
+            EXPECT_EQ(delay, c.expected) << key << " = " << c.value;
+        }
+    }
+    GameFolder g;
+    ASSERT_TRUE(g.Load(Edition::GL,
+                       "AutoPlaySleep = 300\nAutoPlaySleep = 70000\n"
+                       "RemoveTileTime = 0\nRemoveTileTime = -5\n"));
+    EXPECT_EQ(g.settings.autoPlaySleep, 300);
+    EXPECT_EQ(g.settings.removeTileTime, 0);
+}
+
+// The "+" and "-" of the configuration dialogs: steps of 100 that stop at 0 and at a minute,
+// whatever the delay was.
+TEST(ConfigDialogSteps, DelaysStepByAHundredWithinNoneToAMinute) {
+    struct Case {
+        int delay;
+        int direction;
+        int expected;
+    };
+    const Case cases[] = {
+        {500, 1, 600},       {500, -1, 400},       {500, 0, 500},     {0, 1, 100},
+        {0, -1, 0},          {50, -1, 50},         {100, -1, 0},      {150, -1, 50},
+        {59900, 1, 60000},   {59950, 1, 60000},    {60000, 1, 60000}, {60000, -1, 59900},
+        {INT_MAX, 1, 60000}, {INT_MAX, -1, 59900}, {INT_MIN, 1, 100}, {INT_MIN, -1, 0},
+        {-5, 1, 100},        {70000, 0, 60000},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(StepDelay(c.delay, c.direction), c.expected) << c.delay << " and " << c.direction;
+    }
+    int delay = 0;
+    for (int press = 0; press < 1000; ++press) {
+        delay = StepDelay(delay, 1);
+    }
+    EXPECT_EQ(delay, kLongestDelay);
+    for (int press = 0; press < 1000; ++press) {
+        delay = StepDelay(delay, -1);
+    }
+    EXPECT_EQ(delay, kShortestDelay);
 }
 
 TEST(ConfigGrammar, ColoursKeepTheLowEightBitsOfEachNumber) {
