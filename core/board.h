@@ -228,13 +228,23 @@ struct Board : LayoutGrid {
     // Reads the current layout (or generates a random one), checks and numbers it, then loads
     // the layout's hall of fame. True when the layout has exactly 144 usable positions.
     bool LoadLayout();
+    // Reads a layout from the bytes of a whole layout file (the format told apart as LoadLayout
+    // does), checks and numbers it; the hall of fame is left alone. LoadLayout reads the file
+    // through it. True when the layout has exactly 144 usable positions.
+    bool ReadLayout(const std::uint8_t* data, std::size_t size);
     bool CheckLayout();
+    // Whether two positions of one layer cover some of the same cells without standing on the
+    // same place: such a layout has 144 positions but no sound drawing or saved game.
+    bool PositionsOverlap() const;
     void GenerateRandomLayout();
 
     // -- hall of fame (hall_of_fame.cpp) --
     // Reads the hall of fame of the current layout from the scores folder; a missing, wrongly
     // sized or damaged file gives the default table. True when the file gave the table.
     bool LoadHall();
+    // The same from the bytes of a whole hall-of-fame file; LoadHall reads the file through it.
+    // Any size but 400 bytes gives the default table.
+    bool ReadHall(const std::uint8_t* data, std::size_t size);
     // Writes the ten entries (400 bytes) through a temporary file, so a failed write leaves the
     // previous file whole. False when the file cannot be written.
     bool SaveHall();
@@ -271,6 +281,9 @@ struct Board : LayoutGrid {
     // (marked LoadedGame); a selection of a removed tile is dropped. False when it cannot be read
     // or fails a check: the board is untouched.
     bool LoadGame();
+    // The same from the bytes of a whole saved-game file; LoadGame reads the file through it.
+    // Any size but 11534 bytes is refused.
+    bool ReadGame(const std::uint8_t* data, std::size_t size);
 
     // -- dealing (deal.cpp) --
     // Deals faces to the current layout and starts the game's counters afresh. Returns how the

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "core/board.h"
 #include "files/file_io.h"
@@ -13,6 +14,18 @@ namespace {
 // Lines are taken up to 254 characters at a time; a longer line is read as several lines.
 constexpr int kLineChunk = 254;
 constexpr std::uint64_t kBinaryLayoutSize = 308;
+// A layout of 144 lines is a few kilobytes; a file far beyond any comment a player could write is
+// not read at all (and so is refused like a missing one).
+constexpr std::uint64_t kMaxLayoutFileBytes = std::uint64_t{16} << 20;
+
+// The bytes of a layout file, read one at a time like a C stream: EOF after the last.
+struct LayoutBytes {
+    const std::uint8_t* data;
+    std::size_t size;
+    std::size_t position = 0;
+
+    int Get() { return position < size ? data[position++] : EOF; }
+};
 
 bool IsSpace(char ch) {
     return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
@@ -44,10 +57,10 @@ bool ParseInt(const char*& p, long& value) {
 }
 
 // Reads the next chunk of a line like fgets with a 255-byte buffer. False at end of file.
-bool ReadLineChunk(std::FILE* file, char (&line)[kLineChunk + 1]) {
+bool ReadLineChunk(LayoutBytes& file, char (&line)[kLineChunk + 1]) {
     int length = 0;
     while (length < kLineChunk) {
-        const int ch = std::fgetc(file);
+        const int ch = file.Get();
         if (ch == EOF) {
             break;
         }
@@ -60,7 +73,7 @@ bool ReadLineChunk(std::FILE* file, char (&line)[kLineChunk + 1]) {
     return length > 0;
 }
 
-void ReadLineFormat(std::FILE* file, PositionGrid& grid) {
+void ReadLineFormat(LayoutBytes& file, PositionGrid& grid) {
     char line[kLineChunk + 1];
     while (ReadLineChunk(file, line)) {
         // The text ends at the first zero byte, as it would for the C string functions.
@@ -89,28 +102,26 @@ void ReadLineFormat(std::FILE* file, PositionGrid& grid) {
 
 // 144 entries of two bytes. Only the first byte b of each is used: it marks cell
 // (b >> 6) * 34 + (b & 63) of layer 0, at most cell 165, so it always lies inside the grid.
-void ReadBinaryFormat(std::FILE* file, PositionGrid& grid) {
-    std::uint8_t bytes[kBinaryLayoutSize];
-    const std::size_t got = std::fread(bytes, 1, sizeof bytes, file);
-    for (std::size_t k = 0; k < kTiles && 2 * k < got; ++k) {
-        const int b = bytes[2 * k];
+void ReadBinaryFormat(const LayoutBytes& file, PositionGrid& grid) {
+    for (std::size_t k = 0; k < kTiles && 2 * k < file.size; ++k) {
+        const int b = file.data[2 * k];
         grid[(b >> 6) * kColumns + (b & 63)] = 1;
     }
 }
 
 // 'K' line, one ignored line, then one character per cell.
-void ReadGridFormat(std::FILE* file, PositionGrid& grid) {
+void ReadGridFormat(LayoutBytes& file, PositionGrid& grid) {
     for (int headerLines = 0; headerLines < 2; ++headerLines) {
         int ch;
         do {
-            ch = std::fgetc(file);
+            ch = file.Get();
         } while (ch != EOF && ch != '\n');
         if (ch == EOF) {
             return;
         }
     }
     for (int cell = 0; cell < kCells; ++cell) {
-        const int ch = std::fgetc(file);
+        const int ch = file.Get();
         if (ch == EOF) {
             return;
         }
@@ -123,34 +134,60 @@ void ReadGridFormat(std::FILE* file, PositionGrid& grid) {
 }  // namespace
 
 bool Board::LoadLayout() {
+    bool result = false;
+    if (layoutFileName == randomLayoutName) {
+        tileGrid.fill(NoTile);
+        positionGrid.fill(0);
+        GenerateRandomLayout();
+        result = CheckLayout();
+    } else {
+        // Layout names are matched without regard to case; an empty path means no such file,
+        // which reads as a layout without positions.
+        std::vector<std::uint8_t> bytes;
+        files::ReadWholeFile(ResolveInFolder(layoutsFolder, layoutFileName), kMaxLayoutFileBytes,
+                             bytes);
+        result = ReadLayout(bytes.data(), bytes.size());
+    }
+    LoadHall();
+    return result;
+}
+
+bool Board::ReadLayout(const std::uint8_t* data, std::size_t size) {
     tileGrid.fill(NoTile);
     positionGrid.fill(0);
-
-    if (layoutFileName == randomLayoutName) {
-        GenerateRandomLayout();
+    LayoutBytes file{data, size};
+    if (size == kBinaryLayoutSize) {
+        ReadBinaryFormat(file, positionGrid);
+    } else if (file.Get() == 'K' && gridFormat != 0) {
+        ReadGridFormat(file, positionGrid);
     } else {
-        // Layout names are matched without regard to case; an empty path means no such file.
-        const std::string path = ResolveInFolder(layoutsFolder, layoutFileName);
-        files::InputFile file(path);
-        if (file.IsOpen()) {
-            std::FILE* in = file.Stream();
-            if (file.Size() == kBinaryLayoutSize) {
-                ReadBinaryFormat(in, positionGrid);
-            } else {
-                const int first = std::fgetc(in);
-                if (first == 'K' && gridFormat != 0) {
-                    ReadGridFormat(in, positionGrid);
-                } else {
-                    std::rewind(in);
-                    ReadLineFormat(in, positionGrid);
+        file.position = 0;
+        ReadLineFormat(file, positionGrid);
+    }
+    return CheckLayout();
+}
+
+bool Board::PositionsOverlap() const {
+    for (int layer = 0; layer < kLayers; ++layer) {
+        for (int row = 0; row < kRows; ++row) {
+            for (int column = 0; column < kColumns; ++column) {
+                if (positionGrid[CellIndex(layer, row, column)] != 1) {
+                    continue;
+                }
+                // A later position within one cell right, below or diagonally shares cells.
+                const int others[][2] = {{0, 1}, {1, -1}, {1, 0}, {1, 1}};
+                for (const auto& step : others) {
+                    const int r = row + step[0];
+                    const int c = column + step[1];
+                    if (r < kRows && c >= 0 && c < kColumns &&
+                        positionGrid[CellIndex(layer, r, c)] == 1) {
+                        return true;
+                    }
                 }
             }
         }
     }
-
-    const bool result = CheckLayout();
-    LoadHall();
-    return result;
+    return false;
 }
 
 bool Board::CheckLayout() {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <memory>
 #include <system_error>
 
 #include "shell/command_ids.h"
@@ -149,10 +150,21 @@ void GameApp::StartGame() {
     timerId = command::TimerId;
     PlaceWindow();
     LoadPictures();
-    if (!board.LoadLayout()) {
+    if (!LayoutUsable(board.layoutFileName)) {
         ShowMessage(Text(TextId::MesNo144Tiles), MessageIcon::Warning);
+        // No game to keep yet: the shipped default layout takes the refused one's place.
+        const std::string fallback(kDefaultLayout);
+        if (!EqualNoCase(board.layoutFileName, fallback) && LayoutUsable(fallback)) {
+            board.layoutFileName = fallback;
+            settings.layout = fallback;
+            CheckListEntry(fallback, command::LayoutList, layoutList);
+        }
     }
+    const bool laidOut = board.LoadLayout();
     NewGame();
+    if (!laidOut) {
+        ShowNoGame();
+    }
     RefreshStatus();
     PlayMusic();
     CloseSplash();
@@ -240,10 +252,38 @@ void GameApp::StartNewGame() {
     NewGame();
 }
 
-void GameApp::LoadLayoutAndDeal() {
-    if (!board.LoadLayout()) {
-        ShowMessage(Text(TextId::MesNo144Tiles), MessageIcon::Warning);
+bool GameApp::LayoutUsable(const std::string& name) const {
+    if (name == board.randomLayoutName || EqualNoCase(name, board.randomLayoutName)) {
+        return true;  // the generator always places 144 whole positions
     }
+    // The file is tried on a board of its own, so a refusal leaves the game untouched.
+    auto probe = std::make_unique<Board>();
+    probe->layoutsFolder = board.layoutsFolder;
+    probe->gridFormat = board.gridFormat;
+    probe->layoutFileName = name;
+    return probe->LoadLayout() && !probe->PositionsOverlap();
+}
+
+void GameApp::ShowNoGame() {
+    // Not even the default layout could be read: the board holds no tile, so the status counts
+    // none and the chrono stands still (the win is marked as handled: there is none to have).
+    board.tilesLeft = 0;
+    board.moveCount = 0;
+    board.WinHandled = 1;
+    board.firstSelected = NoTile;
+    board.secondSelected = NoTile;
+}
+
+void GameApp::LoadLayoutAndDeal(const std::string& previous) {
+    if (!LayoutUsable(board.layoutFileName)) {
+        // The layout is refused: the game in progress, its layout and easy mode stay.
+        ShowMessage(Text(TextId::MesNo144Tiles), MessageIcon::Warning);
+        board.layoutFileName = previous;
+        settings.layout = previous;
+        CheckListEntry(previous, command::LayoutList, layoutList);
+        return;
+    }
+    board.LoadLayout();
     StartNewGame();
 }
 

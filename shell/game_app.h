@@ -254,8 +254,13 @@ protected:
     void AfterEditorChange();
     // The new-game step: deal, title, placing and drawing.
     void StartNewGame();
-    // Loads the current layout and starts a game on it, with the message when it is unusable.
-    void LoadLayoutAndDeal();
+    // Loads the current layout and starts a game on it. A layout that is unusable is refused
+    // with the message: the layout name goes back to `previous` and the game goes on.
+    void LoadLayoutAndDeal(const std::string& previous);
+    // Whether the layout file holds 144 whole positions of which none overlaps another partly.
+    bool LayoutUsable(const std::string& name) const;
+    // The board holds no tile after a failed load: status and chrono say so.
+    void ShowNoGame();
 
 private:
     void ExecuteListCommand(int id);

@@ -100,11 +100,13 @@ void GameApp::ExecuteCommand(int id) {
         case command::SAVE_LAYOUT:
             SaveLayoutCommand();
             break;
-        case command::RANDOM_LAYOUT:
+        case command::RANDOM_LAYOUT: {
+            const std::string previous = board.layoutFileName;
             board.layoutFileName = Upper(board.randomLayoutName);
             CheckListEntry(board.layoutFileName, command::LayoutList, layoutList);
-            LoadLayoutAndDeal();
+            LoadLayoutAndDeal(previous);
             break;
+        } break;
         case command::HELP_FILE:
             HelpCommand();
             break;
@@ -185,9 +187,10 @@ void GameApp::ExecuteListCommand(int id) {
             Tick();
         }
     } else if (low >= command::LayoutList && low < command::LayoutList + command::ListSpan) {
+        const std::string previous = board.layoutFileName;
         if (SelectListEntry(id, board.layoutFileName, command::LayoutList, layoutList)) {
             settings.layout = board.layoutFileName;
-            LoadLayoutAndDeal();
+            LoadLayoutAndDeal(previous);
         }
     } else if (low > command::Sound1Base && low < command::Sound1Base + command::ListSpan) {
         SoundListCommand(id, command::Sound1Base, board.soundFiles[0], sound1List, false);
@@ -272,10 +275,11 @@ void GameApp::LoadLayoutCommand() {
                             Text(TextId::FilterLayout), false)) {
         return;
     }
+    const std::string previous = board.layoutFileName;
     board.layoutFileName = Upper(name);
     settings.layout = board.layoutFileName;
     CheckListEntry(board.layoutFileName, command::LayoutList, layoutList);
-    LoadLayoutAndDeal();
+    LoadLayoutAndDeal(previous);
 }
 
 void GameApp::SaveLayoutCommand() {

@@ -57,7 +57,8 @@ QColor ToQColor(Colour colour) {
 }  // namespace
 
 std::string QtNameFilter(const std::string& description, const std::string& pattern) {
-    // "*.BMP;*.TGA" becomes "Pictures (*.[bB][mM][pP] *.[tT][gG][aA])".
+    // "*.BMP;*.TGA" becomes "Pictures (*.BMP *.TGA)". The dialog matches names without regard to
+    // case, so the player sees the plain pattern and still finds "mountain.jpg".
     std::string filters;
     std::size_t start = 0;
     while (start <= pattern.size()) {
@@ -65,25 +66,12 @@ std::string QtNameFilter(const std::string& description, const std::string& patt
         if (end == std::string::npos) {
             end = pattern.size();
         }
-        std::string one = pattern.substr(start, end - start);
+        const std::string one = pattern.substr(start, end - start);
         if (!one.empty()) {
-            std::string glob;
-            for (char c : one) {
-                const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-                const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-                if (lower != upper) {
-                    glob += '[';
-                    glob += upper;
-                    glob += lower;
-                    glob += ']';
-                } else {
-                    glob += c;
-                }
-            }
             if (!filters.empty()) {
                 filters += ' ';
             }
-            filters += glob;
+            filters += one;
         }
         start = end + 1;
     }
@@ -124,6 +112,8 @@ bool QtDesktop::ChooseFile(const std::string& title, const std::string& folder,
         dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
         dialog.setNameFilter(FromUtf8(QtNameFilter(description, pattern)));
+        // Names match their pattern in any case, as everywhere in the game's folders.
+        dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
         if (save) {
             // A name typed without extension gets the pattern's first one.
             std::string extension = pattern;

@@ -46,5 +46,5 @@ private:
     HelpWindow* helpWindow_ = nullptr;
 };
 
-// "*.BMP;*.TGA;*.JPG" as a Qt name filter that matches the extensions in any case.
+// "*.BMP;*.TGA;*.JPG" as the filter the file dialog shows: "description (*.BMP *.TGA *.JPG)".
 std::string QtNameFilter(const std::string& description, const std::string& pattern);

@@ -161,13 +161,6 @@ TEST_F(CommandsTest, LoadLayoutTakesTheChosenNameUpperCased) {
         }
     }
     EXPECT_TRUE(checked);
-    // A file of fewer than 144 positions is refused with a message and a game still starts.
-    std::ofstream(folder.File("LAYOUTS/Small.tvl")) << "0 0 0\r\n";
-    desktop.chosenFiles.push_back(folder.File("LAYOUTS/Small.tvl"));
-    app->ExecuteCommand(command::LOAD_LAYOUT);
-    EXPECT_EQ(desktop.Calls(ScriptedDesktop::Call::Message).back().text,
-              app->Text(TextId::MesNo144Tiles));
-    EXPECT_EQ(desktop.Calls(ScriptedDesktop::Call::Message).back().icon, MessageIcon::Warning);
 }
 
 TEST_F(CommandsTest, SoundNoneEmptiesTheSettingAndAListEntryChoosesAgain) {
