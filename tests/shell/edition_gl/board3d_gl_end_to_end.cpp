@@ -1,0 +1,337 @@
+// board3d_gl end to end on a real X display with Mesa's OpenGL: a fresh game folder, the
+// first-run language choice, a hinted pair removed with real mouse clicks on the 3D board, a
+// right-drag that turns the board, the wheel, F12 and the settings file the program wrote; and a
+// run on a machine whose OpenGL drivers cannot be loaded, which ends with the renderer's message
+// and exit code 0. Skipped without a display (the test runner provides one through Xvfb).
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QScreen>
+#include <QThread>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string gProgram;
+std::string gGoldenSettings;
+
+QString Xdotool(const QStringList& arguments) {
+    QProcess tool;
+    tool.start(QStringLiteral("xdotool"), arguments);
+    tool.waitForFinished(10000);
+    return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
+}
+
+// The id of the first window whose name matches the pattern, waiting up to `ms`.
+QString WaitForWindow(const QString& pattern, int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms) {
+        const QStringList ids =
+            Xdotool({QStringLiteral("search"), QStringLiteral("--name"), pattern})
+                .split('\n', Qt::SkipEmptyParts);
+        for (const QString& id : ids) {
+            const QString geometry = Xdotool({QStringLiteral("getwindowgeometry"), id});
+            if (!geometry.contains(QStringLiteral("Geometry: 1x1"))) {
+                return id;
+            }
+        }
+        QThread::msleep(100);
+    }
+    return {};
+}
+
+QRect WindowRect(const QString& id) {
+    // "Window N\n  Position: X,Y (screen: 0)\n  Geometry: WxH"
+    const QString text = Xdotool({QStringLiteral("getwindowgeometry"), id});
+    int x = 0, y = 0, w = 0, h = 0;
+    std::sscanf(text.toUtf8().constData(),
+                "Window %*d Position: %d,%d (screen: %*d) Geometry: %dx%d", &x, &y, &w, &h);
+    return QRect(x, y, w, h);
+}
+
+QImage Grab(const QRect& area) {
+    return QGuiApplication::primaryScreen()
+        ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+// Connected regions of pixels that differ between two pictures, as bounding boxes.
+std::vector<QRect> ChangedRegions(const QImage& before, const QImage& after, int top, int bottom) {
+    const int w = before.width();
+    const int h = before.height();
+    std::vector<unsigned char> mask(static_cast<std::size_t>(w * h), 0);
+    for (int y = top; y < bottom && y < h; ++y) {
+        const auto* a = reinterpret_cast<const QRgb*>(before.constScanLine(y));
+        const auto* b = reinterpret_cast<const QRgb*>(after.constScanLine(y));
+        for (int x = 0; x < w; ++x) {
+            mask[static_cast<std::size_t>(y * w + x)] = a[x] != b[x] ? 1 : 0;
+        }
+    }
+    std::vector<QRect> regions;
+    std::vector<int> stack;
+    for (int start = 0; start < w * h; ++start) {
+        if (mask[static_cast<std::size_t>(start)] != 1) {
+            continue;
+        }
+        QRect box(start % w, start / w, 1, 1);
+        int count = 0;
+        stack.push_back(start);
+        mask[static_cast<std::size_t>(start)] = 2;
+        while (!stack.empty()) {
+            const int p = stack.back();
+            stack.pop_back();
+            ++count;
+            box = box.united(QRect(p % w, p / w, 1, 1));
+            const int neighbours[4] = {p - 1, p + 1, p - w, p + w};
+            for (int q : neighbours) {
+                if (q >= 0 && q < w * h && mask[static_cast<std::size_t>(q)] == 1 &&
+                    std::abs(q % w - p % w) <= 1) {
+                    mask[static_cast<std::size_t>(q)] = 2;
+                    stack.push_back(q);
+                }
+            }
+        }
+        if (count > 100) {  // a tile's face, not a blinking caret or a digit of the chrono
+            regions.push_back(box);
+        }
+    }
+    return regions;
+}
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void MoveTo(const QRect& window, const QPoint& point) {
+    Xdotool({QStringLiteral("mousemove"), QString::number(window.x() + point.x()),
+             QString::number(window.y() + point.y())});
+}
+
+void Click(const QRect& window, const QPoint& point, int button = 1) {
+    MoveTo(window, point);
+    Xdotool({QStringLiteral("click"), QString::number(button)});
+}
+
+// Pixels of the board area that differ by more than a few levels.
+int ChangedPixels(const QImage& before, const QImage& after, int top, int bottom) {
+    int changed = 0;
+    for (int y = top; y < bottom && y < before.height(); ++y) {
+        for (int x = 0; x < before.width(); ++x) {
+            const QRgb a = before.pixel(x, y);
+            const QRgb b = after.pixel(x, y);
+            changed += std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) +
+                           std::abs(qBlue(a) - qBlue(b)) >
+                       24;
+        }
+    }
+    return changed;
+}
+
+// The settings file with the lines that depend on the run (where the window was placed, how far
+// the camera moved at the frame rate measured) reduced to their keys.
+std::string WithoutRunValues(std::string ini) {
+    for (const char* key :
+         {"WindowXPos         = ", "WindowYPos         = ", "WindowXSize        = ",
+          "WindowYSize        = ", "ZPosition        = "}) {
+        const std::size_t at = ini.find(key);
+        if (at != std::string::npos) {
+            const std::size_t value = at + std::strlen(key);
+            ini.replace(value, ini.find('\r', value) - value, "RUN");
+        }
+    }
+    return ini;
+}
+
+fs::path FreshGameFolder() {
+    char pattern[] = "/tmp/varnel-gl-e2e-XXXXXX";
+    if (mkdtemp(pattern) == nullptr) {
+        return {};
+    }
+    const fs::path folder(pattern);
+    fs::copy(GAME_DATA_DIR, folder, fs::copy_options::recursive);
+    fs::remove(folder / "TAVX3D.INI");
+    return folder;
+}
+
+}  // namespace
+
+TEST(Board3DGLEndToEnd, PlayTurnZoomAndExitWritesTheSettings) {
+    if (std::getenv("DISPLAY") == nullptr || gProgram.empty()) {
+        GTEST_SKIP() << "no X display";
+    }
+    const fs::path folder = FreshGameFolder();
+    ASSERT_FALSE(folder.empty());
+
+    QProcess game;
+    // An audio device that always opens, so the sound settings are kept as on a desktop.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
+    game.setProcessEnvironment(environment);
+    game.setWorkingDirectory(QString::fromStdString(folder.string()));
+    game.setProcessChannelMode(QProcess::ForwardedChannels);
+    game.start(QString::fromStdString(gProgram), {});
+    ASSERT_TRUE(game.waitForStarted(10000));
+
+    const QString dialog = WaitForWindow(QStringLiteral("^Varnel's mah-jong v2.4.2 GL$"), 20000);
+    ASSERT_FALSE(dialog.isEmpty()) << "no language dialog";
+    Xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), dialog});
+    Xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+
+    const QString main = WaitForWindow(QStringLiteral("GL - Default.tvl$"), 20000);
+    ASSERT_FALSE(main.isEmpty()) << "no main window";
+    QThread::msleep(1500);
+    Xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), main});
+    QThread::msleep(500);
+    const QRect window = WindowRect(main);
+    ASSERT_GT(window.width(), 300);
+    const int top = 70;
+    const int bottom = window.height() - 30;
+    // The pointer rests in a corner of the board view, away from the tiles.
+    MoveTo(window, QPoint(20, top + 10));
+    QThread::msleep(800);
+
+    // The hint darkens two faces of the board the OpenGL view shows. Two hinted tiles that touch
+    // a third region of change (rarely, where faces meet) are skipped for the next hint.
+    std::vector<QRect> marked;
+    QImage hinted;
+    for (int attempt = 0; attempt < 4 && marked.size() != 2; ++attempt) {
+        const QImage before = Grab(window);
+        Xdotool({QStringLiteral("key"), QStringLiteral("F6")});
+        QThread::msleep(800);
+        hinted = Grab(window);
+        marked = ChangedRegions(before, hinted, top, bottom);
+        if (marked.size() == 1) {
+            const QRect both = marked[0];
+            if (both.width() > both.height()) {
+                marked = {
+                    QRect(both.x(), both.y(), both.width() / 2, both.height()),
+                    QRect(both.x() + both.width() / 2, both.y(), both.width() / 2, both.height())};
+            } else {
+                marked = {
+                    QRect(both.x(), both.y(), both.width(), both.height() / 2),
+                    QRect(both.x(), both.y() + both.height() / 2, both.width(), both.height() / 2)};
+            }
+        }
+    }
+    ASSERT_EQ(marked.size(), 2u) << "the hint should darken two tiles";
+
+    Click(window, marked[0].center());
+    QThread::msleep(400);
+    Click(window, marked[1].center());
+    QThread::msleep(1000);
+    MoveTo(window, QPoint(20, top + 10));
+    QThread::msleep(500);
+    const QImage removed = Grab(window);
+    for (const QRect& tile : marked) {
+        const QPoint c = tile.center();
+        EXPECT_NE(hinted.pixel(c), removed.pixel(c)) << "the pair is still there";
+    }
+
+    // A right-drag of 100 pixels turns the board 20 degrees.
+    const QPoint start(window.width() / 2, window.height() / 2);
+    MoveTo(window, start);
+    Xdotool({QStringLiteral("mousedown"), QStringLiteral("3")});
+    for (int step = 1; step <= 10; ++step) {
+        MoveTo(window, start - QPoint(10 * step, 0));
+        QThread::msleep(30);
+    }
+    Xdotool({QStringLiteral("mouseup"), QStringLiteral("3")});
+    MoveTo(window, QPoint(20, top + 10));
+    QThread::msleep(800);
+    const QImage turned = Grab(window);
+    EXPECT_GT(ChangedPixels(removed, turned, top, bottom), 20000) << "the board did not turn";
+
+    // The wheel turned away from the player brings the camera closer: the board grows.
+    MoveTo(window, start);
+    for (int notch = 0; notch < 5; ++notch) {
+        Xdotool({QStringLiteral("click"), QStringLiteral("4")});
+        QThread::msleep(50);
+    }
+    MoveTo(window, QPoint(20, top + 10));
+    QThread::msleep(800);
+    const QImage zoomed = Grab(window);
+    EXPECT_GT(ChangedPixels(turned, zoomed, top, bottom), 20000) << "the wheel did not zoom";
+
+    Xdotool({QStringLiteral("key"), QStringLiteral("F12")});
+    ASSERT_TRUE(game.waitForFinished(15000)) << "F12 did not end the program";
+    EXPECT_EQ(game.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(game.exitCode(), 0);
+
+    // Byte for byte the stored file but for where the window stood and the camera's distance;
+    // llvmpipe renders in software, so the relief and the tilt were written off.
+    const std::string ini = ReadFile(folder / "TAVX3D.INI");
+    EXPECT_EQ(WithoutRunValues(ini), WithoutRunValues(ReadFile(gGoldenSettings)));
+    const std::size_t z = ini.find("ZPosition        = ");
+    ASSERT_NE(z, std::string::npos);
+    EXPECT_GT(std::stof(ini.substr(z + 19)), 225.0f) << "the wheel's zoom is kept";
+    std::error_code error;
+    fs::remove_all(folder, error);
+}
+
+// No OpenGL driver can be loaded: the program saves its settings, says why and ends with 0.
+TEST(Board3DGLEndToEnd, WithoutOpenGLTheGameEndsWithTheMessage) {
+    if (std::getenv("DISPLAY") == nullptr || gProgram.empty()) {
+        GTEST_SKIP() << "no X display";
+    }
+    const fs::path folder = FreshGameFolder();
+    ASSERT_FALSE(folder.empty());
+    // A settings file: no language dialog first.
+    fs::copy_file(gGoldenSettings, folder / "TAVX3D.INI");
+
+    QProcess game;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LIBGL_DRIVERS_PATH"), QStringLiteral("/nonexistent"));
+    environment.insert(QStringLiteral("__EGL_VENDOR_LIBRARY_FILENAMES"),
+                       QStringLiteral("/nonexistent.json"));
+    game.setProcessEnvironment(environment);
+    game.setWorkingDirectory(QString::fromStdString(folder.string()));
+    game.setProcessChannelMode(QProcess::ForwardedChannels);
+    game.start(QString::fromStdString(gProgram), {});
+    ASSERT_TRUE(game.waitForStarted(10000));
+
+    const QString message = WaitForWindow(QStringLiteral("^ERROR$"), 20000);
+    ASSERT_FALSE(message.isEmpty()) << "no message";
+    EXPECT_TRUE(WaitForWindow(QStringLiteral("GL - "), 500).isEmpty())
+        << "the game window must not show";
+    // Written before the message: the window's place stands in the file already.
+    EXPECT_NE(ReadFile(folder / "TAVX3D.INI").find("GL INI File"), std::string::npos);
+    Xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), message});
+    Xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+    ASSERT_TRUE(game.waitForFinished(15000)) << "the message did not end the program";
+    EXPECT_EQ(game.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(game.exitCode(), 0);
+    std::error_code error;
+    fs::remove_all(folder, error);
+}
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    if (argc > 2) {
+        gProgram = fs::absolute(argv[1]).string();
+        gGoldenSettings = fs::absolute(argv[2]).string();
+    }
+    if (std::getenv("DISPLAY") == nullptr) {
+        return RUN_ALL_TESTS();
+    }
+    QGuiApplication application(argc, argv);
+    return RUN_ALL_TESTS();
+}
