@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev libgl-dev
+    qt6-base-dev libqt6opengl6-dev libgl-dev
     libsdl2-mixer-dev timgm6mb-soundfont
     libjpeg62-turbo-dev
     libgtest-dev libgmock-dev libbenchmark-dev
@@ -15,6 +15,10 @@ packages=(
     # entries, the software-centre description and the package.
     dpkg-dev file desktop-file-utils appstream lintian
 )
+# The libFuzzer programs of fuzz/ (tools/fuzz.sh) are built with clang.
+if [[ "${WITH_FUZZ:-0}" == 1 ]]; then
+    packages+=(clang libclang-rt-14-dev)
+fi
 # Asset generators in tools/ only; the generated files are committed, so building never needs them.
 if [[ "${WITH_ASSET_TOOLS:-0}" == 1 ]]; then
     packages+=(python3-pil fonts-noto-cjk fonts-dejavu-core imagemagick fluidsynth)

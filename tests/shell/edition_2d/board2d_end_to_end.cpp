@@ -3,20 +3,16 @@
 // program wrote. Skipped without a display (the test runner provides one through Xvfb).
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
 #include <QGuiApplication>
-#include <QImage>
-#include <QPixmap>
 #include <QProcess>
-#include <QScreen>
 #include <QThread>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "tests/support/x_session.h"
 
 namespace fs = std::filesystem;
 
@@ -24,115 +20,14 @@ namespace {
 
 std::string gProgram;
 
-QString Xdotool(const QStringList& arguments) {
-    QProcess tool;
-    tool.start(QStringLiteral("xdotool"), arguments);
-    tool.waitForFinished(10000);
-    return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
-}
-
-// The id of the first window whose name matches the pattern, waiting up to `ms`.
-QString WaitForWindow(const QString& pattern, int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms) {
-        const QStringList ids =
-            Xdotool({QStringLiteral("search"), QStringLiteral("--name"), pattern})
-                .split('\n', Qt::SkipEmptyParts);
-        for (const QString& id : ids) {
-            const QString geometry = Xdotool({QStringLiteral("getwindowgeometry"), id});
-            if (!geometry.contains(QStringLiteral("Geometry: 1x1"))) {
-                return id;
-            }
-        }
-        QThread::msleep(100);
-    }
-    return {};
-}
-
-QRect WindowRect(const QString& id) {
-    // "Window N\n  Position: X,Y (screen: 0)\n  Geometry: WxH"
-    const QString text = Xdotool({QStringLiteral("getwindowgeometry"), id});
-    int x = 0, y = 0, w = 0, h = 0;
-    std::sscanf(text.toUtf8().constData(),
-                "Window %*d Position: %d,%d (screen: %*d) Geometry: %dx%d", &x, &y, &w, &h);
-    return QRect(x, y, w, h);
-}
-
-QImage Grab(const QRect& area) {
-    return QGuiApplication::primaryScreen()
-        ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
-        .toImage()
-        .convertToFormat(QImage::Format_RGB32);
-}
-
-// Connected regions of pixels that differ between two pictures, as bounding boxes.
-std::vector<QRect> ChangedRegions(const QImage& before, const QImage& after, int top, int bottom) {
-    const int w = before.width();
-    const int h = before.height();
-    std::vector<unsigned char> mask(static_cast<std::size_t>(w * h), 0);
-    for (int y = top; y < bottom && y < h; ++y) {
-        const auto* a = reinterpret_cast<const QRgb*>(before.constScanLine(y));
-        const auto* b = reinterpret_cast<const QRgb*>(after.constScanLine(y));
-        for (int x = 0; x < w; ++x) {
-            mask[static_cast<std::size_t>(y * w + x)] = a[x] != b[x] ? 1 : 0;
-        }
-    }
-    std::vector<QRect> regions;
-    std::vector<int> stack;
-    for (int start = 0; start < w * h; ++start) {
-        if (mask[static_cast<std::size_t>(start)] != 1) {
-            continue;
-        }
-        QRect box(start % w, start / w, 1, 1);
-        int count = 0;
-        stack.push_back(start);
-        mask[static_cast<std::size_t>(start)] = 2;
-        while (!stack.empty()) {
-            const int p = stack.back();
-            stack.pop_back();
-            ++count;
-            box = box.united(QRect(p % w, p / w, 1, 1));
-            const int neighbours[4] = {p - 1, p + 1, p - w, p + w};
-            for (int q : neighbours) {
-                if (q >= 0 && q < w * h && mask[static_cast<std::size_t>(q)] == 1 &&
-                    std::abs(q % w - p % w) <= 1) {
-                    mask[static_cast<std::size_t>(q)] = 2;
-                    stack.push_back(q);
-                }
-            }
-        }
-        if (count > 100) {  // a tile's face, not a blinking caret or a digit of the chrono
-            regions.push_back(box);
-        }
-    }
-    return regions;
-}
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void Click(const QRect& window, const QPoint& point) {
-    Xdotool({QStringLiteral("mousemove"), QString::number(window.x() + point.x()),
-             QString::number(window.y() + point.y()), QStringLiteral("click"),
-             QStringLiteral("1")});
-}
-
 }  // namespace
 
 TEST(Board2DEndToEnd, FirstRunMoveWithTheMouseAndExitWritesTheSettings) {
     if (std::getenv("DISPLAY") == nullptr || gProgram.empty()) {
         GTEST_SKIP() << "no X display";
     }
-    char pattern[] = "/tmp/varnel-e2e-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const fs::path folder(pattern);
-    fs::copy(GAME_DATA_DIR, folder, fs::copy_options::recursive);
-    fs::remove(folder / "TAVX2D.INI");
+    const fs::path folder = FreshGameFolder();
+    ASSERT_FALSE(folder.empty());
 
     QProcess game;
     game.setWorkingDirectory(QString::fromStdString(folder.string()));
@@ -161,20 +56,7 @@ TEST(Board2DEndToEnd, FirstRunMoveWithTheMouseAndExitWritesTheSettings) {
     Xdotool({QStringLiteral("key"), QStringLiteral("F6")});
     QThread::msleep(600);
     const QImage hinted = Grab(window);
-    std::vector<QRect> marked = ChangedRegions(before, hinted, top, bottom);
-    // Two tiles side by side make one region: split it along its longer side.
-    if (marked.size() == 1) {
-        const QRect both = marked[0];
-        if (both.width() > both.height()) {
-            marked = {
-                QRect(both.x(), both.y(), both.width() / 2, both.height()),
-                QRect(both.x() + both.width() / 2, both.y(), both.width() / 2, both.height())};
-        } else {
-            marked = {
-                QRect(both.x(), both.y(), both.width(), both.height() / 2),
-                QRect(both.x(), both.y() + both.height() / 2, both.width(), both.height() / 2)};
-        }
-    }
+    const std::vector<QRect> marked = SplitPair(ChangedRegions(before, hinted, top, bottom));
     ASSERT_EQ(marked.size(), 2u) << "the hint should mark two tiles";
 
     Click(window, marked[0].center());
