@@ -1,0 +1,1105 @@
+// The exact solver and the winnable shuffle.
+//
+// The search is a depth-first search over sets of removed tiles. It keeps its own copy of the
+// tile grid and empties the cells of each removed pair exactly as the game does, and it decides
+// freedom with the game's own sweep, restricted to the tiles whose cells it reads. On layouts
+// whose tiles never share a cell (all shipped and random layouts), removing a tile can only free
+// others, which makes three prunings sound:
+//   - forced pairs: a face group whose remaining tiles are all free is removed at once, and so
+//     is a pair that the group must form anyway (see ApplyForcedPairs);
+//   - dead groups: a tile lying (even indirectly) on another of its own group can never be
+//     removed with it, so some groups can never be paired off, and pairs that must go before
+//     each other cannot both be removed;
+//   - the transposition table of positions already proved lost.
+// On layouts with partly overlapping positions a removal can also empty cells of a tile still
+// there, which can block it again; the search then runs without the first two prunings.
+#include "core/solver.h"
+
+#include <algorithm>
+#include <bit>
+#include <cassert>
+#include <vector>
+
+namespace {
+
+constexpr int kLayerCells = kRows * kColumns;
+
+// A set of tile numbers.
+struct TileSet {
+    std::uint64_t w[3] = {0, 0, 0};
+
+    void Add(int t) { w[t >> 6] |= std::uint64_t{1} << (t & 63); }
+    void Remove(int t) { w[t >> 6] &= ~(std::uint64_t{1} << (t & 63)); }
+    void Put(int t, bool in) {
+        if (in) {
+            Add(t);
+        } else {
+            Remove(t);
+        }
+    }
+    bool Has(int t) const { return ((w[t >> 6] >> (t & 63)) & 1) != 0; }
+    bool Any() const { return (w[0] | w[1] | w[2]) != 0; }
+    // Counted by hand: without a popcount instruction in the target, std::popcount becomes a
+    // library call, and counting is what the search does most.
+    static int Bits(std::uint64_t v) {
+        v = v - ((v >> 1) & 0x5555555555555555ull);
+        v = (v & 0x3333333333333333ull) + ((v >> 2) & 0x3333333333333333ull);
+        v = (v + (v >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+        return static_cast<int>((v * 0x0101010101010101ull) >> 56);
+    }
+    int Count() const { return Bits(w[0]) + Bits(w[1]) + Bits(w[2]); }
+    bool HasTwo() const {
+        const int words = (w[0] != 0) + (w[1] != 0) + (w[2] != 0);
+        return words >= 2 || (w[0] & (w[0] - 1)) != 0 || (w[1] & (w[1] - 1)) != 0 ||
+               (w[2] & (w[2] - 1)) != 0;
+    }
+    bool Meets(const TileSet& o) const {
+        return ((w[0] & o.w[0]) | (w[1] & o.w[1]) | (w[2] & o.w[2])) != 0;
+    }
+    TileSet Without(const TileSet& o) const {
+        return {{w[0] & ~o.w[0], w[1] & ~o.w[1], w[2] & ~o.w[2]}};
+    }
+    TileSet operator&(const TileSet& o) const {
+        return {{w[0] & o.w[0], w[1] & o.w[1], w[2] & o.w[2]}};
+    }
+    TileSet operator|(const TileSet& o) const {
+        return {{w[0] | o.w[0], w[1] | o.w[1], w[2] | o.w[2]}};
+    }
+    TileSet& operator|=(const TileSet& o) {
+        w[0] |= o.w[0];
+        w[1] |= o.w[1];
+        w[2] |= o.w[2];
+        return *this;
+    }
+    bool operator==(const TileSet&) const = default;
+
+    template <typename Visit>
+    void ForEach(Visit visit) const {
+        for (int k = 0; k < 3; ++k) {
+            for (std::uint64_t m = w[k]; m != 0; m &= m - 1) {
+                visit(k * 64 + std::countr_zero(m));
+            }
+        }
+    }
+    // The tile numbers in increasing order; returns how many.
+    int List(std::uint8_t* out) const {
+        int n = 0;
+        ForEach([&](int t) { out[n++] = static_cast<std::uint8_t>(t); });
+        return n;
+    }
+};
+
+// Keys of the transposition table. splitmix64 from a fixed seed, so every run hashes alike.
+std::uint64_t SplitMix(std::uint64_t& s) {
+    std::uint64_t z = (s += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+}
+
+// Faces that match each other share a group: the flowers 27..30, the seasons 35..38, and each
+// other face on its own. Any byte a board holds gets a group, so odd faces are solved as held.
+int GroupKey(int face) {
+    if (face >= 27 && face <= 30) {
+        return 27;
+    }
+    if (face >= 35 && face <= 38) {
+        return 35;
+    }
+    return face;
+}
+
+// Most pairs a search can have open at once: C(2k, 2) summed over k = 1..72.
+constexpr std::size_t kMoveCapacity = 251412 + kTiles;
+
+struct Move {
+    std::uint8_t a;
+    std::uint8_t b;
+};
+
+// One stored lost position: the tiles on the board (144 bits) and how the groups of four are
+// split (72 bits). `tag` holds the last 16 bits of the tiles, the last 8 of the splits (bits
+// 16..23), a work estimate (bits 24..31) and the question the entry belongs to (bits 32..63).
+struct TableEntry {
+    std::uint64_t w0 = 0;
+    std::uint64_t w1 = 0;
+    std::uint64_t code = 0;
+    std::uint64_t tag = 0;
+};
+
+// The three ways to split four tiles into two pairs, by position in the group.
+constexpr int kSplit[3][4] = {{0, 1, 2, 3}, {0, 2, 1, 3}, {0, 3, 1, 2}};
+
+// A decision of the pairing search: the partners tried for one tile, best first.
+struct Decision {
+    std::uint8_t tile = NoTile;
+    int count = 0;
+    std::array<std::uint8_t, kTiles> partners;
+    std::array<int, kTiles> scores;
+};
+
+enum class Outcome { Won, Lost, Stopped };
+
+// The pairing search's attempts: the first one's share of positions, and the spread of the
+// shuffle of partner scores in the later ones (a freed tile is worth 64).
+constexpr std::uint64_t kFirstShare = 64;
+
+// The attempts' shares follow Luby's sequence 1 1 2 1 1 2 4 1 1 2 ...: mostly short attempts,
+// now and then a long one, and every length eventually, so the last attempt can finish.
+std::uint64_t Luby(std::uint64_t i) {
+    for (;;) {
+        int k = 1;
+        while (((std::uint64_t{1} << k) - 1) < i) {
+            ++k;
+        }
+        if (i == (std::uint64_t{1} << k) - 1) {
+            return std::uint64_t{1} << (k - 1);
+        }
+        i -= (std::uint64_t{1} << (k - 1)) - 1;
+    }
+}
+constexpr int kNoise = 400;
+
+}  // namespace
+
+struct SolverState {
+    explicit SolverState(int tableBits);
+
+    bool Prepare(const SolverPosition& position);
+    bool FreeNow(int t) const;
+    void RemovePair(int a, int b);
+    void RemoveSingle(int a);
+    void UndoTo(int count);
+    bool RelaxedClears();
+    bool Stacked(int a, int b) const;
+    int ValidSplits(const std::uint8_t* four) const;
+    bool SplitCode(std::uint64_t& low, std::uint64_t& high) const;
+    bool TableHas(std::uint64_t code, std::uint64_t codeHigh) const;
+    void TableStore(std::uint64_t code, std::uint64_t codeHigh, std::uint64_t work);
+    bool ShouldStop();
+    void Commit(int x, int p);
+    void UndoCommitsTo(int count);
+    bool Propagate(bool& newPairs);
+    int PairScore(int a, int b);
+    bool ChooseDecision(Decision& decision);
+    Outcome SearchPairings(bool newPairs);
+    Outcome SearchMoves();
+
+    // -- tables sized at construction --
+    std::vector<TableEntry> table;
+    std::uint64_t tableMask = 0;
+    std::uint32_t generation = 0;
+    std::vector<Move> moves;
+    std::vector<TileSet> cellReaders;  // per cell: the tiles whose freedom reads it
+    std::array<std::uint64_t, kTiles> zobrist{};
+
+    // -- the position, fixed for one question --
+    TileGrid grid{};
+    std::array<std::array<std::uint16_t, 4>, kTiles> removedCells{};  // cells a removal empties
+    std::array<std::uint16_t, kCells> ownCells{};  // cells holding each tile's number, by tile
+    std::array<std::uint16_t, kTiles + 1> ownStart{};
+    std::array<TileSet, kTiles> dependents{};   // tiles whose freedom a tile's removal can change
+    std::array<TileSet, kTiles> above{};        // tiles that must go before a tile can be free
+    std::array<std::int16_t, kTiles> weight{};  // how much a tile holds up: for move ordering
+    std::array<std::uint8_t, kTiles> groupOf{};
+    std::array<TileSet, kTiles> groupTiles{};
+    std::array<std::int8_t, kTiles> groupSplits{};  // ValidSplits of a group of four, else -1
+    int groupCount = 0;
+    bool monotone = true;  // no removal can block a tile again
+    bool impossible = false;
+
+    // -- the search --
+    TileSet present;
+    TileSet free;
+    std::uint64_t hash = 0;
+    struct Removal {
+        std::uint8_t a;
+        std::uint8_t b;
+        std::uint8_t cells[8];
+        TileSet free;
+    };
+    std::array<Removal, kTiles> removals{};  // pairs, and single tiles while relaxing
+    int removed = 0;
+    std::size_t moveTop = 0;
+    // Fixed pairs of the pairing search; the log holds one tile of each, newest last.
+    std::array<std::uint8_t, kTiles> partner{};
+    TileSet committed;
+    std::array<std::uint8_t, kTiles> commitLog{};
+    int commits = 0;
+
+    // -- attempts --
+    std::uint64_t restartAt = 0;  // positions at which the current attempt gives up
+    int noise = 0;                // how far partners' scores are shuffled
+    std::uint64_t noiseState = 0;
+
+    // -- limits --
+    SolveLimits limits;
+    std::uint64_t positions = 0;
+    bool stopped = false;
+};
+
+SolverState::SolverState(int tableBits)
+    : table(std::size_t{1} << tableBits),
+      tableMask((std::uint64_t{1} << tableBits) - 1),
+      moves(kMoveCapacity),
+      cellReaders(kCells) {
+    std::uint64_t seed = 0x5641524E454C21ull;
+    for (std::uint64_t& key : zobrist) {
+        key = SplitMix(seed);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The position and the free rule
+// ---------------------------------------------------------------------------------------------
+
+bool SolverState::Prepare(const SolverPosition& position) {
+    grid = position.tileGrid;
+    present = {};
+    monotone = true;
+    impossible = false;
+    for (int t = 0; t < kTiles; ++t) {
+        if (position.faces[t] == NoTile) {
+            continue;
+        }
+        // A tile on the board always has a place inside the grid; a board where it has not is
+        // not one the game can make, and the solver will not guess what its removal would do.
+        if (position.layers[t] >= kLayers || position.rows[t] > kLastTileRow ||
+            position.columns[t] > kLastTileColumn) {
+            return false;
+        }
+        present.Add(t);
+        const int cell = CellIndex(position.layers[t], position.rows[t], position.columns[t]);
+        removedCells[t] = {static_cast<std::uint16_t>(cell), static_cast<std::uint16_t>(cell + 1),
+                           static_cast<std::uint16_t>(cell + kColumns),
+                           static_cast<std::uint16_t>(cell + kColumns + 1)};
+    }
+
+    // The cells holding each tile's number: only those can ever show it again, since a search
+    // only empties cells.
+    std::array<std::uint16_t, kTiles + 1> counts{};
+    for (int c = 0; c < kCells; ++c) {
+        if (grid[c] < kTiles) {
+            ++counts[grid[c]];
+        }
+    }
+    ownStart[0] = 0;
+    for (int t = 0; t < kTiles; ++t) {
+        ownStart[t + 1] = static_cast<std::uint16_t>(ownStart[t] + counts[t]);
+        counts[t] = ownStart[t];
+    }
+    for (int c = 0; c < kCells; ++c) {
+        if (grid[c] < kTiles) {
+            ownCells[counts[grid[c]]++] = static_cast<std::uint16_t>(c);
+        }
+    }
+
+    // Who reads which cell: a tile's own cells, the cells above them and the columns one and
+    // two beyond each side, as the free rule looks at them.
+    for (TileSet& readers : cellReaders) {
+        readers = {};
+    }
+    present.ForEach([&](int t) {
+        for (int k = ownStart[t]; k < ownStart[t + 1]; ++k) {
+            const int c = ownCells[k];
+            const int row = (c / kColumns) % kRows;
+            const int column = c % kColumns;
+            cellReaders[c].Add(t);
+            if (c + kLayerCells < kCells) {
+                cellReaders[c + kLayerCells].Add(t);
+            }
+            if (row < kRows - 1) {
+                cellReaders[c + kColumns].Add(t);
+                if (column >= 2) {
+                    cellReaders[c - 2].Add(t);
+                    cellReaders[c + kColumns - 2].Add(t);
+                }
+                if (column <= kColumns - 3) {
+                    cellReaders[c + 2].Add(t);
+                    cellReaders[c + kColumns + 2].Add(t);
+                }
+            }
+        }
+    });
+    present.ForEach([&](int t) {
+        TileSet d;
+        for (int c : removedCells[t]) {
+            d |= cellReaders[c];
+            // Emptying a cell that shows another tile still on the board can take that tile's
+            // freedom away: the search must then do without the monotone prunings.
+            const int shown = grid[c];
+            if (shown != t && shown < kTiles && present.Has(shown)) {
+                monotone = false;
+            }
+        }
+        d.Remove(t);
+        dependents[t] = d & present;
+    });
+
+    // Face groups.
+    std::array<std::int16_t, 256> groupOfKey;
+    groupOfKey.fill(-1);
+    groupCount = 0;
+    present.ForEach([&](int t) {
+        const int key = GroupKey(position.faces[t]);
+        if (groupOfKey[key] < 0) {
+            groupOfKey[key] = static_cast<std::int16_t>(groupCount);
+            groupTiles[groupCount] = {};
+            ++groupCount;
+        }
+        groupOf[t] = static_cast<std::uint8_t>(groupOfKey[key]);
+        groupTiles[groupOf[t]].Add(t);
+    });
+
+    free = {};
+    present.ForEach([&](int t) { free.Put(t, FreeNow(t)); });
+    hash = 0;
+    present.ForEach([&](int t) { hash ^= zobrist[t]; });
+
+    for (TileSet& a : above) {
+        a = {};
+    }
+    groupSplits.fill(-1);
+    weight.fill(0);
+    if (!monotone) {
+        return true;
+    }
+
+    // A tile that is not free even with every other tile gone can never be removed.
+    const TileGrid full = grid;
+    present.ForEach([&](int t) {
+        for (int c : removedCells[t]) {
+            grid[c] = NoTile;
+        }
+    });
+    const TileGrid wiped = grid;
+    present.ForEach([&](int t) {
+        for (int k = ownStart[t]; k < ownStart[t + 1]; ++k) {
+            grid[ownCells[k]] = static_cast<std::uint8_t>(t);
+        }
+        impossible = impossible || !FreeNow(t);
+        for (int k = ownStart[t]; k < ownStart[t + 1]; ++k) {
+            grid[ownCells[k]] = wiped[ownCells[k]];
+        }
+    });
+    grid = full;
+
+    // The tiles lying on each tile, directly or through others: all must go before it is free.
+    present.ForEach([&](int t) {
+        for (int k = ownStart[t]; k < ownStart[t + 1]; ++k) {
+            const int c = ownCells[k];
+            if (c + kLayerCells < kCells) {
+                const int on = grid[c + kLayerCells];
+                if (on < kTiles && on != t && present.Has(on)) {
+                    above[t].Add(on);
+                }
+            }
+        }
+    });
+    for (bool grew = true; grew;) {
+        grew = false;
+        present.ForEach([&](int t) {
+            TileSet all = above[t];
+            above[t].ForEach([&](int on) { all |= above[on]; });
+            all.Remove(t);
+            if (!(all == above[t])) {
+                above[t] = all;
+                grew = true;
+            }
+        });
+    }
+    present.ForEach([&](int t) { above[t].ForEach([&](int on) { ++weight[on]; }); });
+    for (int g = 0; g < groupCount; ++g) {
+        if (groupTiles[g].Count() == 4) {
+            std::uint8_t four[4];
+            groupTiles[g].List(four);
+            groupSplits[g] = static_cast<std::int8_t>(ValidSplits(four));
+        }
+    }
+    return true;
+}
+
+// The game's free rule for one tile, read from the search's own grid: present, nothing on any
+// of its cells from the layer above, and a board edge or an empty column beside it.
+bool SolverState::FreeNow(int t) const {
+    if (!present.Has(t)) {
+        return false;
+    }
+    const int first = ownStart[t];
+    const int last = ownStart[t + 1];
+    for (int k = first; k < last; ++k) {
+        const int c = ownCells[k];
+        if (grid[c] == t && c + kLayerCells < kCells && grid[c + kLayerCells] < kTiles) {
+            return false;
+        }
+    }
+    for (int k = first; k < last; ++k) {
+        const int c = ownCells[k];
+        if (grid[c] != t) {
+            continue;
+        }
+        const int column = c % kColumns;
+        if (column == 0 || column == kColumns - 1) {
+            return true;
+        }
+        if ((c / kColumns) % kRows == kRows - 1 || grid[c + kColumns] != t) {
+            continue;
+        }
+        if (column >= 2 && grid[c - 2] == NoTile && grid[c + kColumns - 2] == NoTile) {
+            return true;
+        }
+        if (column <= kColumns - 3 && grid[c + 2] == NoTile && grid[c + kColumns + 2] == NoTile) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void SolverState::RemovePair(int a, int b) {
+    assert(removed < kTiles && present.Has(a) && present.Has(b) && a != b);
+    Removal& r = removals[removed++];
+    r.a = static_cast<std::uint8_t>(a);
+    r.b = static_cast<std::uint8_t>(b);
+    r.free = free;
+    for (int k = 0; k < 4; ++k) {
+        r.cells[k] = grid[removedCells[a][k]];
+        grid[removedCells[a][k]] = NoTile;
+    }
+    for (int k = 0; k < 4; ++k) {
+        r.cells[4 + k] = grid[removedCells[b][k]];
+        grid[removedCells[b][k]] = NoTile;
+    }
+    present.Remove(a);
+    present.Remove(b);
+    free.Remove(a);
+    free.Remove(b);
+    hash ^= zobrist[a] ^ zobrist[b];
+    ((dependents[a] | dependents[b]) & present).ForEach([&](int t) { free.Put(t, FreeNow(t)); });
+}
+
+// Takes one tile off alone: only the relaxed check does, never a real move.
+void SolverState::RemoveSingle(int a) {
+    assert(removed < kTiles && present.Has(a));
+    Removal& r = removals[removed++];
+    r.a = static_cast<std::uint8_t>(a);
+    r.b = NoTile;
+    r.free = free;
+    for (int k = 0; k < 4; ++k) {
+        r.cells[k] = grid[removedCells[a][k]];
+        grid[removedCells[a][k]] = NoTile;
+    }
+    present.Remove(a);
+    free.Remove(a);
+    hash ^= zobrist[a];
+    (dependents[a] & present).ForEach([&](int t) { free.Put(t, FreeNow(t)); });
+}
+
+void SolverState::UndoTo(int count) {
+    while (removed > count) {
+        const Removal& r = removals[--removed];
+        // Back in the reverse order, so a cell both tiles emptied gets its first value again.
+        if (r.b != NoTile) {
+            for (int k = 3; k >= 0; --k) {
+                grid[removedCells[r.b][k]] = r.cells[4 + k];
+            }
+            present.Add(r.b);
+            hash ^= zobrist[r.b];
+        }
+        for (int k = 3; k >= 0; --k) {
+            grid[removedCells[r.a][k]] = r.cells[k];
+        }
+        present.Add(r.a);
+        free = r.free;
+        hash ^= zobrist[r.a];
+    }
+}
+
+// A check that sees blocking no order of removals can get out of, sideways as well as stacked.
+// Each fixed pair goes as soon as both its tiles are free; a tile without a partner goes alone
+// as soon as it is free and some other unpaired tile of its group is free too or already gone.
+// Whatever a real winning order removes, this removes as well (by then its tiles are at least
+// as free), so a tile this leaves on the board can never go.
+bool SolverState::RelaxedClears() {
+    const int mark = removed;
+    std::array<std::uint8_t, kTiles> gone{};  // per group: unpaired tiles taken off alone
+    for (bool progress = true; progress;) {
+        progress = false;
+        free.ForEach([&](int t) {
+            if (!free.Has(t)) {
+                return;
+            }
+            if (committed.Has(t)) {
+                if (free.Has(partner[t])) {
+                    RemovePair(t, partner[t]);
+                    progress = true;
+                }
+                return;
+            }
+            const int g = groupOf[t];
+            TileSet mates = (free & groupTiles[g]).Without(committed);
+            mates.Remove(t);
+            if (gone[g] > 0 || mates.Any()) {
+                RemoveSingle(t);
+                ++gone[g];
+                progress = true;
+            }
+        });
+    }
+    const bool clear = !present.Any();
+    UndoTo(mark);
+    return clear;
+}
+
+// ---------------------------------------------------------------------------------------------
+// What must come first
+// ---------------------------------------------------------------------------------------------
+
+bool SolverState::Stacked(int a, int b) const {
+    return above[a].Has(b) || above[b].Has(a);
+}
+
+// Of the three ways to split four tiles of a group into two pairs, the ones that can happen: no
+// pair has one tile lying on the other, and the two pairs do not each have to go first. Bit k
+// stands for split k: (0 1)(2 3), (0 2)(1 3), (0 3)(1 2).
+int SolverState::ValidSplits(const std::uint8_t* four) const {
+    const int g = groupOf[four[0]];
+    if (groupSplits[g] >= 0) {
+        return groupSplits[g];  // a group of exactly four: always the same four tiles
+    }
+    int valid = 0;
+    for (int k = 0; k < 3; ++k) {
+        const int a = four[kSplit[k][0]];
+        const int b = four[kSplit[k][1]];
+        const int c = four[kSplit[k][2]];
+        const int d = four[kSplit[k][3]];
+        if (Stacked(a, b) || Stacked(c, d)) {
+            continue;
+        }
+        const TileSet onAB = above[a] | above[b];
+        const TileSet onCD = above[c] | above[d];
+        const bool cdFirst = onAB.Has(c) || onAB.Has(d);
+        const bool abFirst = onCD.Has(a) || onCD.Has(b);
+        if (!(cdFirst && abFirst)) {
+            valid |= 1 << k;
+        }
+    }
+    return valid;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The transposition table
+// ---------------------------------------------------------------------------------------------
+
+// Which way the groups of four still whole are split, two bits per group in group order (0 while
+// a group is unsplit). Groups of two are always paired by then, so with the tiles on the board
+// this names the search position exactly. Not usable when a bigger group has a fixed pair.
+bool SolverState::SplitCode(std::uint64_t& low, std::uint64_t& high) const {
+    low = 0;
+    high = 0;
+    int bit = 0;
+    for (int g = 0; g < groupCount; ++g) {
+        const TileSet left = present & groupTiles[g];
+        const int n = left.Count();
+        if (n <= 2) {
+            continue;
+        }
+        if (n > 4) {
+            if ((left & committed).Any()) {
+                return false;
+            }
+            continue;
+        }
+        std::uint8_t four[4];
+        left.List(four);
+        std::uint64_t split = 0;
+        if (committed.Has(four[0])) {
+            split = partner[four[0]] == four[1] ? 1 : (partner[four[0]] == four[2] ? 2 : 3);
+        }
+        if (bit < 64) {
+            low |= split << bit;
+        } else {
+            high |= split << (bit - 64);
+        }
+        bit += 2;
+    }
+    return true;
+}
+
+bool SolverState::TableHas(std::uint64_t code, std::uint64_t codeHigh) const {
+    const std::uint64_t index = (hash ^ (code * 0x9E3779B97F4A7C15ull) ^ codeHigh) & tableMask;
+    for (std::uint64_t slot : {index, index ^ 1}) {
+        const TableEntry& e = table[slot];
+        if ((e.tag >> 32) == generation && e.w0 == present.w[0] && e.w1 == present.w[1] &&
+            (e.tag & 0xFFFF) == present.w[2] && e.code == code &&
+            ((e.tag >> 16) & 0xFF) == codeHigh) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void SolverState::TableStore(std::uint64_t code, std::uint64_t codeHigh, std::uint64_t work) {
+    const std::uint64_t workBits = std::min<std::uint64_t>(std::bit_width(work), 255);
+    const std::uint64_t index = (hash ^ (code * 0x9E3779B97F4A7C15ull) ^ codeHigh) & tableMask;
+    TableEntry* target = nullptr;
+    for (std::uint64_t slot : {index, index ^ 1}) {
+        if ((table[slot].tag >> 32) != generation) {
+            target = &table[slot];
+            break;
+        }
+    }
+    if (target == nullptr) {
+        // Both slots hold this question's positions: keep the one that took more work.
+        TableEntry& first = table[index];
+        TableEntry& second = table[index ^ 1];
+        target = ((first.tag >> 24) & 0xFF) <= ((second.tag >> 24) & 0xFF) ? &first : &second;
+    }
+    target->w0 = present.w[0];
+    target->w1 = present.w[1];
+    target->code = code;
+    target->tag = (std::uint64_t{generation} << 32) | (workBits << 24) | ((codeHigh & 0xFF) << 16) |
+                  (present.w[2] & 0xFFFF);
+}
+
+bool SolverState::ShouldStop() {
+    if (stopped) {
+        return true;
+    }
+    if (positions >= restartAt) {
+        return true;  // this attempt's share is spent; the next starts afresh
+    }
+    if (limits.cancel != nullptr && limits.cancel->load(std::memory_order_relaxed)) {
+        stopped = true;
+    } else if (limits.maxPositions != 0 && positions >= limits.maxPositions) {
+        stopped = true;
+    } else if ((positions & 63) == 0 && std::chrono::steady_clock::now() >= limits.deadline) {
+        stopped = true;
+    }
+    return stopped;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The pairing search (layouts where freedom is never lost)
+// ---------------------------------------------------------------------------------------------
+//
+// Once it is fixed which tile pairs with which, the order no longer matters: a pair whose tiles
+// are both free can go at once, since waiting never frees anything more. So the search decides
+// pairings, one free tile's partner at a time, and removes every fixed pair as soon as it is
+// free. A group of four is split by its first decision; a free tile may also be given a partner
+// still covered, which is how the search waits for it.
+
+void SolverState::Commit(int x, int p) {
+    assert(!committed.Has(x) && !committed.Has(p) && x != p);
+    partner[x] = static_cast<std::uint8_t>(p);
+    partner[p] = static_cast<std::uint8_t>(x);
+    committed.Add(x);
+    committed.Add(p);
+    commitLog[commits++] = static_cast<std::uint8_t>(x);
+}
+
+void SolverState::UndoCommitsTo(int count) {
+    while (commits > count) {
+        const int x = commitLog[--commits];
+        const int p = partner[x];
+        committed.Remove(x);
+        committed.Remove(p);
+        partner[x] = NoTile;
+        partner[p] = NoTile;
+    }
+}
+
+// Takes every step that needs no choice, until none is left: removes fixed pairs that are free;
+// pairs the last two unpaired tiles of a group; removes a group's unpaired tiles when all are
+// free (they can only pair among themselves, and any pairing of free tiles does); splits a
+// group of four that can be split only one way. False when a group can no longer pair off.
+bool SolverState::Propagate(bool& newPairs) {
+    for (bool progress = true; progress;) {
+        progress = false;
+        (committed & free).ForEach([&](int x) {
+            const int p = partner[x];
+            if (x < p && free.Has(x) && free.Has(p)) {
+                RemovePair(x, p);
+                progress = true;
+            }
+        });
+        for (int g = 0; g < groupCount; ++g) {
+            const TileSet left = present & groupTiles[g];
+            const TileSet unpaired = left.Without(committed);
+            const int u = unpaired.Count();
+            if (u == 0) {
+                continue;
+            }
+            if ((u & 1) != 0) {
+                return false;
+            }
+            std::uint8_t tiles[kTiles];
+            unpaired.List(tiles);
+            if (u == 2) {
+                if (Stacked(tiles[0], tiles[1])) {
+                    return false;
+                }
+                Commit(tiles[0], tiles[1]);
+                newPairs = true;
+                progress = true;
+            } else if ((unpaired & free) == unpaired) {
+                for (int k = 0; k < u; k += 2) {
+                    Commit(tiles[k], tiles[k + 1]);
+                    RemovePair(tiles[k], tiles[k + 1]);
+                }
+                progress = true;
+            } else if (u == 4) {
+                const int valid = ValidSplits(tiles);
+                if (valid == 0) {
+                    return false;
+                }
+                if (std::popcount(static_cast<unsigned>(valid)) == 1) {
+                    const int* split = kSplit[std::countr_zero(static_cast<unsigned>(valid))];
+                    Commit(tiles[split[0]], tiles[split[1]]);
+                    Commit(tiles[split[2]], tiles[split[3]]);
+                    newPairs = true;
+                    progress = true;
+                }
+            }
+        }
+    }
+    return true;
+}
+
+// How much removing a free pair opens the board: the tiles it frees, then the tiles lying
+// under the pair.
+int SolverState::PairScore(int a, int b) {
+    const int before = free.Count();
+    RemovePair(a, b);
+    const int freed = free.Count() - (before - 2);
+    UndoTo(removed - 1);
+    return 1000 + 64 * freed + weight[a] + weight[b];
+}
+
+// The decision to take: the partner of one free unpaired tile, in a group with at least two
+// free unpaired tiles (with none, nothing can be removed: the position is lost). The tile is
+// the one of the free pair that opens the board most, and that pair is tried first; then the
+// tile's other partners, those letting a pair go at once first. False when the position is lost.
+bool SolverState::ChooseDecision(Decision& decision) {
+    int bestScore = -1;
+    for (int g = 0; g < groupCount; ++g) {
+        const TileSet unpaired = (present & groupTiles[g]).Without(committed);
+        const TileSet open = unpaired & free;
+        if (!open.HasTwo()) {
+            continue;
+        }
+        std::uint8_t tiles[kTiles];
+        const int u = unpaired.List(tiles);
+        const int valid = u == 4 ? ValidSplits(tiles) : 0;
+        // Every partner of every free tile, scored; the best free pair names the decision.
+        for (int i = 0; i < u; ++i) {
+            const int x = tiles[i];
+            if (!free.Has(x)) {
+                continue;
+            }
+            Decision d;
+            d.tile = static_cast<std::uint8_t>(x);
+            d.count = 0;
+            int top = -1;
+            for (int j = 0; j < u; ++j) {
+                const int p = tiles[j];
+                if (p == x || Stacked(x, p)) {
+                    continue;
+                }
+                int score = 0;
+                if (u == 4) {
+                    // The split this pair makes is named by tile 0's partner.
+                    const int partnerOfFirst = i == 0 ? j : (j == 0 ? i : 6 - i - j);
+                    const int k = partnerOfFirst - 1;
+                    if ((valid & (1 << k)) == 0) {
+                        continue;
+                    }
+                    for (int half = 0; half < 4; half += 2) {
+                        const int a = tiles[kSplit[k][half]];
+                        const int b = tiles[kSplit[k][half + 1]];
+                        if (free.Has(a) && free.Has(b)) {
+                            score = std::max(score, PairScore(a, b));
+                        }
+                    }
+                } else if (free.Has(p)) {
+                    score = PairScore(x, p);
+                }
+                if (noise > 0) {
+                    score += static_cast<int>((SplitMix(noiseState) >> 40) % noise);
+                }
+                d.partners[d.count] = static_cast<std::uint8_t>(p);
+                d.scores[d.count] = score;
+                ++d.count;
+                top = std::max(top, score);
+            }
+            if (d.count == 0) {
+                return false;  // a free tile no tile of its group can ever pair with
+            }
+            if (top > bestScore) {
+                bestScore = top;
+                decision = d;
+            }
+        }
+    }
+    if (bestScore < 0) {
+        return false;
+    }
+    // Best partner first; equal scores keep tile order, so the search is repeatable.
+    for (int i = 1; i < decision.count; ++i) {
+        for (int j = i; j > 0 && decision.scores[j] > decision.scores[j - 1]; --j) {
+            std::swap(decision.scores[j], decision.scores[j - 1]);
+            std::swap(decision.partners[j], decision.partners[j - 1]);
+        }
+    }
+    return true;
+}
+
+Outcome SolverState::SearchPairings(bool newPairs) {
+    if (ShouldStop()) {
+        return Outcome::Stopped;
+    }
+    ++positions;
+    const std::uint64_t startPositions = positions;
+    const int removedMark = removed;
+    const int commitMark = commits;
+    bool lost = !Propagate(newPairs);
+    if (!lost && !present.Any()) {
+        return Outcome::Won;
+    }
+    // The relaxed check also sees fixed pairs that lie on each other's tiles, through any chain.
+    lost = lost || !RelaxedClears();
+    std::uint64_t code = 0;
+    std::uint64_t codeHigh = 0;
+    const bool storable = !lost && SplitCode(code, codeHigh);
+    lost = lost || (storable && TableHas(code, codeHigh));
+    Decision decision;
+    if (!lost && !ChooseDecision(decision)) {
+        lost = true;
+        if (storable) {
+            TableStore(code, codeHigh, 1);
+        }
+    }
+    if (lost) {
+        UndoTo(removedMark);
+        UndoCommitsTo(commitMark);
+        return Outcome::Lost;
+    }
+
+    Outcome outcome = Outcome::Lost;
+    for (int k = 0; k < decision.count; ++k) {
+        const int before = commits;
+        Commit(decision.tile, decision.partners[k]);
+        outcome = SearchPairings(true);
+        if (outcome == Outcome::Won) {
+            return outcome;
+        }
+        UndoCommitsTo(before);
+        if (outcome == Outcome::Stopped) {
+            break;
+        }
+    }
+    if (outcome == Outcome::Lost && storable) {
+        TableStore(code, codeHigh, positions - startPositions + 1);
+    }
+    UndoTo(removedMark);
+    UndoCommitsTo(commitMark);
+    return outcome;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The move search (layouts with partly overlapping positions)
+// ---------------------------------------------------------------------------------------------
+//
+// A removal there can block another tile again, so no pair can be taken without trying the
+// others first: every order of removals is searched, with only the table and the groups' counts
+// to cut it short.
+
+Outcome SolverState::SearchMoves() {
+    if (ShouldStop()) {
+        return Outcome::Stopped;
+    }
+    ++positions;
+    const std::uint64_t startPositions = positions;
+    if (!present.Any()) {
+        return Outcome::Won;
+    }
+    for (int g = 0; g < groupCount; ++g) {
+        if (((present & groupTiles[g]).Count() & 1) != 0) {
+            return Outcome::Lost;
+        }
+    }
+    if (TableHas(0, 0)) {
+        return Outcome::Lost;
+    }
+    const std::size_t base = moveTop;
+    std::size_t top = base;
+    for (int g = 0; g < groupCount; ++g) {
+        std::uint8_t tiles[kTiles];
+        const int n = (free & groupTiles[g]).List(tiles);
+        for (int i = 0; i < n; ++i) {
+            for (int j = i + 1; j < n; ++j) {
+                assert(top < moves.size());
+                moves[top++] = Move{tiles[i], tiles[j]};
+            }
+        }
+    }
+    moveTop = top;
+    Outcome outcome = Outcome::Lost;
+    for (std::size_t m = base; m < top; ++m) {
+        const int before = removed;
+        RemovePair(moves[m].a, moves[m].b);
+        outcome = SearchMoves();
+        if (outcome == Outcome::Won) {
+            break;
+        }
+        UndoTo(before);
+        if (outcome == Outcome::Stopped) {
+            break;
+        }
+        outcome = Outcome::Lost;
+    }
+    moveTop = base;
+    if (outcome == Outcome::Lost) {
+        TableStore(0, 0, positions - startPositions + 1);
+    }
+    return outcome;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Public interface
+// ---------------------------------------------------------------------------------------------
+
+SolverPosition TakePosition(const Board& board) {
+    SolverPosition position;
+    position.tileGrid = board.tileGrid;
+    for (int t = 0; t < kTiles; ++t) {
+        const TileRecord& r = board.tiles[t];
+        position.faces[t] = r.face;
+        position.layers[t] = r.layer;
+        position.rows[t] = r.row;
+        position.columns[t] = r.column;
+    }
+    return position;
+}
+
+Solver::Solver(int tableBits) : state_(std::make_unique<SolverState>(tableBits)) {
+    assert(tableBits >= 1 && tableBits <= 30);
+}
+
+Solver::~Solver() = default;
+
+SolveResult Solver::Solve(const SolverPosition& position, const SolveLimits& limits) {
+    SolverState& s = *state_;
+    SolveResult result;
+    s.limits = limits;
+    s.positions = 0;
+    s.stopped = false;
+    s.restartAt = ~std::uint64_t{0};
+    s.removed = 0;
+    s.moveTop = 0;
+    s.commits = 0;
+    s.committed = {};
+    s.partner.fill(NoTile);
+    if (s.ShouldStop() || std::chrono::steady_clock::now() >= limits.deadline) {
+        return result;
+    }
+    // Each question has its own generation of table entries, so nothing is cleared between
+    // questions; the table is wiped only when the counter wraps.
+    if (++s.generation == 0) {
+        std::fill(s.table.begin(), s.table.end(), TableEntry{});
+        s.generation = 1;
+    }
+    if (!s.Prepare(position)) {
+        return result;
+    }
+    Outcome outcome = Outcome::Lost;
+    if (s.impossible) {
+        outcome = Outcome::Lost;
+    } else if (!s.monotone) {
+        s.restartAt = ~std::uint64_t{0};
+        outcome = s.SearchMoves();
+    } else {
+        // A few choices made early in the wrong way can hide a short win behind a long search,
+        // so the pairing search starts over with a doubled share of positions each time, its
+        // choices among near-equal partners shuffled by a generator seeded with the attempt
+        // number. Positions proved lost stay in the table from one attempt to the next, and an
+        // attempt that runs to its end settles the question either way.
+        for (int attempt = 0;; ++attempt) {
+            s.noise = attempt == 0 ? 0 : kNoise;
+            s.noiseState = static_cast<std::uint64_t>(attempt) * 0x2545F4914F6CDD1Dull;
+            s.restartAt = s.positions + kFirstShare * Luby(attempt + 1);
+            outcome = s.SearchPairings(true);
+            if (outcome != Outcome::Stopped || s.stopped) {
+                break;
+            }
+        }
+    }
+    result.positions = s.positions;
+    if (outcome == Outcome::Stopped) {
+        return result;
+    }
+    if (outcome == Outcome::Lost) {
+        result.answer = SolveAnswer::NotWinnable;
+        return result;
+    }
+    result.answer = SolveAnswer::Winnable;
+    result.pairCount = s.removed;
+    for (int k = 0; k < s.removed; ++k) {
+        const auto& r = s.removals[k];
+        result.pairs[k] = TilePair{std::min(r.a, r.b), std::max(r.a, r.b)};
+    }
+    s.UndoTo(0);
+    s.UndoCommitsTo(0);
+    return result;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The winnable shuffle
+// ---------------------------------------------------------------------------------------------
+
+bool ShuffleRemaining(const Board& board, std::uint32_t seed, Solver& solver, ShuffleResult& result,
+                      const ShuffleOptions& options) {
+    const SolverPosition original = TakePosition(board);
+    std::array<std::uint8_t, kTiles> onBoard{};
+    std::array<std::uint8_t, kTiles> faces{};
+    int count = 0;
+    for (int t = 0; t < kTiles; ++t) {
+        if (original.faces[t] != NoTile) {
+            onBoard[count] = static_cast<std::uint8_t>(t);
+            faces[count] = original.faces[t];
+            ++count;
+        }
+    }
+    // The shuffle draws from its own generator rather than rand() or a standard distribution,
+    // whose sequences differ between libraries: a seed must give the same faces everywhere.
+    std::uint64_t state = 0x4D414A4F4E47ull ^ (std::uint64_t{seed} << 17);
+    const auto deadline = std::chrono::steady_clock::now() + options.timeLimit;
+    SolverPosition position = original;
+    result = ShuffleResult{};
+    result.faces = original.faces;
+    for (int attempt = 0; attempt < options.attempts; ++attempt) {
+        for (int i = count - 1; i > 0; --i) {
+            // Multiply-shift keeps the draw in range without the bias of a modulo.
+            const auto j =
+                static_cast<int>((SplitMix(state) >> 32) * static_cast<std::uint64_t>(i + 1) >> 32);
+            std::swap(faces[i], faces[j]);
+        }
+        for (int k = 0; k < count; ++k) {
+            position.faces[onBoard[k]] = faces[k];
+        }
+        result.faces = position.faces;
+        result.attempts = attempt + 1;
+        SolveLimits limits;
+        limits.deadline = deadline;
+        limits.maxPositions = options.positionsPerAttempt;
+        limits.cancel = options.cancel;
+        result.solution = solver.Solve(position, limits);
+        if (result.solution.answer == SolveAnswer::Winnable) {
+            return true;
+        }
+        if (std::chrono::steady_clock::now() >= deadline ||
+            (options.cancel != nullptr && options.cancel->load())) {
+            return false;
+        }
+    }
+    return false;
+}
