@@ -297,7 +297,7 @@ void Scene3D::CameraKey(CameraKeyCode key) {
     UpdateView();
 }
 
-void Scene3D::MovePointer(const PointerMove& move, const WindowRect& window) {
+void Scene3D::MovePointer(const PointerMove& move, const WindowPlacement& window) {
     if (move.rightButtonOnly) {
         RotateBoard(static_cast<float>(lastPointerX_ - move.x) * Radians(kDragDegreesPerPixel),
                     static_cast<float>(lastPointerY_ - move.y) * Radians(kDragDegreesPerPixel),

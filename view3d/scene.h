@@ -75,7 +75,7 @@ struct PointerMove {
 };
 
 // The main window's outer rectangle on the screen, as the window keeps it up to date.
-struct WindowRect {
+struct WindowPlacement {
     int x = 0;
     int y = 0;
     int width = 0;
@@ -163,7 +163,7 @@ public:
     float CameraTurn() const;
     // Right-drag turns the board 0.2 degree per pixel; otherwise, with move board on, the board
     // tilts toward the cursor, up to 16 degrees each way at the window's edges.
-    void MovePointer(const PointerMove& move, const WindowRect& window);
+    void MovePointer(const PointerMove& move, const WindowPlacement& window);
 
 private:
     float FramesPerSecondForKeys() const;

@@ -317,7 +317,7 @@ TEST(Scene3D, PauseSpin) {
 TEST(Scene3D, RightDragTurnsTheBoard) {
     Scene3D scene;
     scene.moveBoard = false;
-    const WindowRect window{0, 0, 800, 600};
+    const WindowPlacement window{0, 0, 800, 600};
     scene.MovePointer({300, 200, 300, 200, false}, window);
     EXPECT_EQ(scene.BoardYaw(), 0.0f);
     scene.MovePointer({250, 200, 250, 200, true}, window);  // 50 pixels to the left
@@ -332,7 +332,7 @@ TEST(Scene3D, RightDragTurnsTheBoard) {
 // With move board on the tilt depends only on the cursor's place on the screen; with it off a
 // move without buttons changes nothing.
 TEST(Scene3D, MoveBoardTilt) {
-    const WindowRect window{100, 50, 800, 600};  // centre on the screen: (500, 350)
+    const WindowPlacement window{100, 50, 800, 600};  // centre on the screen: (500, 350)
     struct Case {
         int screenX, screenY;
         int yawDegrees, pitchDegrees;  // (d * 32 / size), integer division
@@ -365,7 +365,7 @@ TEST(Scene3D, MoveBoardTilt) {
     // A window without a size leaves the board as it is instead of dividing by zero.
     Scene3D sizeless;
     sizeless.RotateBoard(0.25f, 0.0f, 0.0f);
-    sizeless.MovePointer({10, 10, 900, 650, false}, WindowRect{0, 0, 0, 0});
+    sizeless.MovePointer({10, 10, 900, 650, false}, WindowPlacement{0, 0, 0, 0});
     EXPECT_EQ(sizeless.BoardYaw(), 0.25f);
     // A right-drag with move board on still drags.
     Scene3D both;
