@@ -34,14 +34,6 @@ public:
     bool ShowChrono = true;   // the chrono in the status text, and a status refresh every tick
     int AutoPlaySleep = 500;  // milliseconds between two autoplay steps
 
-    // Threads. The autoplay worker changes the board on its own thread, one step at a time,
-    // holding boardMutex for each step. The window thread takes the same mutex, through a
-    // BoardLock, while it draws the board, picks a tile and runs a command or a click, so a step
-    // is never seen half done. The operations of GameCore do not lock it themselves: the caller
-    // holds it. While a message box or dialog is open the lock is let go (see BoardUnlock), so
-    // the window can still draw and the worker go on.
-    std::mutex boardMutex;
-
     // Deals the current layout and shows the new game: title, tile placement, redraw. When easy
     // mode could not find a winnable deal for this layout, says so after dealing at random.
     void NewGame();
@@ -141,8 +133,22 @@ public:
     virtual std::string LanguageText(const char* key) const;
 
 private:
+    // Threads. The autoplay worker changes the board on its own thread, one step at a time,
+    // holding the board mutex for each step. The window thread takes the same mutex, through a
+    // BoardLock, while it draws the board, picks a tile and runs a command or a click, so a step
+    // is never seen half done. The operations of GameCore do not lock it themselves: the caller
+    // holds it.
+    //
+    // A command is atomic only between dialogs: while a message box or dialog is open the lock
+    // is let go (BoardUnlock), so the window can still draw and the worker go on; a command that
+    // shows a dialog therefore reads the board again after it. Lock order: the board first, then
+    // a view's own mutexes (the 2D view's viewMutex, then its frameMutex); a view never takes the
+    // board while it holds one of its own.
+    std::mutex boardMutex;
     friend class BoardLock;
     friend class BoardUnlock;
+    // Tests look from another thread whether the board could be taken.
+    friend struct BoardLockProbe;
 
     void AutoplayWorker(std::uint32_t serial, int delay);
 

@@ -7,9 +7,14 @@
 #include <filesystem>
 #include <system_error>
 
+#include "files/file_io.h"
 #include "shell/command_ids.h"
 
 namespace {
+
+// Sounds, music and pictures a player adds: a picture of the largest size the readers take, with
+// room to spare.
+constexpr std::uint64_t kLargestImportedFile = 512ull * 1024 * 1024;
 
 std::string Upper(std::string text) {
     for (char& c : text) {
@@ -114,7 +119,7 @@ void GameApp::ExecuteCommand(int id) {
             AboutCommand();
             break;
         case command::USE_SOUNDS:
-            // The toolbar's button stays without a device, but the sound stays off for the run.
+            // Without a device the button is greyed; the effects' choice is kept for a later run.
             if (!HasWaveDevice()) {
                 break;
             }
@@ -178,12 +183,19 @@ void GameApp::ExecuteListCommand(int id) {
     } else if (low >= command::LanguageList && low < command::LanguageList + command::ListSpan) {
         if (SelectListEntry(id, settings.language, command::LanguageList, languageList)) {
             texts.LoadLanguage(folders, settings.language);
+            FillEmptyTexts();
             BuildMenus();
             RefreshStatus();
         }
     } else if (low >= command::TileSetList && low < command::TileSetList + command::ListSpan) {
+        const std::string previous = settings.tileSet;
         if (SelectListEntry(id, settings.tileSet, command::TileSetList, tileSetList)) {
-            LoadTileSetPicture();
+            if (!LoadTileSetPicture()) {
+                // The board keeps the tile set it shows, and the choice stays with it.
+                ShowFileMessage(settings.tileSet, TextId::MesReadError);
+                settings.tileSet = previous;
+                CheckListEntry(previous, command::TileSetList, tileSetList);
+            }
             Tick();
         }
     } else if (low >= command::LayoutList && low < command::LayoutList + command::ListSpan) {
@@ -357,6 +369,30 @@ void GameApp::ShowFileMessage(const std::string& file, TextId message) {
     ShowMessage(file + " : " + Text(message), MessageIcon::Warning);
 }
 
+void GameApp::FallBackToReadableTileSet() {
+    const std::string refused = settings.tileSet;
+    if (tileSetList.empty()) {
+        BuildFileList(kPicturePattern, folders.tileSets, tileSetList);
+    }
+    std::vector<std::string> candidates{std::string(kDefaultTileSet)};
+    for (const FileEntry& entry : tileSetList) {
+        if (!EqualNoCase(entry.fileName, candidates.front())) {
+            candidates.push_back(entry.fileName);
+        }
+    }
+    for (const std::string& candidate : candidates) {
+        if (EqualNoCase(candidate, refused)) {
+            continue;
+        }
+        settings.tileSet = candidate;
+        if (LoadTileSetPicture()) {
+            CheckListEntry(candidate, command::TileSetList, tileSetList);
+            return;
+        }
+    }
+    settings.tileSet = refused;
+}
+
 void GameApp::HelpCommand() {
     const std::string& help = texts.HelpFile();
     if (help.empty()) {
@@ -409,10 +445,14 @@ bool GameApp::ImportResourceFile(const std::string& pattern, const std::string& 
     }
     // A file of that name in any case is replaced rather than joined by a twin.
     const std::string destination = PathForWriting(destinationFolder, title);
+    // The copy goes through the one writer of game files: a new temporary file renamed over the
+    // destination, so a link planted under the name is replaced, never written through.
     std::error_code error;
     if (!std::filesystem::equivalent(chosen, destination, error)) {
-        std::filesystem::copy_file(chosen, destination,
-                                   std::filesystem::copy_options::overwrite_existing, error);
+        std::vector<std::uint8_t> bytes;
+        if (files::ReadWholeFile(chosen, kLargestImportedFile, bytes)) {
+            files::WriteFileReplacing(destination, bytes.data(), bytes.size());
+        }
     }
     return true;
 }

@@ -1,6 +1,6 @@
 // Builders shared by the tests of undo, hints, autoplay, the chrono and status, saved games and
-// the hall of fame: a scripted desktop, a game core that records its hooks, and dealt games on
-// the shipped turtle layout.
+// the hall of fame: a game core that records its hooks, and dealt games on the shipped turtle
+// layout. The scripted desktop is the one every test shares.
 #pragma once
 
 #include <condition_variable>
@@ -10,61 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/core/core_test_support.h"
 #include "core/game_core.h"
-
-// Answers every message box and dialog as the test scripted it, and remembers what was asked.
-class ScriptedDesktop : public Desktop {
-public:
-    struct Message {
-        std::string text;
-        std::string caption;
-        MessageIcon icon;
-        MessageButtons buttons;
-    };
-    std::vector<Message> messages;
-    MessageAnswer answer = MessageAnswer::Ok;
-
-    std::string winnerName = "Winner";
-    std::vector<DialogTexts> winnerDialogs;
-    std::vector<std::vector<HallRow>> hallDialogs;
-    std::vector<DialogTexts> hallTexts;
-
-    MessageAnswer ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
-                              MessageButtons buttons) override {
-        std::lock_guard<std::mutex> lock(mutex_);
-        messages.push_back({text, caption, icon, buttons});
-        return answer;
-    }
-    bool ChooseFile(const std::string&, const std::string&, const std::string&, const std::string&,
-                    bool, std::string&) override {
-        return false;
-    }
-    Colour PickColour(const std::string&, Colour initial) override { return initial; }
-    std::string AskWinnerName(const DialogTexts& texts) override {
-        winnerDialogs.push_back(texts);
-        return winnerName;
-    }
-    void ShowHallOfFame(const DialogTexts& texts, const std::vector<HallRow>& rows) override {
-        hallTexts.push_back(texts);
-        hallDialogs.push_back(rows);
-    }
-    int ChooseLanguage(const std::string&, const std::vector<LanguageChoice>&, int) override {
-        return 0;
-    }
-
-    std::vector<std::string> MessageTexts() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        std::vector<std::string> texts;
-        for (const Message& m : messages) {
-            texts.push_back(m.text);
-        }
-        return texts;
-    }
-
-private:
-    std::mutex mutex_;
-};
+#include "tests/core/core_test_support.h"
+#include "tests/support/scripted_desktop.h"
 
 // A game core whose language texts are their own keys, so the tests read exactly which text was
 // used, and which counts the hooks it is asked for.

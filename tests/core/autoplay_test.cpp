@@ -137,7 +137,7 @@ TEST_F(AutoplayTest, RefusedAfterARemovalInALoadedGameWithoutEasyModeOrWithoutAR
     EXPECT_EQ(desktop.MessageTexts(),
               (std::vector<std::string>{"MesAutoplayError", "MesAutoplayError", "MesAutoplayError",
                                         "MesAutoplayError"}));
-    EXPECT_EQ(desktop.messages[0].icon, MessageIcon::Information);
+    EXPECT_EQ(desktop.Calls(ScriptedDesktop::Call::Message)[0].icon, MessageIcon::Information);
     EXPECT_EQ(game.board.AutoplayRunning, 0);
     EXPECT_FALSE(game.AutoplayActive());
     EXPECT_EQ(game.board.tilesLeft, 144);
@@ -172,7 +172,7 @@ TEST_F(AutoplayTest, ReplayWinsTheEasyGameInTheDealOrderThenRestarts) {
     EXPECT_EQ(game.board.secondSelected, NoTile);
     EXPECT_EQ(game.board.AutoplayRunning, 0);
     // The computer's win enters no hall of fame.
-    EXPECT_TRUE(desktop.winnerDialogs.empty());
+    EXPECT_TRUE(desktop.Calls(ScriptedDesktop::Call::WinnerName).empty());
     EXPECT_EQ(game.board.WinHandled, 0);
 }
 
@@ -188,7 +188,7 @@ TEST_F(AutoplayTest, StatusRefreshDuringTheReplayRecordsNoWin) {
         game.ChronoTick();
         game.board.tilesLeft = 2;
     }
-    EXPECT_TRUE(desktop.winnerDialogs.empty());
+    EXPECT_TRUE(desktop.Calls(ScriptedDesktop::Call::WinnerName).empty());
     EXPECT_EQ(game.board.WinHandled, 0);
     game.OpenForever();
     game.WaitUntilEnded();
@@ -232,10 +232,10 @@ TEST_F(AutoplayTest, ClickStopsTheReplayAfterItsStepAndTheGameRestarts) {
     EXPECT_EQ(game.board.undoCount, 0);
 
     // A new replay may start once the last one has ended.
-    desktop.messages.clear();
+    desktop.Clear();
     EXPECT_TRUE(Autoplay());
     game.StopAutoplay();
-    EXPECT_TRUE(desktop.messages.empty());
+    EXPECT_TRUE(desktop.Calls(ScriptedDesktop::Call::Message).empty());
 }
 
 TEST_F(AutoplayTest, NewGameDuringTheReplayIsLeftAlone) {
@@ -274,18 +274,24 @@ TEST_F(AutoplayTest, DefaultWaitSleepsAndStopsEarly) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
 }
 
+// Whether another thread could take the board right now.
+struct BoardLockProbe {
+    static bool FreeForOthers(GameCore& game) {
+        bool free = false;
+        std::thread([&] {
+            free = game.boardMutex.try_lock();
+            if (free) {
+                game.boardMutex.unlock();
+            }
+        }).join();
+        return free;
+    }
+};
+
 namespace {
 
-// Whether another thread could take the board right now.
 bool BoardFreeForOthers(GameCore& game) {
-    bool free = false;
-    std::thread([&] {
-        free = game.boardMutex.try_lock();
-        if (free) {
-            game.boardMutex.unlock();
-        }
-    }).join();
-    return free;
+    return BoardLockProbe::FreeForOthers(game);
 }
 
 // A desktop whose message boxes look whether the board is free while they are open.

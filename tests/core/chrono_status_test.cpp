@@ -70,7 +70,7 @@ TEST_F(StatusTest, EditorStatusCountsPositionsAndChecksNoWin) {
     game.StatusText();
     EXPECT_EQ(game.shownStatus, "37 Tiles");
     EXPECT_EQ(game.board.WinHandled, 0);
-    EXPECT_TRUE(desktop.winnerDialogs.empty());
+    EXPECT_TRUE(desktop.Calls(ScriptedDesktop::Call::WinnerName).empty());
 }
 
 TEST_F(StatusTest, StatusTextIsHandedToTheStatusBarAfterTheWinIsHandled) {
@@ -78,7 +78,7 @@ TEST_F(StatusTest, StatusTextIsHandedToTheStatusBarAfterTheWinIsHandled) {
     game.board.chronoSeconds = 42;
     game.StatusText();
     EXPECT_EQ(game.board.WinHandled, 1);
-    EXPECT_EQ(desktop.winnerDialogs.size(), 1u);
+    EXPECT_EQ(desktop.Calls(ScriptedDesktop::Call::WinnerName).size(), 1u);
     EXPECT_EQ(game.statusShown, 1);
     EXPECT_EQ(game.shownStatus, "0 Tiles" + kGap + "Chrono : 00:00:42");
 }

@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "tests/core/core_test_support.h"
 #include "core/editor_board.h"
+#include "tests/core/core_test_support.h"
 
 namespace {
 

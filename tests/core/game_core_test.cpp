@@ -6,35 +6,9 @@
 
 #include "core/game_core.h"
 #include "tests/core/core_test_support.h"
+#include "tests/support/scripted_desktop.h"
 
 namespace {
-
-// Answers every message box with OK and remembers it.
-class RecordingDesktop : public Desktop {
-public:
-    struct Message {
-        std::string text;
-        std::string caption;
-        MessageIcon icon;
-    };
-    std::vector<Message> messages;
-
-    MessageAnswer ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
-                              MessageButtons) override {
-        messages.push_back({text, caption, icon});
-        return MessageAnswer::Ok;
-    }
-    bool ChooseFile(const std::string&, const std::string&, const std::string&, const std::string&,
-                    bool, std::string&) override {
-        return false;
-    }
-    Colour PickColour(const std::string&, Colour initial) override { return initial; }
-    std::string AskWinnerName(const DialogTexts&) override { return ""; }
-    void ShowHallOfFame(const DialogTexts&, const std::vector<HallRow>&) override {}
-    int ChooseLanguage(const std::string&, const std::vector<LanguageChoice>&, int) override {
-        return 0;
-    }
-};
 
 // Records every call the core makes to the rest of the program, in order.
 class RecordingGame : public GameCore {
@@ -84,7 +58,7 @@ struct SmallGame {
 
 class ClickTest : public ::testing::Test, protected SmallGame {
 protected:
-    RecordingDesktop desktop;
+    ScriptedDesktop desktop;
     RecordingGame game{&desktop};
 
     void SetUp() override { Build(game.board); }
@@ -148,13 +122,14 @@ TEST_F(ClickTest, StuckGameShowsTheLoseBoxOnlyWhenAsked) {
     game.ClickTile(b);
     EXPECT_EQ(game.board.GameOverShown, 1);
     EXPECT_EQ(game.calls.back(), "status");
-    ASSERT_EQ(desktop.messages.size(), 1u);
-    EXPECT_EQ(desktop.messages[0].text, "No matching pair is left. You lost.");
-    EXPECT_EQ(desktop.messages[0].caption, "Varnel's mah-jong v2.4.2");
-    EXPECT_EQ(desktop.messages[0].icon, MessageIcon::Information);
+    ASSERT_EQ(desktop.Calls(ScriptedDesktop::Call::Message).size(), 1u);
+    EXPECT_EQ(desktop.Calls(ScriptedDesktop::Call::Message)[0].text,
+              "No matching pair is left. You lost.");
+    EXPECT_EQ(desktop.Calls(ScriptedDesktop::Call::Message)[0].caption, "Varnel's mah-jong v2.4.2");
+    EXPECT_EQ(desktop.Calls(ScriptedDesktop::Call::Message)[0].icon, MessageIcon::Information);
 
     // The same end with the box switched off: status only.
-    RecordingDesktop quiet;
+    ScriptedDesktop quiet;
     RecordingGame other(&quiet);
     SmallGame small;
     small.Build(other.board);
@@ -164,7 +139,7 @@ TEST_F(ClickTest, StuckGameShowsTheLoseBoxOnlyWhenAsked) {
     other.ClickTile(small.b);
     EXPECT_EQ(other.board.GameOverShown, 1);
     EXPECT_EQ(other.calls.back(), "status");
-    EXPECT_TRUE(quiet.messages.empty());
+    EXPECT_TRUE(quiet.Calls(ScriptedDesktop::Call::Message).empty());
 }
 
 TEST_F(ClickTest, LastPairEndsTheGameWithoutTheLoseBox) {
@@ -187,18 +162,18 @@ TEST_F(ClickTest, LastPairEndsTheGameWithoutTheLoseBox) {
     EXPECT_EQ(board.moveCount, 0);
     EXPECT_EQ(board.GameOverShown, 1);
     EXPECT_EQ(game.calls.back(), "status");
-    EXPECT_TRUE(desktop.messages.empty());
+    EXPECT_TRUE(desktop.Calls(ScriptedDesktop::Call::Message).empty());
 }
 
 TEST(GameCore, NewGameDealsThenShowsTheBoard) {
-    RecordingDesktop desktop;
+    ScriptedDesktop desktop;
     RecordingGame game(&desktop);
     game.board.layoutsFolder = std::string(GAME_DATA_DIR) + "/LAYOUTS";
     ASSERT_TRUE(game.board.LoadLayout());
     game.board.easyMode = 1;
     game.NewGame();
     EXPECT_EQ(game.calls, (std::vector<std::string>{"title", "place", "tick"}));
-    EXPECT_TRUE(desktop.messages.empty());
+    EXPECT_TRUE(desktop.Calls(ScriptedDesktop::Call::Message).empty());
     EXPECT_EQ(game.board.lastDeal, DealResult::Solvable);
 
     // When no winnable deal is found the player is told so after the board is shown.
@@ -206,8 +181,8 @@ TEST(GameCore, NewGameDealsThenShowsTheBoard) {
     game.board.solvableAttempts = 0;
     game.NewGame();
     EXPECT_EQ(game.calls, (std::vector<std::string>{"title", "place", "tick"}));
-    ASSERT_EQ(desktop.messages.size(), 1u);
-    EXPECT_EQ(desktop.messages[0].icon, MessageIcon::Information);
+    ASSERT_EQ(desktop.Calls(ScriptedDesktop::Call::Message).size(), 1u);
+    EXPECT_EQ(desktop.Calls(ScriptedDesktop::Call::Message)[0].icon, MessageIcon::Information);
 }
 
 TEST(GameCore, WorksWithoutADesktop) {

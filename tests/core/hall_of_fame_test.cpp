@@ -109,9 +109,10 @@ TEST_F(HallTest, NamesAndTimesAreCutAndNegativeTimesReplaced) {
     EXPECT_STREQ(game.board.hall[1].name, "Tavrix");
     EXPECT_EQ(game.board.hall[1].seconds, 360);
     game.HallOfFameDialog();
-    ASSERT_EQ(desktop.hallDialogs.size(), 1u);
-    EXPECT_EQ(desktop.hallDialogs[0][0].name, std::string(22, 'A'));
-    EXPECT_EQ(desktop.hallDialogs[0][1].time, "00:06:00");
+    ASSERT_EQ(desktop.Calls(ScriptedDesktop::Call::HallOfFame).size(), 1u);
+    EXPECT_EQ(desktop.Calls(ScriptedDesktop::Call::HallOfFame)[0].rows[0].name,
+              std::string(22, 'A'));
+    EXPECT_EQ(desktop.Calls(ScriptedDesktop::Call::HallOfFame)[0].rows[1].time, "00:06:00");
 }
 
 TEST_F(HallTest, SaveWritesTheTenEntriesThroughAReplacingWrite) {
@@ -166,34 +167,35 @@ TEST(HallSort, SortsAnyOrderWithinItsBounds) {
 }
 
 TEST_F(HallTest, FourMinuteWinStandsFirstAndDropsTheSlowestDefault) {
-    desktop.winnerName = "Zoe";
+    desktop.defaultWinnerName = "Zoe";
     Win(240);
-    ASSERT_EQ(desktop.winnerDialogs.size(), 1u);
-    EXPECT_EQ(desktop.winnerDialogs[0].caption, "WINCAPTION");
-    EXPECT_EQ(desktop.winnerDialogs[0].labels,
+    ASSERT_EQ(desktop.Calls(ScriptedDesktop::Call::WinnerName).size(), 1u);
+    EXPECT_EQ(desktop.Calls(ScriptedDesktop::Call::WinnerName)[0].text, "WINCAPTION");
+    EXPECT_EQ(desktop.Calls(ScriptedDesktop::Call::WinnerName)[0].labels,
               (std::vector<std::string>{"HALLFAMETIME : 00:04:00", "WINNAME", "OK"}));
     EXPECT_STREQ(game.board.hall[0].name, "Zoe");
     EXPECT_STREQ(game.board.hall[0].time, "00:04:00");
     EXPECT_STREQ(game.board.hall[9].time, "00:13:00");
-    ASSERT_EQ(desktop.hallDialogs.size(), 1u);
-    EXPECT_EQ(desktop.hallDialogs[0].size(), 10u);
-    EXPECT_EQ(desktop.hallDialogs[0][0].name, "Zoe");
-    EXPECT_EQ(desktop.hallTexts[0].labels,
+    ASSERT_EQ(desktop.Calls(ScriptedDesktop::Call::HallOfFame).size(), 1u);
+    EXPECT_EQ(desktop.Calls(ScriptedDesktop::Call::HallOfFame)[0].rows.size(), 10u);
+    EXPECT_EQ(desktop.Calls(ScriptedDesktop::Call::HallOfFame)[0].rows[0].name, "Zoe");
+    EXPECT_EQ(desktop.Calls(ScriptedDesktop::Call::HallOfFame)[0].labels,
               (std::vector<std::string>{"HALLFAMENAME", "HALLFAMETIME", "OK"}));
-    EXPECT_TRUE(desktop.messages.empty());
+    EXPECT_TRUE(desktop.Calls(ScriptedDesktop::Call::Message).empty());
     const std::string bytes = scores.Read("Default.TVS");
     ASSERT_EQ(bytes.size(), 400u);
     EXPECT_EQ(bytes.substr(0, 40), EntryBytes("Zoe", "00:04:00", 240));
 
     // Acts once per game: later status refreshes ask nothing.
     game.StatusText();
-    EXPECT_EQ(desktop.winnerDialogs.size(), 1u);
+    EXPECT_EQ(desktop.Calls(ScriptedDesktop::Call::WinnerName).size(), 1u);
 }
 
 TEST_F(HallTest, TimeEqualToTheTenthEntryStaysOut) {
     Win(840);
-    EXPECT_EQ(desktop.winnerDialogs.size(), 1u);  // the name is still asked
-    EXPECT_TRUE(desktop.hallDialogs.empty());
+    EXPECT_EQ(desktop.Calls(ScriptedDesktop::Call::WinnerName).size(),
+              1u);  // the name is still asked
+    EXPECT_TRUE(desktop.Calls(ScriptedDesktop::Call::HallOfFame).empty());
     EXPECT_EQ(desktop.MessageTexts(), std::vector<std::string>{"MesWinNoHall"});
     ExpectDefaultTable(game.board);
     EXPECT_FALSE(std::filesystem::exists(scores.Path() + "/Default.TVS"));
@@ -204,8 +206,8 @@ TEST_F(HallTest, WinOfALoadedGameIsShownButNotSaved) {
     game.board.LoadHall();
     game.board.LoadedGame = 1;
     Win(500);
-    ASSERT_EQ(desktop.hallDialogs.size(), 1u);
-    EXPECT_EQ(desktop.hallDialogs[0][0].name, "Winner");
+    ASSERT_EQ(desktop.Calls(ScriptedDesktop::Call::HallOfFame).size(), 1u);
+    EXPECT_EQ(desktop.Calls(ScriptedDesktop::Call::HallOfFame)[0].rows[0].name, "Player");
     EXPECT_EQ(desktop.MessageTexts(), std::vector<std::string>{"MesWinLoad"});
     EXPECT_EQ(scores.Read("Default.TVS"), HallFile(1000));
 }
@@ -213,14 +215,14 @@ TEST_F(HallTest, WinOfALoadedGameIsShownButNotSaved) {
 TEST_F(HallTest, FailedSaveIsReportedWithTheFileName) {
     game.board.scoresFolder = scores.Path() + "/missing";
     Win(100);
-    ASSERT_EQ(desktop.messages.size(), 1u);
-    EXPECT_EQ(desktop.messages[0].text, "Default.TVS : MesWriteError");
-    EXPECT_EQ(desktop.messages[0].icon, MessageIcon::Warning);
+    ASSERT_EQ(desktop.Calls(ScriptedDesktop::Call::Message).size(), 1u);
+    EXPECT_EQ(desktop.Calls(ScriptedDesktop::Call::Message)[0].text, "Default.TVS : MesWriteError");
+    EXPECT_EQ(desktop.Calls(ScriptedDesktop::Call::Message)[0].icon, MessageIcon::Warning);
     EXPECT_STREQ(game.board.hall[0].time, "00:01:40");  // the table stays in memory
 }
 
 TEST_F(HallTest, WinnerNameIsCutToTwentyOneCharacters) {
-    desktop.winnerName = std::string(30, 'w');
+    desktop.defaultWinnerName = std::string(30, 'w');
     Win(100);
     EXPECT_EQ(std::string(game.board.hall[0].name), std::string(21, 'w'));
 
@@ -229,7 +231,7 @@ TEST_F(HallTest, WinnerNameIsCutToTwentyOneCharacters) {
     for (int k = 0; k < 30; ++k) {
         accented += "\xC3\xA9";  // é
     }
-    desktop.winnerName = accented;
+    desktop.defaultWinnerName = accented;
     Win(90);
     EXPECT_EQ(std::string(game.board.hall[0].name), accented.substr(0, 22));
 }
@@ -238,5 +240,5 @@ TEST_F(HallTest, NoWinIsRecordedWhileTilesRemain) {
     game.board.tilesLeft = 2;
     game.StatusText();
     EXPECT_EQ(game.board.WinHandled, 0);
-    EXPECT_TRUE(desktop.winnerDialogs.empty());
+    EXPECT_TRUE(desktop.Calls(ScriptedDesktop::Call::WinnerName).empty());
 }

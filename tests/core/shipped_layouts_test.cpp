@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <vector>
 
-#include "tests/core/core_test_support.h"
 #include "core/game_core.h"
+#include "tests/core/core_test_support.h"
 
 namespace {
 

@@ -23,9 +23,9 @@ TEST_F(AidsTest, UndoWithNothingToUndoShowsMesUndoAndClearsTheSelection) {
     game.board.firstSelected = 3;
     game.board.secondSelected = 4;
     game.UndoCommand();
-    ASSERT_EQ(desktop.messages.size(), 1u);
-    EXPECT_EQ(desktop.messages[0].text, "MesUndo");
-    EXPECT_EQ(desktop.messages[0].icon, MessageIcon::Information);
+    ASSERT_EQ(desktop.Calls(ScriptedDesktop::Call::Message).size(), 1u);
+    EXPECT_EQ(desktop.Calls(ScriptedDesktop::Call::Message)[0].text, "MesUndo");
+    EXPECT_EQ(desktop.Calls(ScriptedDesktop::Call::Message)[0].icon, MessageIcon::Information);
     EXPECT_EQ(game.board.firstSelected, NoTile);
     EXPECT_EQ(game.board.secondSelected, NoTile);
     EXPECT_EQ(game.placed, 1);
@@ -47,7 +47,7 @@ TEST_F(AidsTest, UndoPutsThePairBackWithItsFacesAndCells) {
     EXPECT_EQ(game.board.moveCount, 0);
     EXPECT_EQ(game.board.hintIndex, 0);
     game.UndoCommand();
-    EXPECT_TRUE(desktop.messages.empty());
+    EXPECT_TRUE(desktop.Calls(ScriptedDesktop::Call::Message).empty());
     EXPECT_EQ(Faces(game.board), dealt);
     EXPECT_EQ(game.board.tileGrid, grid);
     EXPECT_EQ(game.board.tilesLeft, 144);
@@ -65,7 +65,7 @@ TEST_F(AidsTest, UndoAfterTheWinKeepsTheChronoStoppedAndAsksNoSecondName) {
     PlayDealOrder(game);
     ASSERT_EQ(game.board.tilesLeft, 0);
     game.StatusText();
-    ASSERT_EQ(desktop.winnerDialogs.size(), 1u);
+    ASSERT_EQ(desktop.Calls(ScriptedDesktop::Call::WinnerName).size(), 1u);
     EXPECT_EQ(game.board.WinHandled, 1);
 
     game.UndoCommand();
@@ -80,8 +80,8 @@ TEST_F(AidsTest, UndoAfterTheWinKeepsTheChronoStoppedAndAsksNoSecondName) {
     game.ClickTile(last.secondTile);
     ASSERT_EQ(game.board.tilesLeft, 0);
     game.StatusText();
-    EXPECT_EQ(desktop.winnerDialogs.size(), 1u);
-    EXPECT_EQ(desktop.hallDialogs.size(), 1u);
+    EXPECT_EQ(desktop.Calls(ScriptedDesktop::Call::WinnerName).size(), 1u);
+    EXPECT_EQ(desktop.Calls(ScriptedDesktop::Call::HallOfFame).size(), 1u);
 }
 
 TEST_F(AidsTest, RestartGoesBackToTheDealAndClearsTheGameState) {
@@ -233,15 +233,15 @@ TEST_F(AidsTest, HintTileIsFalseWhileNoHintIsAsked) {
 TEST_F(AidsTest, EasyModeAnsweredWithCancelChangesNothing) {
     DealTurtle(game.board, true);
     const std::vector<int> dealt = Faces(game.board);
-    desktop.answer = MessageAnswer::Cancel;
+    desktop.defaultAnswer = MessageAnswer::Cancel;
     EXPECT_FALSE(game.EasyModeCommand());
     EXPECT_EQ(game.board.easyMode, 1);
     EXPECT_EQ(Faces(game.board), dealt);
-    ASSERT_EQ(desktop.messages.size(), 1u);
-    EXPECT_EQ(desktop.messages[0].text, "MesEasyMode");
-    EXPECT_EQ(desktop.messages[0].buttons, MessageButtons::OkCancel);
+    ASSERT_EQ(desktop.Calls(ScriptedDesktop::Call::Message).size(), 1u);
+    EXPECT_EQ(desktop.Calls(ScriptedDesktop::Call::Message)[0].text, "MesEasyMode");
+    EXPECT_EQ(desktop.Calls(ScriptedDesktop::Call::Message)[0].buttons, MessageButtons::OkCancel);
 
-    desktop.answer = MessageAnswer::Ok;
+    desktop.defaultAnswer = MessageAnswer::Ok;
     EXPECT_TRUE(game.EasyModeCommand());
     EXPECT_EQ(game.board.easyMode, 0);
     EXPECT_TRUE(game.EasyModeCommand());

@@ -202,6 +202,17 @@ TEST_F(CommandsTest, AddCopiesTheFileIntoItsFolderAndRebuildsTheMenus) {
     app->ExecuteCommand(command::BackgroundBase);
     EXPECT_EQ(app->backgroundList.size(), 2u);
     EXPECT_EQ(ReadFile(folder.File("BACKGRND/new picture.BMP")), "newer");
+    // A link planted under the name is replaced by the copy, not written through.
+    const std::string elsewhere = folder.File("elsewhere.wav");
+    std::ofstream(elsewhere) << "keep me";
+    fs::create_symlink(elsewhere, folder.File("SOUNDS/Ring.wav"));
+    const std::string ring = folder.File("Ring.wav");
+    std::ofstream(ring) << "ring";
+    desktop.chosenFiles.push_back(ring);
+    app->ExecuteCommand(command::Sound1Base);
+    EXPECT_EQ(ReadFile(elsewhere), "keep me");
+    EXPECT_FALSE(fs::is_symlink(folder.File("SOUNDS/Ring.wav")));
+    EXPECT_EQ(ReadFile(folder.File("SOUNDS/Ring.wav")), "ring");
     // Cancel: nothing rebuilt.
     const int shown = window.menuBarsShown;
     app->ExecuteCommand(command::Sound1Base);

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <functional>
+#include <set>
 #include <string>
 
 #include "shell/window_port.h"
@@ -17,6 +18,7 @@ public:
     int menuBarsShown = 0;
     MenuBar shownBar;
     std::array<std::string, 13> tips;
+    std::set<int> greyedButtons;  // commands whose toolbar button is greyed
     CursorKind cursor = CursorKind::Normal;
     bool ownCursors = false;
     int closes = 0;
@@ -34,6 +36,13 @@ public:
     }
     void UpdateMenuStates(const MenuBar& bar) override { shownBar = bar; }
     void SetToolbarTips(const std::array<std::string, 13>& texts) override { tips = texts; }
+    void SetToolbarEnabled(int command, bool enabled) override {
+        if (enabled) {
+            greyedButtons.erase(command);
+        } else {
+            greyedButtons.insert(command);
+        }
+    }
     void SetCursor(CursorKind kind, bool own) override {
         cursor = kind;
         ownCursors = own;

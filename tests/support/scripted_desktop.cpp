@@ -16,6 +16,7 @@ ScriptedDesktop::Record MakeRecord(ScriptedDesktop::Call call, const std::string
 }  // namespace
 
 std::vector<ScriptedDesktop::Record> ScriptedDesktop::Calls(Call call) const {
+    std::lock_guard lock(mutex_);
     std::vector<Record> result;
     for (const Record& record : records) {
         if (record.call == call) {
@@ -25,7 +26,16 @@ std::vector<ScriptedDesktop::Record> ScriptedDesktop::Calls(Call call) const {
     return result;
 }
 
+std::vector<std::string> ScriptedDesktop::MessageTexts() const {
+    std::vector<std::string> texts;
+    for (const Record& record : Calls(Call::Message)) {
+        texts.push_back(record.text);
+    }
+    return texts;
+}
+
 int ScriptedDesktop::Count(Call call) const {
+    std::lock_guard lock(mutex_);
     return static_cast<int>(std::count_if(records.begin(), records.end(),
                                           [call](const Record& r) { return r.call == call; }));
 }
@@ -35,9 +45,10 @@ MessageAnswer ScriptedDesktop::ShowMessage(const std::string& text, const std::s
     Record record = MakeRecord(Call::Message, text, caption);
     record.icon = icon;
     record.buttons = buttons;
+    std::lock_guard lock(mutex_);
     records.push_back(record);
     if (messageAnswers.empty()) {
-        return MessageAnswer::Ok;
+        return defaultAnswer;
     }
     MessageAnswer answer = messageAnswers.front();
     messageAnswers.pop_front();
@@ -79,7 +90,7 @@ std::string ScriptedDesktop::AskWinnerName(const DialogTexts& texts) {
     record.labels = texts.labels;
     records.push_back(record);
     if (winnerNames.empty()) {
-        return "Player";
+        return defaultWinnerName;
     }
     std::string name = winnerNames.front();
     winnerNames.pop_front();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <utility>
@@ -38,12 +39,14 @@ public:
     };
 
     // Queued answers; an empty queue gives the default answer noted at each queue.
-    std::deque<MessageAnswer> messageAnswers;  // default Ok
+    std::deque<MessageAnswer> messageAnswers;  // default `defaultAnswer`
+    MessageAnswer defaultAnswer = MessageAnswer::Ok;
     std::deque<std::optional<std::string>>
         chosenFiles;                      // full paths; nullopt or empty queue: cancel
     std::deque<Colour> pickedColours;     // default: the initial colour
-    std::deque<std::string> winnerNames;  // default "Player"
-    std::deque<int> languageChoices;      // default: the preselected entry
+    std::deque<std::string> winnerNames;  // default `defaultWinnerName`
+    std::string defaultWinnerName = "Player";
+    std::deque<int> languageChoices;  // default: the preselected entry
     // Presses made inside the next colour dialogs (button index) and configuration dialogs
     // (row, delta), in order; each dialog takes the presses queued for it.
     std::deque<std::vector<int>> colourPresses;
@@ -61,10 +64,16 @@ public:
     ColourGroup lastColourGroup;
     ConfigExtras lastConfigExtras;
 
-    // Recorded calls of one kind, in order.
+    // Recorded calls of one kind, in order. Message boxes may come from the autoplay worker's
+    // thread: recording and reading them is guarded.
     std::vector<Record> Calls(Call call) const;
     int Count(Call call) const;
-    void Clear() { records.clear(); }
+    void Clear() {
+        std::lock_guard lock(mutex_);
+        records.clear();
+    }
+    // The texts of the message boxes shown, in order.
+    std::vector<std::string> MessageTexts() const;
 
     MessageAnswer ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
                               MessageButtons buttons) override;
@@ -85,4 +94,7 @@ public:
                           ConfigExtras& extras) override;
     using ShellDesktop::ShowConfigDialog;
     bool ShowHelp(const std::string& path, const std::string& title) override;
+
+private:
+    mutable std::mutex mutex_;
 };
