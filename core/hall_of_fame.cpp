@@ -55,8 +55,16 @@ bool Board::LoadHall() {
         FillDefaultHall();
         return false;
     }
+    return ReadHall(bytes, sizeof bytes);
+}
+
+bool Board::ReadHall(const std::uint8_t* data, std::size_t size) {
+    if (data == nullptr || size != kHallFileBytes) {
+        FillDefaultHall();
+        return false;
+    }
     for (int k = 0; k < kHallEntries; ++k) {
-        ReadHallEntry(bytes + k * kHallEntryBytes, k, hall[static_cast<std::size_t>(k)]);
+        ReadHallEntry(data + k * kHallEntryBytes, k, hall[static_cast<std::size_t>(k)]);
     }
     return true;
 }

@@ -211,6 +211,15 @@ bool Board::LoadGame() {
                               bytes.size())) {
         return false;
     }
+    return ReadGame(bytes.data(), bytes.size());
+}
+
+bool Board::ReadGame(const std::uint8_t* data, std::size_t size) {
+    if (data == nullptr || size != kSavedGameBytes) {
+        return false;
+    }
+    SavedGameBytes bytes;
+    std::memcpy(bytes.data(), data, size);
     SavedGame game;
     Parse(bytes, game);
     if (!Accept(game)) {

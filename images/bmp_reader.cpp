@@ -138,10 +138,12 @@ bool DecodeRunLength(ByteCursor& cursor, bool nibbles, const IndexedWriter& out)
 bool BmpReader::Read(const std::string& path) {
     Destroy();
     std::vector<std::uint8_t> file;
-    if (!ReadPictureFile(path, file)) {
-        return false;
-    }
-    ByteCursor cursor(file.data(), file.size());
+    return ReadPictureFile(path, file) && ReadMemory(file.data(), file.size());
+}
+
+bool BmpReader::ReadMemory(const std::uint8_t* file, std::size_t fileSize) {
+    Destroy();
+    ByteCursor cursor(file, fileSize);
     if (!cursor.Has(kFileHeaderBytes + kInfoHeaderBytes) || file[0] != 'B' || file[1] != 'M') {
         return false;
     }
@@ -183,7 +185,7 @@ bool BmpReader::Read(const std::string& path) {
         if (!AllocatePixels(headerWidth, pictureHeight, bitCount == 32)) {
             return false;
         }
-        MoveToPixelData(cursor, dataOffset, file.size());
+        MoveToPixelData(cursor, dataOffset, fileSize);
         // File rows already have the in-memory layout: 4-byte aligned blue, green, red (, x).
         const std::size_t bytes = static_cast<std::size_t>(Stride()) * height;
         ok = cursor.Has(bytes);
@@ -196,7 +198,7 @@ bool BmpReader::Read(const std::string& path) {
             !AllocatePixels(headerWidth, pictureHeight, false)) {
             return false;
         }
-        MoveToPixelData(cursor, dataOffset, file.size());
+        MoveToPixelData(cursor, dataOffset, fileSize);
         ok = DecodePacked(cursor, bitCount, {pixels.get(), Stride(), width, height, table});
     } else if ((compression == 1 && bitCount == 8) || (compression == 2 && bitCount == 4)) {
         const std::uint32_t limit = compression == 1 ? 256 : 16;
@@ -205,7 +207,7 @@ bool BmpReader::Read(const std::string& path) {
             !AllocatePixels(headerWidth, pictureHeight, false)) {
             return false;
         }
-        MoveToPixelData(cursor, dataOffset, file.size());
+        MoveToPixelData(cursor, dataOffset, fileSize);
         ok = DecodeRunLength(cursor, compression == 2,
                              {pixels.get(), Stride(), width, height, table});
     }

@@ -84,11 +84,27 @@ bool Image::Load(const std::string& path) {
     if (!reader || !reader->Read(path)) {
         return false;
     }
-    if (!Create(reader->width, reader->height, reader->BytesPerPixel())) {
+    return TakePicture(*reader);
+}
+
+bool Image::LoadMemory(const std::string& name, const std::uint8_t* data, std::size_t size) {
+    Release();
+    if (name.size() <= 4) {
         return false;
     }
-    std::memcpy(pixels_.get(), reader->pixels.get(), static_cast<std::size_t>(size_));
-    reader->Destroy();
+    std::unique_ptr<ImageReader> reader = ReaderForPath(name);
+    if (!reader || !reader->ReadMemory(data, size)) {
+        return false;
+    }
+    return TakePicture(*reader);
+}
+
+bool Image::TakePicture(ImageReader& reader) {
+    if (!Create(reader.width, reader.height, reader.BytesPerPixel())) {
+        return false;
+    }
+    std::memcpy(pixels_.get(), reader.pixels.get(), static_cast<std::size_t>(size_));
+    reader.Destroy();
     // Alpha read from a file never reaches the game.
     if (bytesPerPixel_ == 4) {
         SetAlpha(255, false);

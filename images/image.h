@@ -2,9 +2,12 @@
 // rows padded to four bytes; with filling, alpha setting, alpha-blending copy and filtered rescale.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
+
+class ImageReader;
 
 // The largest width or height any picture may have. A tile set or background never comes close;
 // the limit keeps a damaged or hostile file from asking for gigabytes.
@@ -46,6 +49,9 @@ public:
     // Reads a .bmp, .tga or .jpg picture (chosen by the last three characters of the path, in any
     // case). On failure the image is left without pixels. Four-byte pictures get alpha 255.
     bool Load(const std::string& path);
+    // The same for the bytes of a whole picture file held in memory; the last three characters
+    // of `name` choose the reader as those of a path do.
+    bool LoadMemory(const std::string& name, const std::uint8_t* data, std::size_t size);
     // Sets the size and allocates the pixels (content undefined). Fails, leaving the image empty,
     // for sizes outside 1..kMaxImageSide, pixel sizes other than 3 or 4, or when memory runs out.
     bool Create(std::int32_t width, std::int32_t height, std::uint32_t bytesPerPixel);
@@ -74,6 +80,9 @@ public:
     ImageRect Bounds() const { return {0, 0, width_, height_}; }
 
 private:
+    // Copies the picture a reader has read into this image (alpha set to 255) and frees it there.
+    bool TakePicture(ImageReader& reader);
+
     std::int32_t width_ = 0;
     std::int32_t height_ = 0;
     std::int32_t stride_ = 0;

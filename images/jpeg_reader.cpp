@@ -41,7 +41,7 @@ void EmitMessage(j_common_ptr info, int level) {
 
 // Everything between setjmp and the last libjpeg call lives in libjpeg's own structures or in
 // members, so the jump back skips no destructor.
-static bool DecodeJpeg(std::FILE* file, JpegReader& reader,
+static bool DecodeJpeg(const std::uint8_t* data, std::size_t size, JpegReader& reader,
                        bool (*allocate)(JpegReader&, std::int32_t, std::int32_t)) {
     jpeg_decompress_struct info;
     JpegErrorManager errors;
@@ -53,7 +53,7 @@ static bool DecodeJpeg(std::FILE* file, JpegReader& reader,
         jpeg_destroy_decompress(&info);
         return false;
     }
-    jpeg_stdio_src(&info, file);
+    jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
     jpeg_read_header(&info, TRUE);
     // Only colour pictures: libjpeg-turbo could widen grey to colour, the game refuses it. The
     // size is checked before decompression starts, since that already allocates for it.
@@ -88,13 +88,22 @@ static bool DecodeJpeg(std::FILE* file, JpegReader& reader,
 
 bool JpegReader::Read(const std::string& path) {
     Destroy();
-    files::InputFile file(path);
-    if (!file.IsOpen()) {
+    std::vector<std::uint8_t> file;
+    if (!ReadPictureFile(path, file)) {
         std::fprintf(stderr, "can't open %s\n", path.c_str());
         return false;
     }
+    return ReadMemory(file.data(), file.size());
+}
+
+bool JpegReader::ReadMemory(const std::uint8_t* data, std::size_t size) {
+    Destroy();
+    // libjpeg stops at once on an empty buffer; a file of no bytes is simply not a picture.
+    if (data == nullptr || size == 0) {
+        return false;
+    }
     const bool ok =
-        DecodeJpeg(file.Stream(), *this, [](JpegReader& r, std::int32_t w, std::int32_t h) {
+        DecodeJpeg(data, size, *this, [](JpegReader& r, std::int32_t w, std::int32_t h) {
             return r.AllocatePixels(w, h, false);
         });
     if (!ok) {

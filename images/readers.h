@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -14,6 +15,9 @@ public:
     virtual ~ImageReader() = default;
     // Reads the picture; on failure nothing is kept.
     virtual bool Read(const std::string& path) = 0;
+    // Reads the picture from the bytes of a whole file held in memory; Read calls it with the
+    // file's bytes. On failure nothing is kept.
+    virtual bool ReadMemory(const std::uint8_t* data, std::size_t size) = 0;
     // Frees the pixels and clears the size.
     virtual void Destroy();
 
@@ -36,12 +40,14 @@ class BmpReader : public ImageReader {
 public:
     // 1, 4, 8 (plain or run-length), 24 and 32 bits; 40-byte information header only.
     bool Read(const std::string& path) override;
+    bool ReadMemory(const std::uint8_t* data, std::size_t size) override;
 };
 
 class TgaReader : public ImageReader {
 public:
     // Types 1, 2, 3 and their run-length forms 9, 10, 11; 16, 24 and 32-bit pixels; colour maps.
     bool Read(const std::string& path) override;
+    bool ReadMemory(const std::uint8_t* data, std::size_t size) override;
 
 private:
     std::array<std::array<std::uint8_t, 3>, 256> colours3_{};
@@ -53,6 +59,7 @@ public:
     // Colour JPEGs, baseline or progressive, through libjpeg; grey or CMYK pictures fail. Writes
     // "can't open <path>" on the standard error stream when the file cannot be opened.
     bool Read(const std::string& path) override;
+    bool ReadMemory(const std::uint8_t* data, std::size_t size) override;
 };
 
 // The reader for a path by its last three characters ("bmp", "tga", "jpg" in any case), or null.

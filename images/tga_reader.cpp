@@ -25,10 +25,15 @@ enum class PixelKind { Indexed, TrueColour, Grey };
 
 bool TgaReader::Read(const std::string& path) {
     Destroy();
+    std::vector<std::uint8_t> file;
+    return ReadPictureFile(path, file) && ReadMemory(file.data(), file.size());
+}
+
+bool TgaReader::ReadMemory(const std::uint8_t* file, std::size_t fileSize) {
+    Destroy();
     colours3_ = {};
     colours4_ = {};
-    std::vector<std::uint8_t> file;
-    if (!ReadPictureFile(path, file) || file.size() < kHeaderBytes) {
+    if (fileSize < kHeaderBytes) {
         return false;
     }
     const std::uint8_t idLength = file[0];
@@ -42,7 +47,7 @@ bool TgaReader::Read(const std::string& path) {
     const std::uint8_t depth = file[16];
     const std::uint8_t descriptor = file[17];
 
-    ByteCursor cursor(file.data(), file.size());
+    ByteCursor cursor(file, fileSize);
     if (!cursor.Seek(kHeaderBytes + idLength)) {
         return false;
     }

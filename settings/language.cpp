@@ -82,26 +82,35 @@ bool LanguageTexts::ReadLanguageFile(const ResourceFolders& folders, std::string
     if (!fileName.empty()) {
         textfile::LineReader reader(ResolveInFolder(folders.language, fileName));
         opened = reader.IsOpen();
-        std::string line;
-        std::string text;
-        while (reader.Next(line, kLanguageLineBuffer)) {
-            if (line.size() <= 2 || line.front() == ';') {
-                continue;
-            }
-            const std::vector<std::string_view> tokens = textfile::Tokens(line, 1);
-            TextId id{};
-            if (tokens.empty() || !FindTextId(tokens.front(), id)) {
-                continue;
-            }
-            // A known key without its two quotes is ignored rather than guessed at.
-            if (!textfile::QuotedText(line, text)) {
-                continue;
-            }
-            SetText(id, text);
-        }
+        ReadLines(reader);
     }
     helpFile_ = HelpFileFor(folders, fileName);
     return opened;
+}
+
+void LanguageTexts::ReadLanguageText(std::string_view bytes) {
+    textfile::LineReader reader(bytes);
+    ReadLines(reader);
+}
+
+void LanguageTexts::ReadLines(textfile::LineReader& reader) {
+    std::string line;
+    std::string text;
+    while (reader.Next(line, kLanguageLineBuffer)) {
+        if (line.size() <= 2 || line.front() == ';') {
+            continue;
+        }
+        const std::vector<std::string_view> tokens = textfile::Tokens(line, 1);
+        TextId id{};
+        if (tokens.empty() || !FindTextId(tokens.front(), id)) {
+            continue;
+        }
+        // A known key without its two quotes is ignored rather than guessed at.
+        if (!textfile::QuotedText(line, text)) {
+            continue;
+        }
+        SetText(id, text);
+    }
 }
 
 bool LanguageTexts::LoadLanguage(const ResourceFolders& folders, std::string_view chosen) {

@@ -8,6 +8,10 @@
 
 #include "settings/resource_folders.h"
 
+namespace textfile {
+class LineReader;
+}
+
 // Every language key, in the order the reader tests them. The enumerators are spelt exactly as
 // the keys of the language files. Menu and toolbar texts run from GAME to T_EXIT.
 // clang-format off
@@ -88,12 +92,17 @@ public:
     // name. False when the file cannot be opened (the texts are then unchanged; the help page is
     // still derived).
     bool ReadLanguageFile(const ResourceFolders& folders, std::string_view fileName);
+    // Reads the texts of a whole language file held in memory into the table; the help page is
+    // left alone. ReadLanguageFile reads the file this way.
+    void ReadLanguageText(std::string_view bytes);
 
     // Reads "English.txt" (unless `chosen` is exactly that name) and then `chosen`, so that keys
     // a translation lacks keep their English text. The result is that of reading `chosen`.
     bool LoadLanguage(const ResourceFolders& folders, std::string_view chosen);
 
 private:
+    void ReadLines(textfile::LineReader& reader);
+
     std::array<std::string, kTextCount> texts_;
     std::string helpFile_;
 };

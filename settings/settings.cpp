@@ -93,10 +93,16 @@ bool ReadFloat(const std::vector<std::string_view>& tokens, float& value) {
     return tokens.size() >= 3 && ParseLeadingFloat(tokens[2], value);
 }
 
+// The longest name a written line can hold and still read back whole: the line is the key padded
+// to 19 columns, "= ", the quoted name, and must fit the line buffer with room for its end.
+constexpr size_t kLongestName = kConfigLineBuffer - 1 - (19 + 2 + 2);
+
 // A file name as the configuration holds it: a plain name inside its folder. A name that would
-// reach into another folder is refused.
+// reach into another folder is refused, and so is one the game could not write back the same (a
+// carriage return in it, or too long for a line), so every setting read survives the next save.
 bool AcceptableName(std::string_view name) {
-    return name.find('/') == std::string_view::npos;
+    return name.find('/') == std::string_view::npos && name.find('\r') == std::string_view::npos &&
+           name.size() <= kLongestName;
 }
 
 bool ReadQuotedName(std::string_view line, std::string& name) {
@@ -244,11 +250,18 @@ std::string OptionalNameLine(std::string_view key, std::string_view name) {
     return WritableName(name).empty() ? KeyField(key, 19) + "none" : NameLine(key, name);
 }
 
-// "%f": six decimals, independent of the locale the desktop may have set.
+// "%f": six decimals, independent of the locale the desktop may have set. A value six decimals
+// cannot carry (0.0000001 would come back as 0) is written with as many decimals as it needs to
+// read back the same.
 std::string FloatLine(std::string_view key, size_t width, float value) {
     char buffer[400];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value),
-                                      std::chars_format::fixed, 6);
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value),
+                                std::chars_format::fixed, 6);
+    float readBack = 0.0f;
+    if (!ParseLeadingFloat(std::string_view(buffer, result.ptr - buffer), readBack) ||
+        readBack != value) {
+        result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    }
     return KeyField(key, width) + std::string(buffer, result.ptr);
 }
 
@@ -260,6 +273,46 @@ void CheckName(std::string& name, const std::string& folder, std::string_view pa
                std::string_view preferred) {
     if (!FileExistsInFolder(folder, name)) {
         name = FindFallbackFile(patterns, folder, preferred);
+    }
+}
+
+// The lines of a configuration file over `settings`: every name starts empty, each line goes to
+// the main list and then to the edition's hooks, and a window off the screen takes the defaults'.
+void ReadConfigLines(textfile::LineReader& reader, Settings& settings, const Settings& defaults,
+                     Edition edition, const ScreenMetrics& screen, ViewSettingsHooks& hooks) {
+    // With a file, every name starts empty: a name the file does not give is found by the
+    // checks below, and background, sounds and music stay off.
+    settings.language.clear();
+    settings.layout.clear();
+    settings.tileSet.clear();
+    settings.background.clear();
+    settings.sound1.clear();
+    settings.sound2.clear();
+    settings.sound3.clear();
+    settings.music.clear();
+
+    std::string line;
+    while (reader.Next(line, kConfigLineBuffer)) {
+        if (line.size() < 3 || line.front() == ';') {
+            continue;
+        }
+        const std::vector<std::string_view> tokens = textfile::Tokens(line, 5);
+        if (tokens.empty()) {
+            continue;
+        }
+        const std::string key(tokens.front());
+        if (ReadMainKey(line, tokens, edition, settings)) {
+            line.clear();
+        }
+        hooks.ReadViewSettings(line, key, settings);
+    }
+    // A window that would not be on this screen (another monitor, a hand-edited file) opens
+    // at the default place instead.
+    if (!WindowOnScreen(settings, screen)) {
+        settings.windowXPos = defaults.windowXPos;
+        settings.windowYPos = defaults.windowYPos;
+        settings.windowXSize = defaults.windowXSize;
+        settings.windowYSize = defaults.windowYSize;
     }
 }
 
@@ -429,6 +482,13 @@ void SetDefaultSettings(Settings& settings, const ScreenMetrics& screen, ViewSet
     hooks.SetViewDefaults(settings);
 }
 
+void ReadConfigText(std::string_view bytes, Settings& settings, Edition edition,
+                    const ScreenMetrics& screen, ViewSettingsHooks& hooks) {
+    const Settings defaults = settings;
+    textfile::LineReader reader(bytes);
+    ReadConfigLines(reader, settings, defaults, edition, screen, hooks);
+}
+
 bool LoadSettings(Settings& settings, LanguageTexts& texts, const ResourceFolders& folders,
                   Edition edition, const ScreenMetrics& screen, ViewSettingsHooks& hooks,
                   Desktop& desktop) {
@@ -437,40 +497,7 @@ bool LoadSettings(Settings& settings, LanguageTexts& texts, const ResourceFolder
 
     textfile::LineReader reader(ResolveInFolder(folders.start, ConfigFileName(edition)));
     if (reader.IsOpen()) {
-        // With a file, every name starts empty: a name the file does not give is found by the
-        // checks below, and background, sounds and music stay off.
-        settings.language.clear();
-        settings.layout.clear();
-        settings.tileSet.clear();
-        settings.background.clear();
-        settings.sound1.clear();
-        settings.sound2.clear();
-        settings.sound3.clear();
-        settings.music.clear();
-
-        std::string line;
-        while (reader.Next(line, kConfigLineBuffer)) {
-            if (line.size() < 3 || line.front() == ';') {
-                continue;
-            }
-            const std::vector<std::string_view> tokens = textfile::Tokens(line, 5);
-            if (tokens.empty()) {
-                continue;
-            }
-            const std::string key(tokens.front());
-            if (ReadMainKey(line, tokens, edition, settings)) {
-                line.clear();
-            }
-            hooks.ReadViewSettings(line, key, settings);
-        }
-        // A window that would not be on this screen (another monitor, a hand-edited file) opens
-        // at the default place instead.
-        if (!WindowOnScreen(settings, screen)) {
-            settings.windowXPos = defaults.windowXPos;
-            settings.windowYPos = defaults.windowYPos;
-            settings.windowXSize = defaults.windowXSize;
-            settings.windowYSize = defaults.windowYSize;
-        }
+        ReadConfigLines(reader, settings, defaults, edition, screen, hooks);
     } else if (settings.language.empty()) {
         settings.language = kDefaultLanguage;
     }

@@ -87,6 +87,8 @@ struct Settings {
 
     // Not stored: how many entries a file menu shows before it opens a MORE sub-menu.
     int maxMenuItems = 10;
+
+    friend bool operator==(const Settings&, const Settings&) = default;
 };
 
 // The level colour as the 3D back ends take it: 0x00BBGGRR.
@@ -156,6 +158,13 @@ bool WindowOnScreen(const Settings& settings, const ScreenMetrics& screen);
 // Sets the main list's defaults, the file names included (as a first start has them), computes
 // maxMenuItems, then calls SetViewDefaults. `language` is left alone.
 void SetDefaultSettings(Settings& settings, const ScreenMetrics& screen, ViewSettingsHooks& hooks);
+
+// Reads the lines of a whole configuration file held in memory over `settings`, which hold the
+// values the file may change (LoadSettings starts from the defaults). Every file name starts
+// empty; a window the file places off the screen keeps the position and size it had. LoadSettings
+// reads the file this way; the fallbacks for missing files and the language are its own.
+void ReadConfigText(std::string_view bytes, Settings& settings, Edition edition,
+                    const ScreenMetrics& screen, ViewSettingsHooks& hooks);
 
 // Reads the configuration at start-up: defaults, the file, the replacement of missing files by
 // fallbacks, the language (into `texts`). On failure the message box was shown through `desktop`

@@ -3,27 +3,41 @@
 
 namespace textfile {
 
+int LineReader::NextByte() {
+    if (inMemory_) {
+        return position_ < bytes_.size() ? static_cast<unsigned char>(bytes_[position_++]) : EOF;
+    }
+    return std::getc(file_.Stream());
+}
+
+void LineReader::PutBack(int c) {
+    if (inMemory_) {
+        --position_;
+    } else {
+        std::ungetc(c, file_.Stream());
+    }
+}
+
 bool LineReader::Next(std::string& line, size_t bufferSize) {
     line.clear();
-    std::FILE* file = file_.Stream();
-    if (file == nullptr || bufferSize < 2) {
+    if (!IsOpen() || bufferSize < 2) {
         return false;
     }
     const size_t room = bufferSize - 1;
     bool readAny = false;
     while (line.size() < room) {
-        int c = std::getc(file);
+        int c = NextByte();
         if (c == EOF) {
             break;
         }
         readAny = true;
         if (c == '\r') {
             // CR LF is one line end, as a text-mode read gives it; a lone CR stays.
-            const int following = std::getc(file);
+            const int following = NextByte();
             if (following == '\n') {
                 c = '\n';
             } else if (following != EOF) {
-                std::ungetc(following, file);
+                PutBack(following);
             }
         }
         line.push_back(static_cast<char>(c));

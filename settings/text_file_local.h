@@ -17,15 +17,23 @@ namespace textfile {
 class LineReader {
 public:
     explicit LineReader(const std::string& path) : file_(path) {}
+    // Reads the lines of a whole file held in memory; the bytes must outlive the reader.
+    explicit LineReader(std::string_view bytes) : bytes_(bytes), inMemory_(true) {}
 
-    bool IsOpen() const { return file_.IsOpen(); }
+    bool IsOpen() const { return inMemory_ || file_.IsOpen(); }
 
     // The next line of at most bufferSize - 1 bytes, its line end ('\n') included when it fits.
     // False at the end of the file.
     bool Next(std::string& line, size_t bufferSize);
 
 private:
+    int NextByte();
+    void PutBack(int c);
+
     files::InputFile file_;
+    std::string_view bytes_;
+    size_t position_ = 0;
+    bool inMemory_ = false;
 };
 
 // Whitespace-separated tokens of a line, as the C library's scanf "%s" takes them.

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <system_error>
 
+#include "files/midi_check.h"
+
 namespace {
 
 // The mixer reports the end of a piece through a plain function without context: it reaches the
@@ -25,32 +27,6 @@ constexpr int kChannels = 2;
 constexpr int kBufferFrames = 1024;
 // Effects that overlap: a fast player can start a few before the first has died away.
 constexpr int kMixingChannels = 16;
-
-// Whether the file starts as a standard MIDI file: a header chunk of at least six bytes with a
-// known format and at least one track, followed by a track chunk. The MIDI player accepts a
-// damaged file as an empty piece, which would end, and be restarted, over and over.
-bool LooksLikeMidi(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::array<unsigned char, 14> header{};
-    if (!in.read(reinterpret_cast<char*>(header.data()), header.size())) {
-        return false;
-    }
-    auto be32 = [](const unsigned char* p) {
-        return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) |
-               (std::uint32_t{p[2]} << 8) | std::uint32_t{p[3]};
-    };
-    const std::uint32_t headerSize = be32(header.data() + 4);
-    const unsigned format = (header[8] << 8) | header[9];
-    const unsigned tracks = (header[10] << 8) | header[11];
-    if (std::string_view(reinterpret_cast<const char*>(header.data()), 4) != "MThd" ||
-        headerSize < 6 || headerSize > 256 || format > 2 || tracks == 0) {
-        return false;
-    }
-    in.seekg(static_cast<std::streamoff>(8 + headerSize));
-    std::array<char, 4> track{};
-    return static_cast<bool>(in.read(track.data(), track.size())) &&
-           std::string_view(track.data(), track.size()) == "MTrk";
-}
 
 }  // namespace
 
@@ -235,7 +211,8 @@ bool SoundPlayer::PlayMusic(const std::string& path, Repeat repeat) {
     }
     if (music_ == nullptr || path != musicPath_ || !(stamp == musicStamp_)) {
         FreeMusic();
-        if (!LooksLikeMidi(path)) {
+        // A damaged file would play as an empty piece that ends, and restarts, over and over.
+        if (!files::LooksLikeMidiFile(path)) {
             return false;
         }
         music_ = Mix_LoadMUS(path.c_str());

@@ -242,3 +242,25 @@ TEST_F(HallTest, NoWinIsRecordedWhileTilesRemain) {
     EXPECT_EQ(game.board.WinHandled, 0);
     EXPECT_TRUE(desktop.Calls(ScriptedDesktop::Call::WinnerName).empty());
 }
+
+// The bytes of a hall-of-fame file in memory read like the file; any other size gives the
+// default table.
+TEST_F(HallTest, BytesInMemoryReadLikeTheFile) {
+    const std::string file = HallFile(10);
+    scores.Write("Default.TVS", file);
+    ASSERT_TRUE(game.board.LoadHall());
+    Board fromBytes;
+    ASSERT_TRUE(
+        fromBytes.ReadHall(reinterpret_cast<const std::uint8_t*>(file.data()), file.size()));
+    for (int k = 0; k < kHallEntries; ++k) {
+        EXPECT_STREQ(fromBytes.hall[k].name, game.board.hall[k].name);
+        EXPECT_STREQ(fromBytes.hall[k].time, game.board.hall[k].time);
+        EXPECT_EQ(fromBytes.hall[k].seconds, game.board.hall[k].seconds);
+    }
+    for (const std::size_t size : {std::size_t{0}, std::size_t{399}}) {
+        EXPECT_FALSE(fromBytes.ReadHall(reinterpret_cast<const std::uint8_t*>(file.data()), size));
+        ExpectDefaultTable(fromBytes);
+    }
+    EXPECT_FALSE(fromBytes.ReadHall(nullptr, 400));
+    ExpectDefaultTable(fromBytes);
+}

@@ -299,3 +299,46 @@ TEST(RandomLayout, LowerCaseNameIsLookedUpAsAFile) {
     EXPECT_FALSE(board->LoadLayout());
     EXPECT_EQ(CountPositions(board->positionGrid), 0);
 }
+
+// The bytes of a layout file in memory give the same grid as the file, in each format, and a
+// layout read from memory leaves the hall of fame alone.
+TEST(LayoutFile, BytesInMemoryReadLikeTheFileInEveryFormat) {
+    std::string grid = "K\nheader\n";
+    for (int cell = 0; cell < kCells; ++cell) {
+        grid += cell % kColumns % 2 == 0 && cell / kColumns % kRows % 2 == 0 && cell < 2 * 340 &&
+                        cell / kColumns % kRows <= kLastTileRow &&
+                        cell % kColumns <= kLastTileColumn
+                    ? '1'
+                    : '0';
+    }
+    std::string binary(308, '\0');
+    for (int k = 0; k < kTiles; ++k) {
+        binary[static_cast<std::size_t>(2 * k)] = static_cast<char>(k % 33 + (k / 33 << 6));
+    }
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::uint8_t gridFormat;
+    } cases[] = {
+        {"lines", ValidLines(), 0},  {"grid off", grid, 0}, {"grid on", grid, 1},
+        {"binary", binary, 0},       {"empty", "", 0},      {"one byte K", "K", 1},
+        {"junk", "\x01\xff 3 3", 1},
+    };
+    TempFolder folder("memory");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        folder.Write("a.tvl", c.bytes);
+        auto fromFile = BoardIn(folder, "a.tvl");
+        fromFile->gridFormat = c.gridFormat;
+        const bool fileResult = fromFile->LoadLayout();
+        Board fromBytes;
+        fromBytes.gridFormat = c.gridFormat;
+        fromBytes.hall[0].seconds = 12345;
+        EXPECT_EQ(fromBytes.ReadLayout(reinterpret_cast<const std::uint8_t*>(c.bytes.data()),
+                                       c.bytes.size()),
+                  fileResult);
+        EXPECT_EQ(fromBytes.positionGrid, fromFile->positionGrid);
+        EXPECT_EQ(fromBytes.tileGrid, fromFile->tileGrid);
+        EXPECT_EQ(fromBytes.hall[0].seconds, 12345);
+    }
+}

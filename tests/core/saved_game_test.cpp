@@ -342,3 +342,27 @@ TEST_F(SavedGameTest, SavingUnderAnotherCaseOverwritesTheSameFile) {
     EXPECT_EQ(files, 1);
     EXPECT_EQ(Le16(folder.Read("Game.TVM"), 11524), 130);
 }
+
+// The bytes of a saved game in memory load like the file; any other size is refused and leaves
+// the board as it was.
+TEST_F(SavedGameTest, BytesInMemoryLoadLikeTheFile) {
+    ASSERT_TRUE(game.board.SaveGame());
+    const std::string saved = folder.Read("Game.TVM");
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(saved.data());
+
+    AidsGame other(&desktop);
+    DealTurtle(other.board, true, 99);
+    other.board.savedGamesFolder = folder.Path();
+    const std::string before = Snapshot(other.board, "Before.TVM");
+    for (const std::size_t size : {std::size_t{0}, kSavedGameBytes - 1, kSavedGameBytes + 1}) {
+        std::string longer = saved + "x";
+        EXPECT_FALSE(
+            other.board.ReadGame(reinterpret_cast<const std::uint8_t*>(longer.data()), size));
+    }
+    EXPECT_FALSE(other.board.ReadGame(nullptr, kSavedGameBytes));
+    EXPECT_EQ(Snapshot(other.board, "Unchanged.TVM"), before);
+
+    ASSERT_TRUE(other.board.ReadGame(bytes, saved.size()));
+    EXPECT_EQ(other.board.LoadedGame, 1);
+    EXPECT_EQ(Snapshot(other.board, "Again.TVM"), saved);
+}

@@ -366,3 +366,24 @@ TEST(Readers, RandomlyDamagedFilesNeverCrash) {
     }
     testing::internal::GetCapturedStderr();
 }
+
+// Every fixture read from its bytes in memory gives the same picture as read from its file, with
+// the reader chosen by the name's ending; a cut-short copy fails without pixels.
+TEST(ReaderMemory, BytesInMemoryReadLikeTheFile) {
+    for (const char* name : kFixtures) {
+        SCOPED_TRACE(name);
+        const std::vector<std::uint8_t> bytes = ReadBytes(FixturePath(name));
+        ASSERT_FALSE(bytes.empty());
+        Image fromFile;
+        ASSERT_TRUE(fromFile.Load(FixturePath(name)));
+        Image fromBytes;
+        ASSERT_TRUE(fromBytes.LoadMemory(name, bytes.data(), bytes.size()));
+        EXPECT_EQ(fromBytes.Width(), fromFile.Width());
+        EXPECT_EQ(fromBytes.Height(), fromFile.Height());
+        EXPECT_EQ(RowsOf(fromBytes), RowsOf(fromFile));
+        EXPECT_FALSE(fromBytes.LoadMemory(name, bytes.data(), bytes.size() / 3));
+        EXPECT_FALSE(fromBytes.HasPixels());
+        EXPECT_FALSE(fromBytes.LoadMemory(name, bytes.data(), 0));
+        EXPECT_FALSE(fromBytes.LoadMemory(std::string(name) + ".png", bytes.data(), bytes.size()));
+    }
+}

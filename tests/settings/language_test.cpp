@@ -234,3 +234,25 @@ TEST(HelpFile, OwnPageThenEnglishThenAnyPageThenNone) {
     LanguageFolder empty;
     EXPECT_EQ(HelpFileFor(empty.folders, "English.txt"), "");
 }
+
+// A language file held in memory reads exactly as the same bytes read from the folder, CR LF,
+// a lone CR and a zero byte included, and leaves the help page alone.
+TEST(LanguageFile, BytesInMemoryReadLikeTheFile) {
+    const std::string bytes =
+        "; comment\r\nOK = \"Fine\"\r\nHINT = \"Tip\"\rNEW_GAME = \"New\"\nCANCEL \"x\0y\"\n"s +
+        "UNDO = \"no end quote\n" + std::string(2000, 'x') + "\nEXIT = \"Out\"";
+    LanguageFolder folder;
+    folder.Write("Mine.txt", bytes);
+    LanguageTexts fromFile;
+    ASSERT_TRUE(fromFile.ReadLanguageFile(folder.folders, "Mine.txt"));
+    LanguageTexts fromBytes;
+    fromBytes.ReadLanguageText(bytes);
+    for (int i = 0; i < kTextCount; ++i) {
+        EXPECT_EQ(fromBytes.Text(static_cast<TextId>(i)), fromFile.Text(static_cast<TextId>(i)))
+            << TextKey(static_cast<TextId>(i));
+    }
+    EXPECT_EQ(fromBytes.Text(TextId::OK), "Fine");
+    EXPECT_EQ(fromBytes.Text(TextId::EXIT), "Out\tF12");
+    EXPECT_EQ(fromBytes.Text(TextId::CANCEL), "");
+    EXPECT_EQ(fromBytes.HelpFile(), "");
+}
