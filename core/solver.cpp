@@ -1,18 +1,15 @@
 // The exact solver and the winnable shuffle.
 //
-// The search is a depth-first search over sets of removed tiles. It keeps its own copy of the
-// tile grid and empties the cells of each removed pair exactly as the game does, and it decides
-// freedom with the game's own sweep, restricted to the tiles whose cells it reads. On layouts
-// whose tiles never share a cell (all shipped and random layouts), removing a tile can only free
-// others, which makes three prunings sound:
-//   - forced pairs: a face group whose remaining tiles are all free is removed at once, and so
-//     is a pair that the group must form anyway (see ApplyForcedPairs);
-//   - dead groups: a tile lying (even indirectly) on another of its own group can never be
-//     removed with it, so some groups can never be paired off, and pairs that must go before
-//     each other cannot both be removed;
-//   - the transposition table of positions already proved lost.
-// On layouts with partly overlapping positions a removal can also empty cells of a tile still
-// there, which can block it again; the search then runs without the first two prunings.
+// The solver keeps its own copy of the tile grid, empties the cells of each removed tile exactly
+// as the game does, and decides freedom with the game's own sweep, restricted to the tiles whose
+// cells it reads. On layouts whose tiles never share a cell (all shipped and random layouts),
+// removing a tile can only free others. There it searches pairings rather than orders (see The
+// pairing search), with forced pairs, groups that can never pair off, a relaxed check of
+// blocking, and a table of positions proved lost. On layouts with partly overlapping positions
+// a removal can block a tile again, and every order of removals is searched instead.
+//
+// Index: the position and the free rule; what must come first; the transposition table; the
+// pairing search; the move search; public interface; the winnable shuffle.
 #include "core/solver.h"
 
 #include <algorithm>
