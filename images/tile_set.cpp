@@ -224,6 +224,11 @@ void TileSet::Release() {
 // Sizing, backgrounds, bump maps
 // ================================================================================================
 
+bool IsTileSetPicture(const Image& picture) {
+    return picture.HasPixels() && picture.Width() >= 2 * kTileSetColumns &&
+           picture.Height() >= 2 * kTileSetRows;
+}
+
 PictureSize TileSetSize2D(std::int32_t viewWidth, std::int32_t viewHeight,
                           std::int32_t pictureWidth, std::int32_t pictureHeight) {
     if (viewWidth <= 0 || viewHeight <= 0 || pictureWidth <= 0 || pictureHeight <= 0) {

@@ -59,6 +59,11 @@ struct TileSet {
     void Release();
 };
 
+// Whether a loaded picture can serve as a tile set: it has pixels, and at least two of them
+// across and down each of its 9 x 5 cells, the least a face can be rescaled from. A picture that
+// fails this would only give blank faces.
+bool IsTileSetPicture(const Image& picture);
+
 // Size of the rescaled tile-set picture for a 2D view: the whole 9 x 5 picture fits into half the
 // view width and three sevenths of its height, keeps its aspect, and has a width divisible by 18
 // and a height divisible by 20. {0, 0} when nothing fits.

@@ -138,7 +138,12 @@ void GameApp::SaveSettings() {
 void GameApp::LoadPictures() {
     InitRendererObjects();
     LoadBackgroundPicture();
-    LoadTileSetPicture();
+    if (!LoadTileSetPicture()) {
+        // Without faces the board would be invisible: the player hears which file failed, and
+        // a readable tile set of the folder takes its place.
+        ShowFileMessage(settings.tileSet, TextId::MesReadError);
+        FallBackToReadableTileSet();
+    }
 }
 
 void GameApp::StartGame() {

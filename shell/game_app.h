@@ -63,7 +63,9 @@ public:
     Colour ViewFillColour() const { return settings.backgroundColor; }
     // The background picture and the tile set of the settings, loaded for the board's drawing.
     virtual void LoadBackgroundPicture() {}
-    virtual void LoadTileSetPicture() {}
+    // False when the file of `TileSet` cannot be read as a tile set; the edition then keeps the
+    // tile set it had, and the shell says so and decides which set to use.
+    virtual bool LoadTileSetPicture() { return true; }
     // The left click at a point of the view, in view pixels: picks the tile there (or edits the
     // layout in the editor) and hands it to the rules.
     virtual void PickAt(int x, int y) {
@@ -174,6 +176,9 @@ public:
     // -----------------------------------------------------------------------------------------
     void BuildMenus();
     void RefreshChecks();
+    // A text the language file gives empty takes its English text, as a missing one does: an
+    // empty title would hide its whole menu.
+    void FillEmptyTexts();
     // Moves the check mark of a file list to the entry of `id` and copies its file name into
     // `destination`; false when no entry has that identifier.
     bool SelectListEntry(int id, std::string& destination, int firstId, const FileList& list);
@@ -267,6 +272,9 @@ private:
     void SoundListCommand(int id, int base, std::string& setting, const FileList& list, bool music);
     void SetCursorKind(CursorKind kind);
     void ShowFileMessage(const std::string& file, TextId message);
+    // Start-up with a tile set that cannot be read: the shipped default, else the first readable
+    // picture of the tile-set folder becomes `TileSet`. Nothing changes when none is readable.
+    void FallBackToReadableTileSet();
     // A popup of a resource folder: ADD, NONE, a separator and the folder's files.
     MenuItem ResourceMenu(TextId label, int base, std::string_view pattern,
                           const std::string& folder, FileList& list, const std::string& current);

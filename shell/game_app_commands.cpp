@@ -381,7 +381,7 @@ void GameApp::FallBackToReadableTileSet() {
         }
     }
     for (const std::string& candidate : candidates) {
-        if (EqualNoCase(candidate, refused)) {
+        if (EqualNoCase(candidate, refused) || !FileExistsInFolder(folders.tileSets, candidate)) {
             continue;
         }
         settings.tileSet = candidate;

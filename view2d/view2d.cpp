@@ -127,15 +127,19 @@ bool View2D::SizeTileSet2D(int width, int height) {
 
 bool View2D::LoadTileSet2D(const std::string& path) {
     std::lock_guard lock(viewMutex);
+    // The picture is read aside first: one that is not a tile set leaves the faces drawn now.
+    Image picture;
+    if (!picture.Load(path) || !IsTileSetPicture(picture)) {
+        return false;
+    }
     tileSet.Release();
-    tileSet.hasSource = tileSet.source.Load(path);
-    if (!tileSet.hasSource) {
-        tileSet.source.Release();
-    } else if (viewWidth > 0 && viewHeight > 0) {
+    tileSet.source = std::move(picture);
+    tileSet.hasSource = true;
+    if (viewWidth > 0 && viewHeight > 0) {
         SizeTileSet2D(viewWidth, viewHeight);
     }
     PlaceTiles();
-    return tileSet.hasSource;
+    return true;
 }
 
 void View2D::RescaleBackground() {

@@ -100,7 +100,8 @@ public:
     // could not be read; the view then shows `BackgroundColor`.
     bool LoadBackground2D(const std::string& path);
     // Loads the tile-set picture from `path`, cuts it for the current view and places the tiles.
-    // False when the file could not be read; the view then draws no tiles.
+    // False when the file could not be read as a tile set (IsTileSetPicture); the view then
+    // keeps the tile set it had.
     bool LoadTileSet2D(const std::string& path);
     // Re-cuts the loaded tile-set picture so that its 9 x 5 grid fits half the view width and
     // three sevenths of its height, with the current border, shadow and side settings.

@@ -156,14 +156,14 @@ void GameApp2D::LoadBackgroundPicture() {
     view_.LoadBackground2D(path);
 }
 
-void GameApp2D::LoadTileSetPicture() {
+bool GameApp2D::LoadTileSetPicture() {
     BoardLock lock(*this);
     SyncViewOptions();
     std::string path = ResolveInFolder(folders.tileSets, settings.tileSet);
     if (path.empty()) {
         path = JoinPath(folders.tileSets, settings.tileSet);
     }
-    view_.LoadTileSet2D(path);
+    return view_.LoadTileSet2D(path);
 }
 
 void GameApp2D::SizeTileSet() {

@@ -23,7 +23,7 @@ public:
     // -- what the 2D edition adds: its picture, picking, editor, dialogs and mouse --
     bool PaintFrame(const FrameSink& sink) override;
     void LoadBackgroundPicture() override;
-    void LoadTileSetPicture() override;
+    bool LoadTileSetPicture() override;
     // A left click: the tile under the point, or in the layout editor a position added there.
     void PickAt(int x, int y) override;
     // The editor's changes are drawn at once, without a fade.

@@ -152,6 +152,17 @@ std::string GameApp3D::TileSetPath() const {
     return path.empty() ? JoinPath(folders.tileSets, settings.tileSet) : path;
 }
 
+bool GameApp3D::ReadTileSetPicture(Image& picture) const {
+    return picture.Load(TileSetPath()) && IsTileSetPicture(picture);
+}
+
+void GameApp3D::UseTileSetPicture(TileSet& tiles, Image picture) const {
+    tiles.Release();
+    tiles.source = std::move(picture);
+    tiles.hasSource = true;
+    tiles.BuildFaces(FaceSize());
+}
+
 std::string GameApp3D::BackgroundPath() const {
     std::string path = ResolveInFolder(folders.backgrounds, settings.background);
     return path.empty() ? JoinPath(folders.backgrounds, settings.background) : path;

@@ -6,6 +6,7 @@
 
 #include <mutex>
 
+#include "images/tile_set.h"
 #include "shell/game_app.h"
 #include "view3d/frame_plan.h"
 #include "view3d/scene.h"
@@ -50,6 +51,10 @@ public:
     FramePlan LastPlan() const;
     // The tile-set folder's picture of `TileSet`, as a path.
     std::string TileSetPath() const;
+    // Reads that picture; false when it cannot serve as a tile set (IsTileSetPicture).
+    bool ReadTileSetPicture(Image& picture) const;
+    // Makes `picture` the source of `tiles` and cuts the faces at the settings' face size.
+    void UseTileSetPicture(TileSet& tiles, Image picture) const;
     std::string BackgroundPath() const;
 
 protected:

@@ -75,8 +75,14 @@ void GameAppD3D::LoadBackgroundPicture() {
     }
 }
 
-void GameAppD3D::LoadTileSetPicture() {
-    tileSet_.LoadTileSet(TileSetPath(), FaceSize());
+bool GameAppD3D::LoadTileSetPicture() {
+    // A picture that is no tile set leaves the faces and their textures as they are.
+    Image picture;
+    if (!ReadTileSetPicture(picture)) {
+        return false;
+    }
+    UseTileSetPicture(tileSet_, std::move(picture));
     PlaceTiles();
     renderer_.LoadTileSetTextures(tileSet_);
+    return true;
 }

@@ -22,7 +22,7 @@ public:
     // -- pictures --
     bool PaintFrame(const FrameSink& sink) override;
     void LoadBackgroundPicture() override;
-    void LoadTileSetPicture() override;
+    bool LoadTileSetPicture() override;
 
     const SoftwareRenderer& Renderer() const { return renderer_; }
     const TileSet& Tiles() const { return tileSet_; }

@@ -235,13 +235,19 @@ void GameAppGL::LoadBackgroundPicture() {
     }
 }
 
-void GameAppGL::LoadTileSetPicture() {
-    tileSet_.LoadTileSet(TileSetPath(), FaceSize());
+bool GameAppGL::LoadTileSetPicture() {
+    // A picture that is no tile set leaves the faces and their textures as they are.
+    Image picture;
+    if (!ReadTileSetPicture(picture)) {
+        return false;
+    }
+    UseTileSetPicture(tileSet_, std::move(picture));
     PlaceTiles();
     CurrentContext current(*this);
     if (current) {
         renderer_.LoadTileSetTextures(tileSet_);
     }
+    return true;
 }
 
 void GameAppGL::ConfigDialog() {

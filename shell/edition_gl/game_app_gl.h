@@ -52,7 +52,7 @@ public:
 
     // -- pictures --
     void LoadBackgroundPicture() override;
-    void LoadTileSetPicture() override;
+    bool LoadTileSetPicture() override;
 
     // The board view's paint, with the view's context current: draws the last planned frame
     // through the shared objects, or clears to the background colour while there is none (or

@@ -107,6 +107,24 @@ TEST(TileSet, PictureThatFailsToLoadGivesBlankWhiteFaces) {
     EXPECT_FALSE(tiles.BuildFaces(kMaxImageSide));
 }
 
+// Only a picture with two pixels across and down every cell is taken for a tile set; an empty or
+// tiny one would give nothing but blank faces.
+TEST(TileSet, OnlyAPictureWithTwoPixelsPerCellIsATileSet) {
+    const struct {
+        std::int32_t width;
+        std::int32_t height;
+        bool usable;
+    } cases[] = {{0, 0, false},  {1, 1, false},    {17, 10, false}, {18, 9, false},
+                 {18, 10, true}, {900, 500, true}, {2000, 10, true}};
+    for (const auto& c : cases) {
+        Image picture;
+        if (c.width > 0) {
+            ASSERT_TRUE(picture.Create(c.width, c.height, 3));
+        }
+        EXPECT_EQ(IsTileSetPicture(picture), c.usable) << c.width << " x " << c.height;
+    }
+}
+
 TEST(TileSet, BorderedFaceHasSideStripsOutlineAndCutCorners) {
     TileSet tiles;
     tiles.borderSize = 3;

@@ -62,7 +62,10 @@ public:
             ClickTile(x);
         }
     }
-    void LoadTileSetPicture() override { ++tileSetLoads; }
+    bool LoadTileSetPicture() override {
+        ++tileSetLoads;
+        return true;
+    }
     void LoadBackgroundPicture() override { ++backgroundLoads; }
     bool HasWaveDevice() override { return waveDevice; }
     void PlayMusic() override { ++musicPlays; }

@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 #include <vector>
 
@@ -97,6 +98,39 @@ TEST(View2DSizing, WithoutATileSetNothingIsCutAndNothingIsDrawn) {
             ASSERT_EQ(PixelAt(*frame, x, y), (Bgra{3, 2, 1, 255}));
         }
     }
+}
+
+// A picture that cannot serve as a tile set (missing, damaged, too small to hold 9 x 5 faces)
+// is refused, and the faces already cut stay as they are.
+TEST(View2DSizing, PictureThatIsNoTileSetKeepsTheFacesCut) {
+    const std::string folder = testing::TempDir();
+    const std::string good = folder + "varnel_view2d_good_tiles.bmp";
+    const std::string tiny = folder + "varnel_view2d_tiny_tiles.bmp";
+    const std::string junk = folder + "varnel_view2d_junk_tiles.bmp";
+    const std::string cut = folder + "varnel_view2d_cut_tiles.bmp";
+    WriteUniformBitmap(good, 900, 500, Bgra{10, 20, 30, 255});
+    WriteUniformBitmap(tiny, 4, 4, Bgra{200, 200, 200, 255});
+    {
+        std::ofstream(junk, std::ios::binary) << "BM this is no picture at all";
+        std::ifstream whole(good, std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(whole)),
+                          std::istreambuf_iterator<char>());
+        std::ofstream(cut, std::ios::binary) << bytes.substr(0, 60);
+    }
+    TestView tv;
+    tv.view.Resize(800, 600);
+    ASSERT_TRUE(tv.view.LoadTileSet2D(good));
+    const int w = tv.view.TileWidth();
+    ASSERT_GT(w, 0);
+    const Bgra before = PixelAt(tv.view.Tiles().faces[7], w / 2 + tv.view.Border(), 5);
+    for (const std::string& path : {tiny, junk, cut, folder + "varnel_view2d_missing.bmp"}) {
+        EXPECT_FALSE(tv.view.LoadTileSet2D(path)) << path;
+        EXPECT_EQ(tv.view.TileWidth(), w) << path;
+        ASSERT_TRUE(tv.view.Tiles().faces[7].HasPixels()) << path;
+        EXPECT_EQ(PixelAt(tv.view.Tiles().faces[7], w / 2 + tv.view.Border(), 5), before) << path;
+    }
+    // The kept picture is still there to be cut again at another size.
+    EXPECT_TRUE(tv.view.SizeTileSet2D(1280, 720));
 }
 
 TEST(View2DPlacing, LayersShiftRightAndUpAndTheBoardIsCentred) {

@@ -269,3 +269,33 @@ TEST_F(GameAppGLTest, ExitWritesTheSettingsWithTheSwitchesOff) {
     expected.replace(ez + 19, expected.find('\r', ez) - (ez + 19), "CAMERA");
     EXPECT_EQ(ini, expected);
 }
+
+// A tile-set picture that cannot be read keeps the faces and their textures, with the message
+// naming the file.
+TEST_F(GameAppGLTest, UnreadableTileSetKeepsTheFacesAndSaysWhichFile) {
+    Start();
+    std::ofstream(folder.File("TILESETS/Broken.bmp"), std::ios::binary) << "no picture here";
+    app->BuildMenus();
+    int id = 0;
+    for (std::size_t i = 0; i < app->tileSetList.size(); ++i) {
+        if (app->tileSetList[i].fileName == "Broken.bmp") {
+            id = command::TileSetList + static_cast<int>(i);
+        }
+    }
+    ASSERT_NE(id, 0);
+    const Image before = app->Tiles().faces[5];
+    ASSERT_TRUE(before.HasPixels());
+    const QImage frameBefore = DrawnFrame();
+    desktop.Clear();
+    app->ExecuteCommand(id);
+    const auto messages = desktop.Calls(ScriptedDesktop::Call::Message);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, "Broken.bmp : " + app->Text(TextId::MesReadError));
+    EXPECT_EQ(app->settings.tileSet, "Standard.jpg");
+    const Image& after = app->Tiles().faces[5];
+    ASSERT_EQ(after.Width(), before.Width());
+    EXPECT_EQ(std::vector<std::uint8_t>(after.Pixels(), after.Pixels() + 256),
+              std::vector<std::uint8_t>(before.Pixels(), before.Pixels() + 256));
+    app->Tick();
+    EXPECT_EQ(DrawnFrame(), frameBefore) << "the board looks as before";
+}
