@@ -141,7 +141,12 @@ void GameApp::BuildMenus() {
     options.items.push_back(MenuItem::Command(command::CONFIG, Text(TextId::CONFIG)));
     mainMenu_.popups.push_back(options);
 
-    if (HasWaveDevice()) {
+    const bool audible = HasWaveDevice();
+    if (window_ != nullptr) {
+        // Without a device the speaker button would do nothing: it is greyed.
+        window_->SetToolbarEnabled(command::USE_SOUNDS, audible);
+    }
+    if (audible) {
         MenuItem sounds = MenuItem::Popup(Text(TextId::SOUNDS));
         sounds.items.push_back(ResourceMenu(TextId::CHANGE_MUSIC, command::MusicBase, kMusicPattern,
                                             folders.sounds, musicList, settings.music));

@@ -537,6 +537,14 @@ void MainWindow::SetToolbarTips(const std::array<std::string, 13>& tips) {
     }
 }
 
+void MainWindow::SetToolbarEnabled(int command, bool enabled) {
+    for (QAction* action : toolbarActions_) {
+        if (action != nullptr && !action->isSeparator() && action->data().toInt() == command) {
+            action->setEnabled(enabled);
+        }
+    }
+}
+
 void MainWindow::SetCursor(CursorKind kind, bool ownCursors) {
     board_->setCursor(GameCursor(kind, ownCursors));
 }

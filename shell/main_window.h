@@ -92,6 +92,7 @@ public:
     void ShowMenuBar(const MenuBar& bar) override;
     void UpdateMenuStates(const MenuBar& bar) override;
     void SetToolbarTips(const std::array<std::string, 13>& tips) override;
+    void SetToolbarEnabled(int command, bool enabled) override;
     void SetCursor(CursorKind kind, bool ownCursors) override;
     void GetViewSize(int& pixelWidth, int& pixelHeight) const override;
     void RunOnWindowThread(std::function<void()> work) override;

@@ -25,14 +25,10 @@ bool GameApp::HasWaveDevice() {
                 Qt::QueuedConnection);
         });
     }
-    if (sound.Open()) {
-        return true;
-    }
-    // Without a device the sound stays off for the whole run, and the settings say so at exit.
-    settings.soundEffects = false;
-    board.soundEffects = 0;
-    settings.music.clear();
-    return false;
+    // Without a device the game is silent for the whole run: the player opens nothing to play
+    // through, and the choices of sound and music are written back as they were read, for the
+    // next run on a machine that can play them.
+    return sound.Open();
 }
 
 void GameApp::PlayEffect(int effect) {

@@ -40,6 +40,8 @@ public:
     virtual void UpdateMenuStates(const MenuBar& bar) = 0;
     // Tooltips of the toolbar's buttons, in button order (separators have none).
     virtual void SetToolbarTips(const std::array<std::string, 13>& tips) = 0;
+    // Greys the toolbar button of `command` (false) or makes it pressable again (true).
+    virtual void SetToolbarEnabled(int command, bool enabled) = 0;
     virtual void SetCursor(CursorKind kind, bool ownCursors) = 0;
     // The size of the board view in device pixels.
     virtual void GetViewSize(int& pixelWidth, int& pixelHeight) const = 0;

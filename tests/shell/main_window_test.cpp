@@ -92,6 +92,21 @@ TEST_F(MainWindowTest, ToolbarHasThirteenEntriesWithTheLanguagesTips) {
     EXPECT_EQ(app->board.chronoSeconds, seconds + 60);
 }
 
+// Without an audio device the speaker button is greyed; with one it can be pressed.
+TEST_F(MainWindowTest, SpeakerButtonIsGreyedWithoutAnAudioDevice) {
+    const QList<QAction*> buttons = window->ToolBar()->actions();
+    ASSERT_EQ(buttons[7]->data().toInt(), command::USE_SOUNDS);
+    EXPECT_TRUE(buttons[7]->isEnabled());
+    for (const bool device : {false, true}) {
+        app->waveDevice = device;
+        app->BuildMenus();
+        EXPECT_EQ(buttons[7]->isEnabled(), device);
+        for (int i : {0, 1, 3, 4, 5, 8, 10, 11, 12}) {
+            EXPECT_TRUE(buttons[i]->isEnabled()) << i;
+        }
+    }
+}
+
 TEST_F(MainWindowTest, StatusAndTitleReachTheWindow) {
     EXPECT_EQ(window->windowTitle().toStdString(), "Varnel's mah-jong v2.4.2 2D - Default.tvl");
     EXPECT_NE(window->StatusLabel()->text().toStdString().find("144"), std::string::npos);

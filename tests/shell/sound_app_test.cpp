@@ -7,6 +7,7 @@
 #include <chrono>
 #include <fstream>
 #include <regex>
+#include <set>
 #include <thread>
 
 #include "tests/shell/media_test_support.h"
@@ -221,27 +222,32 @@ TEST_F(SoundAppTest, EndOfAStoppedPieceDoesNotBringItBack) {
     EXPECT_FALSE(app->sound.MusicPlaying());
 }
 
-TEST_F(SoundAppTest, NoDeviceHidesTheSoundsMenuAndTurnsSoundOff) {
+// A run without a device is silent, but the player's choices of effects and music survive it:
+// the settings file is written back with them, and the speaker button is greyed.
+TEST_F(SoundAppTest, NoDeviceIsSilentAndKeepsTheSoundChoices) {
     media_test::UseNoAudioDevice();
+    // The player's choices, as a run with a device left them.
+    std::ofstream(folder.File("TAVX2D.INI")) << "Language = \"English.txt\"\nSoundEffects = 1\n"
+                                                "Music = \"Bamboo.mid\"\nSound1 = \"Bell.wav\"\n";
     Start();
     EXPECT_FALSE(app->sound.IsOpen());
     EXPECT_FALSE(HasPopup(app->MainMenu(), app->Text(TextId::SOUNDS)));
     EXPECT_FALSE(HasPopup(window.shownBar, app->Text(TextId::SOUNDS)));
-    EXPECT_FALSE(app->settings.soundEffects);
-    EXPECT_EQ(app->board.soundEffects, 0);
-    EXPECT_TRUE(app->settings.music.empty());
-    // The toolbar's sound button cannot turn the effects on without a device.
+    EXPECT_EQ(window.greyedButtons, std::set<int>{command::USE_SOUNDS});
+    EXPECT_TRUE(app->settings.soundEffects);
+    EXPECT_EQ(app->settings.music, "Bamboo.mid");
+    EXPECT_FALSE(app->sound.MusicPlaying());
+    // The speaker button, were it pressed all the same, changes nothing.
     app->ExecuteCommand(command::USE_SOUNDS);
-    EXPECT_FALSE(app->settings.soundEffects);
-    EXPECT_EQ(app->board.soundEffects, 0);
+    EXPECT_TRUE(app->settings.soundEffects);
     app->OnLeftButtonDown(NoTile, 0);
     EXPECT_EQ(Effects(), 0u);
-    // The settings written at exit keep the sound off.
     app->SaveSettings();
     std::ifstream ini(folder.File("TAVX2D.INI"));
     const std::string text((std::istreambuf_iterator<char>(ini)), std::istreambuf_iterator<char>());
-    EXPECT_TRUE(std::regex_search(text, std::regex("\\nSoundEffects *= 0\\r?\\n"))) << text;
-    EXPECT_TRUE(std::regex_search(text, std::regex("\\nMusic *= none\\r?\\n"))) << text;
+    EXPECT_TRUE(std::regex_search(text, std::regex("\\nSoundEffects *= 1\\r?\\n"))) << text;
+    EXPECT_TRUE(std::regex_search(text, std::regex("\\nMusic *= \"Bamboo.mid\"\\r?\\n"))) << text;
+    EXPECT_TRUE(std::regex_search(text, std::regex("\\nSound1 *= \"Bell.wav\"\\r?\\n"))) << text;
 }
 
 }  // namespace
