@@ -147,6 +147,7 @@ void GameApp::LoadPictures() {
 }
 
 void GameApp::StartGame() {
+    FillEmptyTexts();
     BuildMenus();
     LoadCursors();
     if (window_ != nullptr) {

@@ -220,6 +220,21 @@ void GameApp::BuildMenus() {
     }
 }
 
+void GameApp::FillEmptyTexts() {
+    LanguageTexts english;
+    english.ReadLanguageFile(folders, kDefaultLanguage);
+    for (int i = 0; i < kTextCount; ++i) {
+        const TextId id = static_cast<TextId>(i);
+        // The reader appends a key's function-key suffix to whatever the file gives, so a text
+        // that is only its suffix was given empty.
+        const std::size_t suffix = TextSuffix(id).size();
+        const std::string& fallback = english.Text(id);
+        if (texts.Text(id).size() == suffix && fallback.size() > suffix) {
+            texts.SetText(id, std::string_view(fallback).substr(0, fallback.size() - suffix));
+        }
+    }
+}
+
 void GameApp::RefreshChecks() {
     if (!menusBuilt_) {
         return;

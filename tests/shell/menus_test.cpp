@@ -1,5 +1,6 @@
 // The menus as the application builds them: popups and entries in order, identifiers, check
 // marks, file lists, pictures, and the rebuild on a language change.
+#include <algorithm>
 #include <fstream>
 
 #include "tests/shell/shell_test_support.h"
@@ -186,4 +187,49 @@ TEST_F(MenusTest, ToolbarHasThirteenEntriesWithTipsOfTheirCommands) {
     EXPECT_EQ(window.tips[2], "");
     EXPECT_EQ(window.tips[7], app->Text(TextId::T_SOUND));
     EXPECT_EQ(window.tips[12], app->Text(TextId::T_EXIT));
+}
+
+// A text given empty falls back to English as a missing one does: an empty title would hide the
+// whole menu, an empty entry would show only its function key.
+TEST_F(MenusTest, EmptyTextsOfALanguageFileShowTheirEnglishText) {
+    std::ofstream(folder.File("LANGUAGE/Testish.txt"))
+        << "GAME = \"&Spiel\"\nLAYOUT = \"\"\nHINT = \"\"\nHELP = \"\"\nT_UNDO = \"\"\n"
+           "MesReadError = \"\"\n";
+    app->BuildMenus();
+    int testish = -1;
+    for (std::size_t i = 0; i < app->languageList.size(); ++i) {
+        if (app->languageList[i].fileName == "Testish.txt") {
+            testish = command::LanguageList + static_cast<int>(i);
+        }
+    }
+    ASSERT_GE(testish, 0);
+    const struct {
+        TextId id;
+        const char* english;
+    } cases[] = {{TextId::LAYOUT, "&Layout"},
+                 {TextId::HINT, "&Hint\tF6"},
+                 {TextId::HELP, "&Help"},
+                 {TextId::T_UNDO, "Undo the last pair (F7)"},
+                 {TextId::MesReadError, "this file could not be read."}};
+    // At a language change and at the next start alike.
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round == 0 ? "language change" : "start-up");
+        if (round == 0) {
+            app->ExecuteCommand(testish);
+        } else {
+            app->SaveSettings();
+            app.reset();
+            Start();
+        }
+        ASSERT_EQ(app->settings.language, "Testish.txt");
+        EXPECT_EQ(window.shownBar.popups[0].text, "&Spiel");
+        const std::vector<std::string> titles = PopupTexts(window.shownBar);
+        EXPECT_NE(std::find(titles.begin(), titles.end(), app->Text(TextId::LAYOUT)), titles.end());
+        for (const auto& c : cases) {
+            EXPECT_EQ(app->Text(c.id).substr(0, std::string(c.english).size()), c.english)
+                << TextKey(c.id);
+        }
+        EXPECT_EQ(window.shownBar.Find(command::HINT)->text, app->Text(TextId::HINT));
+        EXPECT_EQ(window.tips[5], app->Text(TextId::T_UNDO));
+    }
 }
