@@ -16,7 +16,7 @@
 
 class GameCore {
 public:
-    explicit GameCore(Desktop* desktop = nullptr) : desktop(desktop) {}
+    explicit GameCore(Desktop* gameDesktop = nullptr) : desktop(gameDesktop) {}
     // Stops a running autoplay and waits for its thread. The hooks of a derived object are gone
     // by then, so the derived destructor must call StopAutoplay itself first.
     virtual ~GameCore();

@@ -291,8 +291,10 @@ ContributionLists Contributions(ResampleFilter filter, std::int32_t sourceLength
         const auto right = static_cast<std::int64_t>(std::ceil(centre + width));
         std::int32_t count = 0;
         for (std::int64_t j = left; j <= right && count < capacity; ++j) {
-            const double w = shrinking ? FilterKernel(filter, (centre - j) * scale) * scale
-                                       : FilterKernel(filter, centre - j);
+            // Source positions stay below 2^15, exact in a double.
+            const double distance = centre - static_cast<double>(j);
+            const double w = shrinking ? FilterKernel(filter, distance * scale) * scale
+                                       : FilterKernel(filter, distance);
             if (w == 0.0) {
                 continue;
             }
