@@ -140,3 +140,31 @@ bool FillFrame(const PixelView& frame, std::uint32_t bgra) {
     }
     return true;
 }
+
+bool BlendRect(const PixelView& frame, int x, int y, int width, int height, std::uint32_t bgra,
+               int alpha) {
+    if (!Usable(frame) || frame.bytesPerPixel != 4 || width <= 0 || height <= 0) {
+        return false;
+    }
+    alpha = std::clamp(alpha, 0, 255);
+    // Clipped to the frame, in 64-bit sums so that no position near the int limits overflows.
+    const int left = static_cast<int>(std::max<long long>(x, 0));
+    const int top = static_cast<int>(std::max<long long>(y, 0));
+    const int right =
+        static_cast<int>(std::min<long long>(static_cast<long long>(x) + width, frame.width));
+    const int bottom =
+        static_cast<int>(std::min<long long>(static_cast<long long>(y) + height, frame.height));
+    const int blue = static_cast<int>(bgra & 0xFFu);
+    const int green = static_cast<int>((bgra >> 8) & 0xFFu);
+    const int red = static_cast<int>((bgra >> 16) & 0xFFu);
+    for (int row = top; row < bottom; ++row) {
+        std::uint8_t* d = frame.pixels + static_cast<std::size_t>(row) * frame.stride +
+                          static_cast<std::size_t>(left) * 4;
+        for (int column = left; column < right; ++column, d += 4) {
+            d[0] = BlendChannel(d[0], blue, alpha);
+            d[1] = BlendChannel(d[1], green, alpha);
+            d[2] = BlendChannel(d[2], red, alpha);
+        }
+    }
+    return true;
+}

@@ -265,7 +265,7 @@ void View2D::PlaceTiles() {
 // ---------------------------------------------------------------------------------------------
 
 void View2D::DrawTile(const PixelView& target, int face, int x, int y, const ShadowFlags* flags,
-                      bool shadows, bool mark, int alpha) const {
+                      bool shadows, TileMark mark, int alpha) const {
     const int n = tileSet.borderSize;
     const int w = tileSet.cellWidth;
     const int h = tileSet.cellHeight;
@@ -305,11 +305,30 @@ void View2D::DrawTile(const PixelView& target, int face, int x, int y, const Sha
     if (!BlendPiece(target, ViewOf(tileSet.faces[face]), x, y, alpha)) {
         return;
     }
-    if (mark) {
+    if (mark != TileMark::None) {
         // The mark fades with its tile, so a leaving pair leaves no dark rectangle behind.
         const int markAlpha =
             alpha == kOwnAlpha ? kOwnAlpha : tileSet.shadowColour.alpha * alpha / 255;
         BlendPiece(target, ViewOf(tileSet.blank), x + n, y, markAlpha);
+        // The coloured frame lies inside the face picture, so it never covers a neighbour; a dark
+        // line along its inner edge keeps it apart from light and from coloured faces alike.
+        const int frameAlpha = alpha == kOwnAlpha ? 255 : alpha;
+        const std::uint32_t colour =
+            PackColour(mark == TileMark::Selected ? kSelectedFrameColour : kHintFrameColour);
+        const int t = std::min({MarkFrameWidth(w), w / 2, h / 2});
+        const int e = std::min(MarkEdgeWidth(w), std::max(0, std::min(w, h) / 2 - t));
+        const int fx = x + n;
+        BlendRect(target, fx, y, w, t, colour, frameAlpha);
+        BlendRect(target, fx, y + h - t, w, t, colour, frameAlpha);
+        BlendRect(target, fx, y + t, t, h - 2 * t, colour, frameAlpha);
+        BlendRect(target, fx + w - t, y + t, t, h - 2 * t, colour, frameAlpha);
+        if (e > 0) {
+            const std::uint32_t edge = PackColour(kFrameEdgeColour);
+            BlendRect(target, fx + t, y + t, w - 2 * t, e, edge, frameAlpha);
+            BlendRect(target, fx + t, y + h - t - e, w - 2 * t, e, edge, frameAlpha);
+            BlendRect(target, fx + t, y + t + e, e, h - 2 * t - 2 * e, edge, frameAlpha);
+            BlendRect(target, fx + w - t - e, y + t + e, e, h - 2 * t - 2 * e, edge, frameAlpha);
+        }
     }
 }
 
@@ -326,7 +345,7 @@ bool View2D::ComposeFrame(int fadeA, int fadeB, int alphaA, int alphaB) {
     // First decide what each tile shows, then paint band by band.
     std::array<TileDraw, kTiles + 1> draws;  // every tile, and the editor's hint
     int drawCount = 0;
-    auto add = [&](int face, int x, int y, const ShadowFlags* flags, bool shadows, bool mark,
+    auto add = [&](int face, int x, int y, const ShadowFlags* flags, bool shadows, TileMark mark,
                    int alpha) {
         // Positions beyond any view (a damaged saved game) are left out before any arithmetic
         // on them could overflow.
@@ -344,13 +363,13 @@ bool View2D::ComposeFrame(int fadeA, int fadeB, int alphaA, int alphaB) {
                     continue;
                 }
                 const int cell = CellIndex(record.layer, record.row, record.column);
-                add(kBlankFace, editor->cellX[cell], editor->cellY[cell], nullptr, false, false,
-                    kOwnAlpha);
+                add(kBlankFace, editor->cellX[cell], editor->cellY[cell], nullptr, false,
+                    TileMark::None, kOwnAlpha);
             }
             const int target = sources.editorTarget ? sources.editorTarget() : -1;
             if (target >= 0 && target < kCells) {
-                add(kBlankFace, editor->cellX[target], editor->cellY[target], nullptr, false, false,
-                    kEditorHintAlpha);
+                add(kBlankFace, editor->cellX[target], editor->cellY[target], nullptr, false,
+                    TileMark::None, kEditorHintAlpha);
             }
         }
     } else if (haveFaces && sources.board != nullptr) {
@@ -363,9 +382,11 @@ bool View2D::ComposeFrame(int fadeA, int fadeB, int alphaA, int alphaB) {
             }
             const ShadowFlags* flags = &board.shadows[t];
             if (paused) {
-                add(kBlankFace, record.x2d, record.y2d, flags, options.shadows, false, kOwnAlpha);
+                add(kBlankFace, record.x2d, record.y2d, flags, options.shadows, TileMark::None,
+                    kOwnAlpha);
             } else if (sources.isHintTile && sources.isHintTile(t)) {
-                add(record.face, record.x2d, record.y2d, flags, options.shadows, true, kOwnAlpha);
+                add(record.face, record.x2d, record.y2d, flags, options.shadows, TileMark::Hint,
+                    kOwnAlpha);
             } else {
                 const bool selected = t == board.firstSelected || t == board.secondSelected;
                 int alpha = kOwnAlpha;
@@ -374,7 +395,8 @@ bool View2D::ComposeFrame(int fadeA, int fadeB, int alphaA, int alphaB) {
                 } else if (t == fadeB) {
                     alpha = std::clamp(alphaB, 0, 255);
                 }
-                add(record.face, record.x2d, record.y2d, flags, options.shadows, selected, alpha);
+                add(record.face, record.x2d, record.y2d, flags, options.shadows,
+                    selected ? TileMark::Selected : TileMark::None, alpha);
             }
         }
     }

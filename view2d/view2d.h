@@ -23,6 +23,21 @@ static_assert(kTileSetBlankFace == kBlankFace);
 
 struct PixelView;
 
+// How a tile is marked: the selected tile and the hinted pair each get a grey veil over the face
+// and a frame of their own colour around it, so the two can be told apart and seen on any tile set.
+enum class TileMark { None, Selected, Hint };
+inline constexpr ImageColour kSelectedFrameColour{255, 110, 0, 255};  // orange
+inline constexpr ImageColour kHintFrameColour{230, 30, 200, 255};     // magenta
+inline constexpr ImageColour kFrameEdgeColour{0, 0, 0, 255};          // the frame's inner line
+// The frame's width in pixels for a face `faceWidth` pixels wide: it grows with the tile, so it
+// is as crisp and as visible at 200 % as at 100 %. The inner dark line is a third of it.
+inline int MarkFrameWidth(int faceWidth) {
+    return faceWidth / 12 > 2 ? faceWidth / 12 : 2;
+}
+inline int MarkEdgeWidth(int faceWidth) {
+    return MarkFrameWidth(faceWidth) / 3 > 1 ? MarkFrameWidth(faceWidth) / 3 : 1;
+}
+
 // The settings the 2D view draws with. The application copies them from its configuration before
 // it asks the view for anything, so the view never reads the configuration itself.
 struct View2DOptions {
@@ -168,12 +183,12 @@ private:
         int y;
         const ShadowFlags* flags;
         bool shadows;
-        bool mark;
+        TileMark mark;
         int alpha;
     };
 
     void DrawTile(const PixelView& frame, int face, int x, int y, const ShadowFlags* flags,
-                  bool shadows, bool mark, int alpha) const;
+                  bool shadows, TileMark mark, int alpha) const;
     void RescaleBackground();
     std::unique_ptr<Image> TakeFrameBuffer();
     void Publish(std::unique_ptr<Image> composed);

@@ -31,3 +31,9 @@ bool BlendPiece(const PixelView& frame, const PixelView& piece, int x, int y,
 // frame with one colour given as blue, green, red, alpha bytes packed into `bgra`.
 bool CopyBackground(const PixelView& frame, const PixelView& source);
 bool FillFrame(const PixelView& frame, std::uint32_t bgra);
+
+// Blends one colour (blue, green, red packed into `bgra` as above) over the rectangle at (x, y)
+// with `alpha` (0..255), clipped to the frame; the frame's alpha is kept. False only when the
+// frame has no pixels or is not 4 bytes per pixel, or the rectangle is empty.
+bool BlendRect(const PixelView& frame, int x, int y, int width, int height, std::uint32_t bgra,
+               int alpha);

@@ -310,6 +310,81 @@ TEST(View2DCompose, SelectionAndHintMarksDarkenTheFace) {
               (Bgra{30, 200, 10, 255}));
 }
 
+// Over the veil, the selected tile gets an orange frame and the hinted pair a blue one, inside
+// the face picture, with a dark line along the frame's inner edge; a tile that is neither has no
+// frame. The frame is as wide at 200 % as twice its width at 100 %, and it fades with its tile.
+TEST(View2DCompose, SelectedAndHintedTilesHaveFramesOfTheirOwnColour) {
+    const Bgra black{0, 0, 0, 255};
+    auto bgra = [](ImageColour c) { return Bgra{c.blue, c.green, c.red, 255}; };
+    TestView tv;
+    tv.SetTile(0, 0, 4, 4, 3);
+    tv.SetTile(1, 0, 4, 10, 3);
+    tv.SetTile(2, 0, 4, 16, 9);
+    tv.view.PlaceTiles();
+    tv.board->firstSelected = 0;
+    tv.hintA = 2;
+    tv.view.ComposeFrame();
+    const Image& frame = tv.Frame();
+    const int n = tv.view.Border();
+    const int w = tv.view.TileWidth();
+    const int h = tv.view.TileHeight();
+    const int t = MarkFrameWidth(w);
+    const int e = MarkEdgeWidth(w);
+    ASSERT_EQ(t, 3);
+    ASSERT_EQ(e, 1);
+    const struct {
+        int tile;
+        int face;
+        Bgra frameColour;  // the frame's band
+        Bgra inside;       // just inside the band
+    } cases[] = {{0, 3, bgra(kSelectedFrameColour), black},
+                 {2, 9, bgra(kHintFrameColour), black},
+                 {1, 3, FaceColour(3), FaceColour(3)}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.tile);
+        const TileRecord& r = tv.board->tiles[c.tile];
+        const int left = r.x2d + n;
+        const int top = r.y2d;
+        // Every pixel of the band on all four sides, corners included.
+        for (int i = 0; i < w; ++i) {
+            for (int k = 0; k < t; ++k) {
+                ASSERT_EQ(PixelAt(frame, left + i, top + k), c.frameColour) << i << "," << k;
+                ASSERT_EQ(PixelAt(frame, left + i, top + h - 1 - k), c.frameColour);
+            }
+        }
+        for (int j = 0; j < h; ++j) {
+            for (int k = 0; k < t; ++k) {
+                ASSERT_EQ(PixelAt(frame, left + k, top + j), c.frameColour) << j << "," << k;
+                ASSERT_EQ(PixelAt(frame, left + w - 1 - k, top + j), c.frameColour);
+            }
+        }
+        EXPECT_EQ(PixelAt(frame, left + w / 2, top + t), c.inside);
+        EXPECT_EQ(PixelAt(frame, left + t, top + h / 2), c.inside);
+        // Within the inner line the veiled face shows, and the side strip has no frame.
+        const Bgra face = c.tile == 1 ? FaceColour(3) : Blend(FaceColour(c.face), black, 64);
+        EXPECT_EQ(PixelAt(frame, left + t + e, top + t + e), face);
+        EXPECT_EQ(PixelAt(frame, r.x2d + 1, top + h / 2), (Bgra{30, 200, 10, 255}));
+    }
+
+    // A fading selected tile takes its frame with it.
+    tv.view.ComposeFrame(0, NoTile, 128, 255);
+    const TileRecord& r = tv.board->tiles[0];
+    const Bgra fadedVeiledFace = Blend(Blend(black, FaceColour(3), 128), black, 64 * 128 / 255);
+    EXPECT_EQ(PixelAt(tv.Frame(), r.x2d + n + w / 2, r.y2d),
+              Blend(fadedVeiledFace, bgra(kSelectedFrameColour), 128));
+
+    // The frame grows with the tiles.
+    const struct {
+        int faceWidth;
+        int frameWidth;
+    } widths[] = {{20, 2}, {36, 3}, {44, 3}, {48, 4}, {88, 7}, {96, 8}, {200, 16}};
+    for (const auto& c : widths) {
+        EXPECT_EQ(MarkFrameWidth(c.faceWidth), c.frameWidth) << c.faceWidth;
+        EXPECT_GE(MarkEdgeWidth(c.faceWidth), 1);
+    }
+    EXPECT_GE(MarkFrameWidth(88), 2 * MarkFrameWidth(44));
+}
+
 TEST(View2DCompose, PausedChronoShowsBlankFacesWithoutMarks) {
     TestView tv;
     tv.SetTile(0, 0, 4, 4, 3);
