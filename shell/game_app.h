@@ -285,6 +285,11 @@ private:
     void SaveGameCommand();
     void LoadGameCommand();
     void ToggleEditor();
+    // Whether the editor holds positions that differ from those it started from or last saved.
+    bool EditorHasUnsavedPositions() const;
+    // Before the editor throws away unsaved positions (New layout, Exit editor) or, on leaving,
+    // a game in progress: asks the player; false on Cancel.
+    bool ConfirmEditorDiscard(bool leaving);
     void HelpCommand();
     void AboutCommand();
 
@@ -294,6 +299,7 @@ private:
     MenuBar mainMenu_;
     MenuBar editorMenu_;
     bool editorMenuShown_ = false;
+    PositionGrid editorKept_{};  // the editor's positions when it started or last saved
     bool menusBuilt_ = false;
     bool shutDown_ = false;
     std::string shownStatus_;

@@ -140,7 +140,7 @@ void GameApp::ExecuteCommand(int id) {
             }
             break;
         case command::NEW_LAYOUT:
-            if (HasLayoutEditor() && editMode) {
+            if (HasLayoutEditor() && editMode && ConfirmEditorDiscard(false)) {
                 editor.EditorClear();
                 editor.EditorRebuild();
                 editorMenu_.SetEnabled(command::SAVE_LAYOUT, false);
@@ -257,12 +257,35 @@ void GameApp::SoundListCommand(int id, int base, std::string& setting, const Fil
     }
 }
 
+bool GameApp::EditorHasUnsavedPositions() const {
+    return editor.positionCount > 0 && editor.positionGrid != editorKept_;
+}
+
+bool GameApp::ConfirmEditorDiscard(bool leaving) {
+    std::string text;
+    if (EditorHasUnsavedPositions()) {
+        text = Text(TextId::MesUnsavedLayout);
+    }
+    // Leaving deals a new game: a game with pairs taken and tiles still to take would be lost.
+    if (leaving && board.undoCount > 0 && board.tilesLeft > 0) {
+        text += (text.empty() ? "" : "\n") + Text(TextId::MesGameInProgress);
+    }
+    if (text.empty()) {
+        return true;
+    }
+    return ShowMessage(text, MessageIcon::Warning, MessageButtons::OkCancel) == MessageAnswer::Ok;
+}
+
 void GameApp::ToggleEditor() {
+    if (editMode && !ConfirmEditorDiscard(true)) {
+        return;  // Cancel: the editor stays open with its positions, and the game stays as it is
+    }
     editMode = !editMode;
     ExecuteCommand(command::PAUSE_CHRONO);
     if (editMode) {
         editor.layoutsFolder = folders.layouts;
         editor.StartFrom(board.positionGrid);
+        editorKept_ = editor.positionGrid;
         editorMenu_.SetEnabled(command::SAVE_LAYOUT, false);
         editorMenuShown_ = true;
         if (window_ != nullptr) {
@@ -310,6 +333,9 @@ void GameApp::SaveLayoutCommand() {
         editor.layoutsFolder = folders.layouts;
         editor.layoutFileName = name;
         saved = editor.SaveLayout();
+        if (saved) {
+            editorKept_ = editor.positionGrid;
+        }
     } else {
         saved = board.SaveLayout();
     }

@@ -321,3 +321,95 @@ TEST_F(EditorCommands, TheEditorBelongsToTheTwoDimensionalEditionOnly) {
     EXPECT_FALSE(gl.EditorMenuShown());
     EXPECT_EQ(gl.MainMenu().Find(command::EDIT_LAYOUT), nullptr);
 }
+
+// Exit editor and New layout ask before they throw away positions that were never saved, and
+// Exit editor also before it ends a game in progress; Cancel keeps the positions and the game.
+TEST_F(EditorCommands, LeavingOrClearingAsksBeforeThrowingAnythingAway) {
+    struct Case {
+        const char* name;
+        bool gameInProgress;        // a pair taken before entering the editor
+        bool editPositions;         // New layout and one position added
+        int commandId;              // EXIT_EDIT_LAYOUT or NEW_LAYOUT
+        std::vector<TextId> asked;  // the texts of the question, none when nothing is asked
+    };
+    const Case cases[] = {
+        {"nothing to lose", false, false, command::EXIT_EDIT_LAYOUT, {}},
+        {"unsaved positions", false, true, command::EXIT_EDIT_LAYOUT, {TextId::MesUnsavedLayout}},
+        {"game in progress", true, false, command::EXIT_EDIT_LAYOUT, {TextId::MesGameInProgress}},
+        {"both",
+         true,
+         true,
+         command::EXIT_EDIT_LAYOUT,
+         {TextId::MesUnsavedLayout, TextId::MesGameInProgress}},
+        {"new layout, unchanged", true, false, command::NEW_LAYOUT, {}},
+        {"new layout, unsaved", true, true, command::NEW_LAYOUT, {TextId::MesUnsavedLayout}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();  // a fresh game for each case
+        if (c.gameInProgress) {
+            ASSERT_TRUE(ClickOnePair());
+        }
+        const int tilesLeft = app->board.tilesLeft;
+        app->ExecuteCommand(command::EDIT_LAYOUT);
+        if (c.editPositions) {
+            app->ExecuteCommand(command::NEW_LAYOUT);
+            LeftClick(0, 2, 2);
+        }
+        const std::vector<int> positions = EditorPositions();
+        std::string question;
+        for (TextId id : c.asked) {
+            question += (question.empty() ? "" : "\n") + app->Text(id);
+        }
+        for (const MessageAnswer answer : {MessageAnswer::Cancel, MessageAnswer::Ok}) {
+            desktop.Clear();
+            desktop.messageAnswers.push_back(answer);
+            app->ExecuteCommand(c.commandId);
+            const auto messages = desktop.Calls(ScriptedDesktop::Call::Message);
+            if (c.asked.empty()) {
+                EXPECT_TRUE(messages.empty());
+                desktop.messageAnswers.clear();
+                break;  // nothing asked: the command was carried out at once
+            }
+            ASSERT_EQ(messages.size(), 1u);
+            EXPECT_EQ(messages[0].text, question);
+            EXPECT_EQ(messages[0].buttons, MessageButtons::OkCancel);
+            if (answer == MessageAnswer::Cancel) {
+                EXPECT_TRUE(app->editMode);
+                EXPECT_EQ(EditorPositions(), positions);
+                EXPECT_EQ(app->board.tilesLeft, tilesLeft);
+            }
+        }
+        if (c.commandId == command::EXIT_EDIT_LAYOUT) {
+            EXPECT_FALSE(app->editMode);
+            EXPECT_EQ(app->board.tilesLeft, kTiles);
+        } else {
+            EXPECT_TRUE(app->editMode);
+            EXPECT_TRUE(EditorPositions().empty());
+            EXPECT_EQ(app->board.tilesLeft, tilesLeft) << "New layout leaves the game alone";
+        }
+        TearDown();
+    }
+}
+
+// Positions just saved are not unsaved: leaving after a save asks nothing about them.
+TEST_F(EditorCommands, LeavingAfterASaveAsksNothing) {
+    app->ExecuteCommand(command::EDIT_LAYOUT);
+    app->ExecuteCommand(command::NEW_LAYOUT);
+    for (int row = 0; row <= 16 && app->editor.positionCount < kTiles; row += 2) {
+        for (int column = 0; column <= 32 && app->editor.positionCount < kTiles; column += 2) {
+            LeftClick(0, row, column);
+        }
+    }
+    for (int column : {4, 8, 12, 16}) {
+        LeftClick(CellPoint(0, 6, column));
+    }
+    ASSERT_EQ(app->editor.positionCount, kTiles);
+    desktop.chosenFiles.push_back(folder.File("LAYOUTS/Kept.tvl"));
+    app->ExecuteCommand(command::SAVE_LAYOUT);
+    ASSERT_TRUE(fs::exists(folder.File("LAYOUTS/Kept.tvl")));
+    desktop.Clear();
+    app->ExecuteCommand(command::EXIT_EDIT_LAYOUT);
+    EXPECT_EQ(desktop.Count(ScriptedDesktop::Call::Message), 0);
+    EXPECT_FALSE(app->editMode);
+}
