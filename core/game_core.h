@@ -11,7 +11,7 @@
 
 #include "core/board.h"
 #include "core/editor_board.h"
-#include "settings/desktop.h"
+#include "core/desktop.h"
 #include "settings/settings.h"
 
 class GameCore {

@@ -12,8 +12,16 @@ namespace textfile {
 class LineReader;
 }
 
+// One entry of the first-run language choice: the name shown and the file it stands for.
+struct LanguageChoice {
+    std::string displayName;
+    std::string fileName;
+};
+
 // Every language key, in the order the reader tests them. The enumerators are spelt exactly as
-// the keys of the language files. Menu and toolbar texts run from GAME to T_EXIT.
+// the keys of the language files. Menu and toolbar texts run from GAME to T_EXIT; the menu
+// entries added later (REDO, SHUFFLE) and the texts of the status bar's second part follow the
+// older keys at the end.
 // clang-format off
 #define VARNEL_TEXT_KEYS(X)                                                                        \
     X(GAME) X(NEW_GAME) X(RESTART_GAME) X(EASYMODE) X(AUTOPLAY) X(PAUSE_CHRONO) X(HINT) X(UNDO)    \

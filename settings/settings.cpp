@@ -489,9 +489,8 @@ void ReadConfigText(std::string_view bytes, Settings& settings, Edition edition,
     ReadConfigLines(reader, settings, defaults, edition, screen, hooks);
 }
 
-bool LoadSettings(Settings& settings, LanguageTexts& texts, const ResourceFolders& folders,
-                  Edition edition, const ScreenMetrics& screen, ViewSettingsHooks& hooks,
-                  Desktop& desktop) {
+SettingsLoad LoadSettings(Settings& settings, LanguageTexts& texts, const ResourceFolders& folders,
+                          Edition edition, const ScreenMetrics& screen, ViewSettingsHooks& hooks) {
     SetDefaultSettings(settings, screen, hooks);
     const Settings defaults = settings;
 
@@ -525,20 +524,16 @@ bool LoadSettings(Settings& settings, LanguageTexts& texts, const ResourceFolder
         CheckName(settings.music, folders.sounds, kMusicPattern, kDefaultMusic);
     }
 
-    const std::string title = WindowTitle(edition);
     if (!texts.LoadLanguage(folders, settings.language)) {
-        desktop.ShowMessage(std::string(kNoLanguageMessage), title, MessageIcon::Error);
-        return false;
+        return SettingsLoad{std::string(kNoLanguageMessage)};
     }
     if (settings.layout.empty()) {
-        desktop.ShowMessage(texts.Text(TextId::MesNoLayout), title, MessageIcon::Error);
-        return false;
+        return SettingsLoad{texts.Text(TextId::MesNoLayout)};
     }
     if (settings.tileSet.empty()) {
-        desktop.ShowMessage(texts.Text(TextId::MesNoTileSet), title, MessageIcon::Error);
-        return false;
+        return SettingsLoad{texts.Text(TextId::MesNoTileSet)};
     }
-    return true;
+    return SettingsLoad{};
 }
 
 std::string FormatSettings(const Settings& s, Edition edition, const ScreenMetrics& screen,
@@ -582,37 +577,25 @@ std::string FormatSettings(const Settings& s, Edition edition, const ScreenMetri
     return writer.Bytes();
 }
 
-bool SaveSettings(const Settings& settings, const LanguageTexts& texts,
-                  const ResourceFolders& folders, Edition edition, const ScreenMetrics& screen,
-                  ViewSettingsHooks& hooks, Desktop& desktop) {
-    const std::string path = ConfigFilePath(folders, edition);
-    if (files::WriteFileReplacing(path, FormatSettings(settings, edition, screen, hooks))) {
-        return true;
-    }
-    desktop.ShowMessage(path + " : " + texts.Text(TextId::MesWriteError), WindowTitle(edition),
-                        MessageIcon::Warning);
-    return false;
+bool SaveSettings(const Settings& settings, const ResourceFolders& folders, Edition edition,
+                  const ScreenMetrics& screen, ViewSettingsHooks& hooks) {
+    return files::WriteFileReplacing(ConfigFilePath(folders, edition),
+                                     FormatSettings(settings, edition, screen, hooks));
 }
 
-void ChooseFirstRunLanguage(Settings& settings, const FileList& languages, Edition edition,
-                            Desktop& desktop) {
-    if (languages.empty()) {
-        return;
-    }
+std::vector<LanguageChoice> FirstRunChoices(const FileList& languages, const std::string& current,
+                                            int& preselected) {
     // The entry spelt exactly like the current language is selected, case included; when none
     // is, the dialog shows its own first entry.
     std::vector<LanguageChoice> choices;
-    int preselected = -1;
+    preselected = -1;
     for (const FileEntry& entry : languages) {
-        if (preselected < 0 && entry.fileName == settings.language) {
+        if (preselected < 0 && entry.fileName == current) {
             preselected = static_cast<int>(choices.size());
         }
         choices.push_back({entry.displayName, entry.fileName});
     }
-    const int chosen = desktop.ChooseLanguage(WindowTitle(edition), choices, preselected);
-    if (chosen >= 0 && chosen < static_cast<int>(choices.size())) {
-        settings.language = choices[static_cast<size_t>(chosen)].fileName;
-    }
+    return choices;
 }
 
 int StepDelay(int delay, int direction) {

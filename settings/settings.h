@@ -1,15 +1,16 @@
 // The configuration file: every setting the player can change, read once at start-up and written
 // once when the game ends ("TAVX3D.INI" for both 3D programs, "TAVX2D.INI" for board2d). The
 // whole file logic runs without a window: screen metrics come in as values, the edition's own keys
-// go through ViewSettingsHooks and every message through the Desktop.
+// go through ViewSettingsHooks, and refusals and failures are results the shell shows.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "settings/desktop.h"
+#include "settings/colour.h"
 #include "settings/language.h"
 #include "settings/resource_folders.h"
 #include "version/version.h"
@@ -20,8 +21,8 @@ enum class Edition { D3D, GL, TwoD };
 inline constexpr std::string_view kGameTitle = "Varnel's mah-jong v" VARNEL_VERSION;
 inline constexpr std::string_view kRandomLayout = "RANDOM.TVL";
 
-// "Varnel's mah-jong v" and the version, followed by " DX8.1", " GL" or " 2D": the window title and the
-// caption of every message box.
+// "Varnel's mah-jong v" and the version, followed by " DX8.1", " GL" or " 2D": the window title and
+// the caption of every message box.
 std::string WindowTitle(Edition edition);
 
 // "TAVX3D.INI" or "TAVX2D.INI".
@@ -166,28 +167,34 @@ void SetDefaultSettings(Settings& settings, const ScreenMetrics& screen, ViewSet
 void ReadConfigText(std::string_view bytes, Settings& settings, Edition edition,
                     const ScreenMetrics& screen, ViewSettingsHooks& hooks);
 
+// What the start-up read of the configuration ends with: `refusal` is the text of the error
+// message the game must show (with the window title as caption) before it stops, empty when the
+// game can go on.
+struct SettingsLoad {
+    std::string refusal;
+    bool Usable() const { return refusal.empty(); }
+};
+
 // Reads the configuration at start-up: defaults, the file, the replacement of missing files by
-// fallbacks, the language (into `texts`). On failure the message box was shown through `desktop`
-// and the game must stop: no language file, no layout or no tile set could be found.
+// fallbacks, the language (into `texts`). The game must stop (with the refusal's message) when no
+// language file, no layout or no tile set could be found.
 // The caller then also sets the board's pair limit and rebuilds the status text.
-bool LoadSettings(Settings& settings, LanguageTexts& texts, const ResourceFolders& folders,
-                  Edition edition, const ScreenMetrics& screen, ViewSettingsHooks& hooks,
-                  Desktop& desktop);
+SettingsLoad LoadSettings(Settings& settings, LanguageTexts& texts, const ResourceFolders& folders,
+                          Edition edition, const ScreenMetrics& screen, ViewSettingsHooks& hooks);
 
 // The exact bytes of the configuration file for these settings. The window lines are written
 // only when WindowOnScreen holds.
 std::string FormatSettings(const Settings& settings, Edition edition, const ScreenMetrics& screen,
                            ViewSettingsHooks& hooks);
 
-// Writes the configuration file anew. The file is written under a temporary name and renamed over
-// the old one, so a failed write leaves the previous file as it was; the failure is shown as a
-// warning naming the file, and false is returned. The caller first stores the window's outer
+// Writes the configuration file anew (at ConfigFilePath). The file is written under a temporary
+// name and renamed over the old one, so a failed write leaves the previous file as it was; false
+// then, and the caller names the file in its warning. The caller first stores the window's outer
 // rectangle in the window settings.
-bool SaveSettings(const Settings& settings, const LanguageTexts& texts,
-                  const ResourceFolders& folders, Edition edition, const ScreenMetrics& screen,
-                  ViewSettingsHooks& hooks, Desktop& desktop);
+bool SaveSettings(const Settings& settings, const ResourceFolders& folders, Edition edition,
+                  const ScreenMetrics& screen, ViewSettingsHooks& hooks);
 
-// The first-run language choice: offers the language list with `settings.language` preselected
-// (exact name) and stores the chosen file name. Does nothing when the list is empty.
-void ChooseFirstRunLanguage(Settings& settings, const FileList& languages, Edition edition,
-                            Desktop& desktop);
+// The entries of the first-run language choice, in the list's order; `preselected` is the entry
+// spelt exactly like `current` (case included), or -1 when none is.
+std::vector<LanguageChoice> FirstRunChoices(const FileList& languages, const std::string& current,
+                                            int& preselected);

@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <string>
 
-#include "settings/desktop.h"
+#include "core/desktop.h"
 
 class QVBoxLayout;
 

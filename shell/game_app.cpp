@@ -84,12 +84,23 @@ bool GameApp::OfferFirstRunLanguage() {
         return false;
     }
     settings.language = std::string(kDefaultLanguage);
-    ChooseFirstRunLanguage(settings, languageList, edition_, shellDesktop_);
+    if (languageList.empty()) {
+        return true;
+    }
+    int preselected = -1;
+    const std::vector<LanguageChoice> choices =
+        FirstRunChoices(languageList, settings.language, preselected);
+    const int chosen = shellDesktop_.ChooseLanguage(WindowTitle(edition_), choices, preselected);
+    if (chosen >= 0 && chosen < static_cast<int>(choices.size())) {
+        settings.language = choices[static_cast<std::size_t>(chosen)].fileName;
+    }
     return true;
 }
 
 bool GameApp::LoadSettings() {
-    if (!::LoadSettings(settings, texts, folders, edition_, screen, *this, shellDesktop_)) {
+    const SettingsLoad loaded = ::LoadSettings(settings, texts, folders, edition_, screen, *this);
+    if (!loaded.Usable()) {
+        shellDesktop_.ShowMessage(loaded.refusal, WindowTitle(edition_), MessageIcon::Error);
         return false;
     }
     SettingsToBoard();
@@ -132,7 +143,11 @@ void GameApp::SaveSettings() {
         settings.windowYSize = rect.height;
     }
     BoardToSettings();
-    ::SaveSettings(settings, texts, folders, edition_, screen, *this, shellDesktop_);
+    if (!::SaveSettings(settings, folders, edition_, screen, *this)) {
+        shellDesktop_.ShowMessage(ConfigFilePath(folders, edition_) + " : " +
+                                      Text(TextId::MesWriteError),
+                                  titleText, MessageIcon::Warning);
+    }
 }
 
 void GameApp::LoadPictures() {

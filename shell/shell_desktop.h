@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/desktop.h"
+#include "core/desktop.h"
 
 // One colour of the colour dialog: the button's label and the colour its swatch shows.
 struct ColourButton {

@@ -42,24 +42,6 @@ private:
     std::string path_;
 };
 
-class SilentDesktop : public Desktop {
-public:
-    MessageAnswer ShowMessage(const std::string&, const std::string&, MessageIcon,
-                              MessageButtons) override {
-        return MessageAnswer::Ok;
-    }
-    bool ChooseFile(const std::string&, const std::string&, const std::string&, const std::string&,
-                    bool, std::string&) override {
-        return false;
-    }
-    Colour PickColour(const std::string&, Colour initial) override { return initial; }
-    std::string AskWinnerName(const DialogTexts&) override { return {}; }
-    void ShowHallOfFame(const DialogTexts&, const std::vector<HallRow>&) override {}
-    int ChooseLanguage(const std::string&, const std::vector<LanguageChoice>&, int) override {
-        return 0;
-    }
-};
-
 void BM_BuildFileList(benchmark::State& state) {
     ScratchGame game(static_cast<int>(state.range(0)));
     const ResourceFolders folders = MakeResourceFolders(game.Path());
@@ -93,15 +75,14 @@ void BM_SaveAndLoadSettings(benchmark::State& state) {
     const ResourceFolders folders = MakeResourceFolders(game.Path());
     const ScreenMetrics screen{1920, 1080, 4, 4, 20};
     View3DSettingsHooks hooks;
-    SilentDesktop desktop;
     Settings settings;
     settings.language = "English.txt";
     settings.layout = "Layout1.tvl";
     LanguageTexts texts;
     for (auto _ : state) {
-        SaveSettings(settings, texts, folders, Edition::GL, screen, hooks, desktop);
+        SaveSettings(settings, folders, Edition::GL, screen, hooks);
         benchmark::DoNotOptimize(
-            LoadSettings(settings, texts, folders, Edition::GL, screen, hooks, desktop));
+            LoadSettings(settings, texts, folders, Edition::GL, screen, hooks).Usable());
     }
 }
 BENCHMARK(BM_SaveAndLoadSettings)->Unit(benchmark::kMicrosecond);

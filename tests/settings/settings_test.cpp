@@ -17,7 +17,7 @@ constexpr ScreenMetrics kScreen{1920, 1080, 4, 4, 20};
 struct GameFolder {
     TempFolder game;
     ResourceFolders folders;
-    RecordingDesktop desktop;
+    SettingsLoad loaded;  // what the last Load ended with
     LanguageTexts texts;
     Settings settings;
     ViewSettingsHooks flatHooks;
@@ -49,7 +49,8 @@ struct GameFolder {
     }
     bool LoadAsIs(Edition edition) {
         ViewSettingsHooks& hooks = edition == Edition::TwoD ? flatHooks : hooks3D;
-        return LoadSettings(settings, texts, folders, edition, kScreen, hooks, desktop);
+        loaded = LoadSettings(settings, texts, folders, edition, kScreen, hooks);
+        return loaded.Usable();
     }
 };
 
@@ -104,7 +105,7 @@ TEST(ConfigDefaults, FirstRunTakesEveryDefaultAndKeepsTheChosenLanguage) {
     EXPECT_EQ(s.borderSize, 5);
     EXPECT_EQ(s.shadowSize, 15);
     EXPECT_EQ(s.maxMenuItems, 49);
-    EXPECT_TRUE(g.desktop.messages.empty());
+    EXPECT_TRUE(g.loaded.Usable());
 }
 
 TEST(ConfigGrammar, AFileOfCommentsGivesDefaultsAndCheckedNamesOnly) {
@@ -339,11 +340,8 @@ TEST(ConfigRefusals, NoLanguageFileStopsTheGame) {
     GameFolder g;
     std::filesystem::remove_all(g.game / "LANGUAGE");
     EXPECT_FALSE(g.Load(Edition::GL, "Language = \"English.txt\"\n"));
-    ASSERT_EQ(g.desktop.messages.size(), 1u);
-    EXPECT_EQ(g.desktop.messages[0].text,
+    EXPECT_EQ(g.loaded.refusal,
               "No language file found ! The game will stop. Please reinstall Varnel's mah-jong");
-    EXPECT_EQ(g.desktop.messages[0].caption, "Varnel's mah-jong v2.4.2 GL");
-    EXPECT_EQ(g.desktop.messages[0].icon, MessageIcon::Error);
 }
 
 TEST(ConfigRefusals, NoLayoutThenNoTileSetStopTheGameWithTheirTexts) {
@@ -351,15 +349,10 @@ TEST(ConfigRefusals, NoLayoutThenNoTileSetStopTheGameWithTheirTexts) {
     std::filesystem::remove_all(g.game / "LAYOUTS");
     std::filesystem::remove_all(g.game / "TILESETS");
     EXPECT_FALSE(g.Load(Edition::TwoD, "Layout = \"Default.tvl\"\n"));
-    ASSERT_EQ(g.desktop.messages.size(), 1u);
-    EXPECT_EQ(g.desktop.messages[0].text, "no layout");
-    EXPECT_EQ(g.desktop.messages[0].icon, MessageIcon::Error);
+    EXPECT_EQ(g.loaded.refusal, "no layout");
 
-    g.desktop.messages.clear();
     EXPECT_FALSE(g.Load(Edition::TwoD, "Layout = \"RANDOM.TVL\"\n"));
-    ASSERT_EQ(g.desktop.messages.size(), 1u);
-    EXPECT_EQ(g.desktop.messages[0].text, "no tile set");
-    EXPECT_EQ(g.desktop.messages[0].caption, "Varnel's mah-jong v2.4.2 2D");
+    EXPECT_EQ(g.loaded.refusal, "no tile set");
 }
 
 TEST(ConfigGrammar, EditionKeysBelongToTheirEdition) {
@@ -446,11 +439,8 @@ TEST(ConfigFile, AFolderInPlaceOfTheFileIsTheFirstRunAndCannotBeWritten) {
     ASSERT_TRUE(g.LoadAsIs(Edition::TwoD));
     EXPECT_EQ(g.settings.music, "Tune478.mid");
     ViewSettingsHooks hooks;
-    EXPECT_FALSE(
-        SaveSettings(g.settings, g.texts, g.folders, Edition::TwoD, kScreen, hooks, g.desktop));
-    ASSERT_EQ(g.desktop.messages.size(), 1u);
-    EXPECT_EQ(g.desktop.messages[0].text, g.game / "TAVX2D.INI" + " : cannot write");
-    EXPECT_EQ(g.desktop.messages[0].icon, MessageIcon::Warning);
+    EXPECT_FALSE(SaveSettings(g.settings, g.folders, Edition::TwoD, kScreen, hooks));
+    EXPECT_EQ(ConfigFilePath(g.folders, Edition::TwoD), g.game / "TAVX2D.INI");
     EXPECT_TRUE(std::filesystem::is_directory(g.game / "TAVX2D.INI/inside"));
     // No temporary file is left behind.
     int entries = 0;
@@ -468,7 +458,7 @@ TEST(ConfigFile, SavingReplacesTheFileOfAnyCaseInPlace) {
     EXPECT_FALSE(g.settings.easyMode);
     g.settings.easyMode = true;
     ASSERT_TRUE(
-        SaveSettings(g.settings, g.texts, g.folders, Edition::D3D, kScreen, g.hooks3D, g.desktop));
+        SaveSettings(g.settings, g.folders, Edition::D3D, kScreen, g.hooks3D));
     EXPECT_FALSE(std::filesystem::exists(g.game / "TAVX3D.INI"));
     EXPECT_EQ(g.game.Read("tavx3d.ini"),
               FormatSettings(g.settings, Edition::D3D, kScreen, g.hooks3D));
@@ -587,7 +577,7 @@ TEST(ConfigFile, TheWrittenBytesOfTheDirect3DEditionOnDisk) {
     s.moveBoard = false;
     s.bumpMapping = false;
     s.stepRotation = 12.0f;
-    ASSERT_TRUE(SaveSettings(s, g.texts, g.folders, Edition::D3D, kScreen, g.hooks3D, g.desktop));
+    ASSERT_TRUE(SaveSettings(s, g.folders, Edition::D3D, kScreen, g.hooks3D));
     const std::string expected =
         "; Varnel's mah-jong v2.4.2 DX8.1 INI File, do not edit\r\n"
         "\r\nBackgroundColor    = 0 160 0"
@@ -634,7 +624,7 @@ TEST(ConfigFile, TheWrittenBytesOfTheDirect3DEditionOnDisk) {
         "\r\nStepRotation     = 12.000000";
     EXPECT_EQ(g.game.Read("TAVX3D.INI"), expected);
     EXPECT_EQ(Header(Edition::D3D), expected.substr(0, Header(Edition::D3D).size()));
-    EXPECT_TRUE(g.desktop.messages.empty());
+    EXPECT_TRUE(g.loaded.Usable());
 }
 
 TEST(ConfigFile, WrittenSettingsReadBackTheSame) {
@@ -682,7 +672,7 @@ TEST(ConfigFile, WrittenSettingsReadBackTheSame) {
         s.stepRotation = 7.0f;
         ViewSettingsHooks& hooks =
             edition == Edition::TwoD ? static_cast<ViewSettingsHooks&>(g.flatHooks) : g.hooks3D;
-        ASSERT_TRUE(SaveSettings(s, g.texts, g.folders, edition, kScreen, hooks, g.desktop));
+        ASSERT_TRUE(SaveSettings(s, g.folders, edition, kScreen, hooks));
         const std::string written = g.game.Read(ConfigFileName(edition));
 
         const Settings saved = s;
@@ -702,28 +692,24 @@ TEST(ConfigFile, WrittenSettingsReadBackTheSame) {
     }
 }
 
-TEST(FirstRunLanguage, OffersTheListWithTheCurrentLanguageAndStoresTheChoice) {
+// The first-run list in its order, with the entry spelt exactly like the current language
+// preselected; another case of the name preselects nothing.
+TEST(FirstRunLanguage, OffersTheListWithTheCurrentLanguagePreselected) {
     const FileList languages = {{"Deutsch.txt", "Deutsch"},
                                 {"English.txt", "English"},
                                 {"Fran\xC3\xA7"
                                  "ais.txt",
                                  "Fran\xC3\xA7"
                                  "ais"}};
-    RecordingDesktop desktop;
-    Settings s;
-    s.language = "English.txt";
-    desktop.languageAnswer = 2;
-    ChooseFirstRunLanguage(s, languages, Edition::TwoD, desktop);
-    EXPECT_EQ(desktop.offeredPreselection, 1);
-    ASSERT_EQ(desktop.offeredLanguages.size(), 3u);
-    EXPECT_EQ(desktop.offeredLanguages[0].displayName, "Deutsch");
-    EXPECT_EQ(s.language,
+    int preselected = -2;
+    const std::vector<LanguageChoice> choices =
+        FirstRunChoices(languages, "English.txt", preselected);
+    EXPECT_EQ(preselected, 1);
+    ASSERT_EQ(choices.size(), 3u);
+    EXPECT_EQ(choices[0].displayName, "Deutsch");
+    EXPECT_EQ(choices[2].fileName,
               "Fran\xC3\xA7"
               "ais.txt");
-
-    RecordingDesktop other;
-    s.language = "english.txt";  // the preselection needs the exact name
-    ChooseFirstRunLanguage(s, languages, Edition::TwoD, other);
-    EXPECT_EQ(other.offeredPreselection, -1);
-    EXPECT_EQ(s.language, "english.txt");
+    FirstRunChoices(languages, "english.txt", preselected);
+    EXPECT_EQ(preselected, -1);
 }

@@ -43,16 +43,3 @@ std::string TempFolder::Read(std::string_view relative) const {
     bytes << in.rdbuf();
     return bytes.str();
 }
-
-MessageAnswer RecordingDesktop::ShowMessage(const std::string& text, const std::string& caption,
-                                            MessageIcon icon, MessageButtons) {
-    messages.push_back({text, caption, icon});
-    return MessageAnswer::Ok;
-}
-
-int RecordingDesktop::ChooseLanguage(const std::string&, const std::vector<LanguageChoice>& choices,
-                                     int preselected) {
-    offeredLanguages = choices;
-    offeredPreselection = preselected;
-    return languageAnswer >= 0 ? languageAnswer : preselected;
-}

@@ -1,12 +1,10 @@
-// Helpers of the settings tests: a scratch game folder that removes itself, file writing, and a
-// desktop that records the messages instead of showing them.
+// Helpers of the settings tests: a scratch game folder that removes itself, and file writing.
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "settings/desktop.h"
 
 // A fresh folder below the system's temporary folder, removed with everything in it.
 class TempFolder {
@@ -27,31 +25,4 @@ public:
 
 private:
     std::string path_;
-};
-
-struct RecordedMessage {
-    std::string text;
-    std::string caption;
-    MessageIcon icon;
-};
-
-class RecordingDesktop : public Desktop {
-public:
-    MessageAnswer ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
-                              MessageButtons buttons) override;
-    bool ChooseFile(const std::string&, const std::string&, const std::string&, const std::string&,
-                    bool, std::string&) override {
-        return false;
-    }
-    Colour PickColour(const std::string&, Colour initial) override { return initial; }
-    std::string AskWinnerName(const DialogTexts&) override { return {}; }
-    void ShowHallOfFame(const DialogTexts&, const std::vector<HallRow>&) override {}
-    int ChooseLanguage(const std::string& caption, const std::vector<LanguageChoice>& choices,
-                       int preselected) override;
-
-    std::vector<RecordedMessage> messages;
-    // What ChooseLanguage saw and answers.
-    std::vector<LanguageChoice> offeredLanguages;
-    int offeredPreselection = -2;
-    int languageAnswer = -1;  // -1: keep the preselection
 };

@@ -20,7 +20,7 @@
 
 #include <ostream>
 
-#include "settings/desktop.h"
+#include "core/desktop.h"
 #include "tests/shell/qt_test_app.h"
 
 // Readable failure messages.

@@ -1,35 +1,22 @@
 // What the game asks of the desktop: message boxes, file and colour choices, and the small modal
-// dialogs the game core and the settings need. The shell implements it with Qt widgets; tests use a
-// scripted implementation so that game, settings and shell logic run headless and deterministic.
+// dialogs the game core and the first start need. The shell implements it with Qt widgets; tests
+// use a scripted implementation so that game and shell logic run headless and deterministic.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <vector>
+
+#include "settings/colour.h"
+#include "settings/language.h"
 
 enum class MessageIcon { Information, Warning, Error };
 enum class MessageButtons { Ok, OkCancel };
 enum class MessageAnswer { Ok, Cancel };
 
-// A colour as the configuration file and the views hold it.
-struct Colour {
-    std::uint8_t red = 0;
-    std::uint8_t green = 0;
-    std::uint8_t blue = 0;
-    std::uint8_t alpha = 255;
-    friend bool operator==(const Colour&, const Colour&) = default;
-};
-
 // One row of the hall-of-fame dialog, as it is shown.
 struct HallRow {
     std::string name;
     std::string time;
-};
-
-// One entry of the first-run language choice: the name shown and the file it stands for.
-struct LanguageChoice {
-    std::string displayName;
-    std::string fileName;
 };
 
 // The texts a dialog shows, taken from the current language when the dialog opens.
