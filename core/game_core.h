@@ -10,8 +10,8 @@
 #include <thread>
 
 #include "core/board.h"
-#include "core/editor_board.h"
 #include "core/desktop.h"
+#include "core/editor_board.h"
 #include "settings/settings.h"
 
 class GameCore {

@@ -144,9 +144,9 @@ void GameApp::SaveSettings() {
     }
     BoardToSettings();
     if (!::SaveSettings(settings, folders, edition_, screen, *this)) {
-        shellDesktop_.ShowMessage(ConfigFilePath(folders, edition_) + " : " +
-                                      Text(TextId::MesWriteError),
-                                  titleText, MessageIcon::Warning);
+        shellDesktop_.ShowMessage(
+            ConfigFilePath(folders, edition_) + " : " + Text(TextId::MesWriteError), titleText,
+            MessageIcon::Warning);
     }
 }
 

@@ -457,8 +457,7 @@ TEST(ConfigFile, SavingReplacesTheFileOfAnyCaseInPlace) {
     ASSERT_TRUE(g.LoadAsIs(Edition::D3D));
     EXPECT_FALSE(g.settings.easyMode);
     g.settings.easyMode = true;
-    ASSERT_TRUE(
-        SaveSettings(g.settings, g.folders, Edition::D3D, kScreen, g.hooks3D));
+    ASSERT_TRUE(SaveSettings(g.settings, g.folders, Edition::D3D, kScreen, g.hooks3D));
     EXPECT_FALSE(std::filesystem::exists(g.game / "TAVX3D.INI"));
     EXPECT_EQ(g.game.Read("tavx3d.ini"),
               FormatSettings(g.settings, Edition::D3D, kScreen, g.hooks3D));

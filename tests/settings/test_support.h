@@ -5,7 +5,6 @@
 #include <string_view>
 #include <vector>
 
-
 // A fresh folder below the system's temporary folder, removed with everything in it.
 class TempFolder {
 public:

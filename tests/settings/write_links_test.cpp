@@ -150,9 +150,7 @@ TEST(WriteLinks, NoWriteOfTheGameLeavesTheGameFolderThroughALink) {
         {"hall of fame", folders.scores, "Default.TVS", [&] { return board.SaveHall(); }},
         {"layout", folders.layouts, "Default.tvl", [&] { return board.SaveLayout(); }},
         {"settings", folders.start, "TAVX2D.INI",
-         [&] {
-             return SaveSettings(settings, folders, Edition::TwoD, screen, hooks);
-         }},
+         [&] { return SaveSettings(settings, folders, Edition::TwoD, screen, hooks); }},
     };
     const char* victims[] = {"keep.tvm", "keep.tvs", "keep.tvl", "keep.ini"};
 
