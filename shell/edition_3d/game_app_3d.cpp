@@ -1,6 +1,8 @@
 #include "shell/edition_3d/game_app_3d.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 
 #include "settings/resource_folders.h"
@@ -211,7 +213,12 @@ void GameApp3D::ColourDialog() {
 void GameApp3D::ConfigDialog() {
     const std::string milliseconds = " " + Text(TextId::MILLISECONDS);
     auto msText = [milliseconds](int value) { return std::to_string(value) + milliseconds; };
-    auto stepText = [](float value) { return std::to_string(static_cast<int>(value)); };
+    // The rotation step is shown as a whole number; a settings file may hold any real, so a
+    // value outside what an int holds (or not a number) is shown at the nearest limit.
+    auto stepText = [](float value) {
+        const float shown = std::isfinite(value) ? std::clamp(value, -1.0e6f, 1.0e6f) : 0.0f;
+        return std::to_string(static_cast<int>(shown));
+    };
     std::vector<ConfigRow> rows = {
         {Text(TextId::AUTOPLAYDELAY), msText(settings.autoPlaySleep)},
         {Text(TextId::REMOVETILEDELAY), stepText(settings.stepRotation)},

@@ -1,6 +1,7 @@
 // board3d_d3d's application object with its real software renderer, driven headless: the frame it
 // shows, clicks at the projected centres of a free pair, the right-drag and the wheel, the 3D
 // dialogs and the settings file it writes.
+#include <cmath>
 #include <fstream>
 #include <sstream>
 
@@ -151,6 +152,18 @@ TEST_F(GameAppD3DTest, ColourAndConfigurationDialogsOfThe3DEditions) {
     EXPECT_FALSE(app->settings.moveBoard);
     EXPECT_EQ(app->settings.textureSize, 256);
     EXPECT_EQ(app->Tiles().faces[0].Width(), 256);
+
+    // A rotation step no int holds, read from a damaged file, is shown at a limit, not undefined.
+    for (float damaged : {3.0e38f, -3.0e38f, std::nanf("")}) {
+        app->settings.stepRotation = damaged;
+        desktop.configPresses.push_back({});
+        app->ExecuteCommand(command::CONFIG);
+        const auto rows = desktop.Calls(ScriptedDesktop::Call::Config).back().labels;
+        ASSERT_EQ(rows.size(), 2u);
+        EXPECT_TRUE(rows[1].ends_with("=1000000") || rows[1].ends_with("=-1000000") ||
+                    rows[1].ends_with("=0"))
+            << rows[1];
+    }
 }
 
 // EXIT writes TAVX3D.INI with the 3D section, byte for byte as the stored file.
