@@ -53,6 +53,20 @@ inline constexpr int FilesOffset = 2;
 // Each list owns 999 identifiers (20000..20998, ...).
 inline constexpr int ListSpan = 999;
 
+// The Ctrl keys most programs give these commands; they work beside the function keys, and the
+// menus show them after the function key of the same entry.
+struct ClassicKey {
+    int command;
+    const char* keys;  // in the portable form of Qt's key sequences
+};
+inline constexpr std::array<ClassicKey, 5> kClassicKeys = {{
+    {NEW_GAME, "Ctrl+N"},
+    {UNDO, "Ctrl+Z"},
+    {LOAD_GAME, "Ctrl+O"},
+    {SAVE_GAME, "Ctrl+S"},
+    {EXIT, "Ctrl+Q"},
+}};
+
 // The one-second timer of the main window.
 inline constexpr int TimerId = 900;
 

@@ -428,8 +428,9 @@ void GameApp::HelpCommand() {
     if (path.empty()) {
         path = JoinPath(folders.language, help);
     }
+    const DialogTexts texts{titleText, {Text(TextId::CLOSE)}};
     BoardUnlock unlock(*this);
-    shellDesktop_.ShowHelp(path, titleText);
+    shellDesktop_.ShowHelp(path, texts);
 }
 
 void GameApp::AboutCommand() {

@@ -91,13 +91,26 @@ constexpr FixedEntry kLayoutEntries[] = {{command::LOAD_LAYOUT, TextId::LOAD_LAY
 constexpr FixedEntry kHelpEntries[] = {{command::HELP_FILE, TextId::HELP_FILE, false},
                                        {command::HELP_ABOUT, TextId::HELP_ABOUT, false}};
 
+// The label of an entry with the Ctrl key of its command after its function key ("\tF2, Ctrl+N").
+std::string WithClassicKey(int id, std::string label) {
+    for (const command::ClassicKey& key : command::kClassicKeys) {
+        if (key.command == id) {
+            label += label.find('\t') == std::string::npos ? "\t" : ", ";
+            label += key.keys;
+        }
+    }
+    return label;
+}
+
 void AddFixedEntries(MenuItem& popup, std::span<const FixedEntry> entries,
                      const LanguageTexts& texts) {
     for (const FixedEntry& fixed : entries) {
         popup.items.push_back(
             fixed.command == 0
                 ? MenuItem::Separator()
-                : MenuItem::Command(fixed.command, texts.Text(fixed.label), fixed.checkable));
+                : MenuItem::Command(fixed.command,
+                                    WithClassicKey(fixed.command, texts.Text(fixed.label)),
+                                    fixed.checkable));
     }
 }
 

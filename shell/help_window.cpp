@@ -2,8 +2,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QKeySequence>
+#include <QPushButton>
+#include <QShortcut>
 #include <QStyle>
 #include <QTextBrowser>
 #include <QToolBar>
@@ -39,20 +42,46 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     connect(browser_, &QTextBrowser::backwardAvailable, back, &QAction::setEnabled);
     connect(browser_, &QTextBrowser::forwardAvailable, forward, &QAction::setEnabled);
 
+    // Closing as other windows close: the button, Escape, and Ctrl+W (with the desktop's own
+    // close key where it differs).
+    auto* buttons = new QDialogButtonBox(this);
+    closeButton_ = buttons->addButton(QStringLiteral("Close"), QDialogButtonBox::RejectRole);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QWidget::close);
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W),
+          QKeySequence(QKeySequence::Close)}) {
+        if (keys.isEmpty()) {
+            continue;
+        }
+        auto* shortcut = new QShortcut(keys, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, &QWidget::close);
+    }
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(toolBar_);
     layout->addWidget(browser_, 1);
+    auto* bottom = new QVBoxLayout;
+    const int margin = fontMetrics().height() / 2;
+    bottom->setContentsMargins(margin, margin, margin, margin);
+    bottom->addWidget(buttons);
+    layout->addLayout(bottom);
 }
 
-bool HelpWindow::Open(const std::string& path, const std::string& title) {
+bool HelpWindow::Open(const std::string& path, const std::string& title,
+                      const std::string& closeLabel) {
     const QString file = QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size()));
     const QFileInfo info(file);
     if (path.empty() || !info.isFile() || !info.isReadable()) {
         return false;
     }
     setWindowTitle(QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size())));
+    if (!closeLabel.empty()) {
+        closeButton_->setText(
+            QString::fromUtf8(closeLabel.data(), static_cast<qsizetype>(closeLabel.size())));
+    }
     const QUrl url = QUrl::fromLocalFile(info.absoluteFilePath());
     if (browser_->source() == url) {
         // The same page again (the file may have changed): read anew, back at its top.

@@ -6,6 +6,7 @@
 
 #include <string>
 
+class QPushButton;
 class QTextBrowser;
 class QToolBar;
 
@@ -13,16 +14,18 @@ class HelpWindow : public QWidget {
 public:
     explicit HelpWindow(QWidget* parent = nullptr);
 
-    // Shows the page at `path` from its top, with `title` as the window title, and brings the
-    // window to the front. False, leaving the window as it was, when the page is not a readable
-    // file.
-    bool Open(const std::string& path, const std::string& title);
+    // Shows the page at `path` from its top, with `title` as the window title and `closeLabel` on
+    // its Close button, and brings the window to the front. False, leaving the window as it was,
+    // when the page is not a readable file.
+    bool Open(const std::string& path, const std::string& title, const std::string& closeLabel);
 
     // The page shown (its full path), empty before the first.
     std::string PagePath() const;
     QTextBrowser* Browser() const { return browser_; }
+    QPushButton* CloseButton() const { return closeButton_; }
 
 private:
     QTextBrowser* browser_ = nullptr;
     QToolBar* toolBar_ = nullptr;
+    QPushButton* closeButton_ = nullptr;
 };

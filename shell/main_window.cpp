@@ -334,6 +334,13 @@ MainWindow::MainWindow(GameApp& app, const BoardViewFactory& makeView) : app_(ap
         shortcut->setContext(Qt::WindowShortcut);
         connect(shortcut, &QShortcut::activated, this, [this, key] { app_.OnFunctionKey(key); });
     }
+    // The Ctrl keys most programs use, beside the function keys.
+    for (const command::ClassicKey& classic : command::kClassicKeys) {
+        auto* shortcut = new QShortcut(QKeySequence(QString::fromLatin1(classic.keys)), this);
+        shortcut->setContext(Qt::WindowShortcut);
+        const int id = classic.command;
+        connect(shortcut, &QShortcut::activated, this, [this, id] { app_.OnCommand(id); });
+    }
     timer_ = new QTimer(this);
     timer_->setInterval(1000);
     connect(timer_, &QTimer::timeout, this, [this] { app_.OnTimer(); });
@@ -458,6 +465,22 @@ void MainWindow::PaintNow() {
 
 namespace {
 
+// The keys after an entry's tab ("F2, Ctrl+N") named as the desktop names them in the player's
+// language; a text after the tab that is no key sequence stays as the language file gives it.
+QString MenuLabel(const std::string& text) {
+    const QString label = FromUtf8(text);
+    const qsizetype tab = label.indexOf(QLatin1Char('\t'));
+    if (tab < 0) {
+        return label;
+    }
+    const QString keys = label.mid(tab + 1);
+    const QKeySequence sequence = QKeySequence::fromString(keys, QKeySequence::PortableText);
+    if (sequence.isEmpty() || sequence.toString(QKeySequence::PortableText) != keys) {
+        return label;
+    }
+    return label.left(tab + 1) + sequence.toString(QKeySequence::NativeText);
+}
+
 void AddItems(QMenu* menu, const std::vector<MenuItem>& items, const std::array<QIcon, 10>& icons,
               std::multimap<int, QAction*>& actions, GameApp& app) {
     for (const MenuItem& item : items) {
@@ -471,7 +494,7 @@ void AddItems(QMenu* menu, const std::vector<MenuItem>& items, const std::array<
                 break;
             }
             case MenuItem::Kind::Command: {
-                QAction* action = menu->addAction(FromUtf8(item.text));
+                QAction* action = menu->addAction(MenuLabel(item.text));
                 action->setData(item.id);
                 action->setCheckable(item.checkable);
                 action->setChecked(item.checked);

@@ -221,11 +221,11 @@ void QtDesktop::ShowConfigDialog(const DialogTexts& texts, const std::vector<Con
     });
 }
 
-bool QtDesktop::ShowHelp(const std::string& path, const std::string& title) {
+bool QtDesktop::ShowHelp(const std::string& path, const DialogTexts& texts) {
     return OnGuiThread([&] {
         if (helpWindow_ == nullptr) {
             helpWindow_ = new HelpWindow;
         }
-        return helpWindow_->Open(path, title);
+        return helpWindow_->Open(path, texts.caption, DialogLabel(texts, 0));
     });
 }

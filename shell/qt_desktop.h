@@ -37,7 +37,7 @@ public:
                           const std::function<std::string(int row, int delta)>& step,
                           ConfigExtras& extras) override;
     using ShellDesktop::ShowConfigDialog;
-    bool ShowHelp(const std::string& path, const std::string& title) override;
+    bool ShowHelp(const std::string& path, const DialogTexts& texts) override;
     // The help window, once help was asked for; null before.
     HelpWindow* Help() const { return helpWindow_; }
 

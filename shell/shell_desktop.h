@@ -73,6 +73,7 @@ public:
         ShowConfigDialog(texts, rows, step, none);
     }
 
-    // Opens the help page at `path` in the help window; false when it cannot be shown.
-    virtual bool ShowHelp(const std::string& path, const std::string& title) = 0;
+    // Opens the help page at `path` in the help window, titled `texts.caption`; false when it
+    // cannot be shown. `texts.labels` = { Close }.
+    virtual bool ShowHelp(const std::string& path, const DialogTexts& texts) = 0;
 };

@@ -63,6 +63,8 @@ TEST_F(CommandsTest, FunctionKeysSendTheirCommands) {
     ASSERT_EQ(desktop.Count(ScriptedDesktop::Call::Help), 1);
     EXPECT_EQ(desktop.Calls(ScriptedDesktop::Call::Help)[0].text,
               folder.File("LANGUAGE/English.html"));
+    EXPECT_EQ(desktop.Calls(ScriptedDesktop::Call::Help)[0].labels,
+              std::vector<std::string>{app->Text(TextId::CLOSE)});
     app->OnFunctionKey(10);  // no command
     app->OnFunctionKey(4);   // open layout: cancelled
     EXPECT_EQ(desktop.Calls(ScriptedDesktop::Call::ChooseFile).back().pattern, "*.TVL");

@@ -2,6 +2,8 @@
 // missing; the help window shows the page and keeps quiet about pages that do not exist.
 #include <gtest/gtest.h>
 #include <QPixmap>
+#include <QPushButton>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QTextDocument>
 
@@ -84,7 +86,7 @@ protected:
 TEST_F(HelpWindowTest, ShowsThePageWithTheGameTitleAndReusesTheWindow) {
     QtDesktop desktop;
     const std::string english = DataFile("LANGUAGE/English.html");
-    ASSERT_TRUE(desktop.ShowHelp(english, "Varnel's mah-jong v2.4.2 2D"));
+    ASSERT_TRUE(desktop.ShowHelp(english, DialogTexts{"Varnel's mah-jong v2.4.2 2D", {"Close"}}));
     HelpWindow* window = desktop.Help();
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isVisible());
@@ -99,7 +101,7 @@ TEST_F(HelpWindowTest, ShowsThePageWithTheGameTitleAndReusesTheWindow) {
     window->grab().save(QStringLiteral("/tmp/varnel-help-window.png"));
 
     const std::string german = DataFile("LANGUAGE/Deutsch.html");
-    ASSERT_TRUE(desktop.ShowHelp(german, "Titel"));
+    ASSERT_TRUE(desktop.ShowHelp(german, DialogTexts{"Titel", {"Close"}}));
     EXPECT_EQ(desktop.Help(), window) << "one help window for every request";
     EXPECT_EQ(fs::path(window->PagePath()), fs::canonical(german));
     EXPECT_TRUE(window->Browser()->toPlainText().contains(QStringLiteral("Hilfe")) ||
@@ -108,22 +110,23 @@ TEST_F(HelpWindowTest, ShowsThePageWithTheGameTitleAndReusesTheWindow) {
 
 TEST_F(HelpWindowTest, MissingPageIsRefusedAndLeavesTheWindowAsItWas) {
     QtDesktop desktop;
-    EXPECT_FALSE(desktop.ShowHelp("/no/such/folder/English.html", "t"));
-    EXPECT_FALSE(desktop.ShowHelp("", "t"));
-    EXPECT_FALSE(desktop.ShowHelp(DataFile("LANGUAGE"), "t")) << "a folder is no page";
+    EXPECT_FALSE(desktop.ShowHelp("/no/such/folder/English.html", DialogTexts{"t", {"Close"}}));
+    EXPECT_FALSE(desktop.ShowHelp("", DialogTexts{"t", {"Close"}}));
+    EXPECT_FALSE(desktop.ShowHelp(DataFile("LANGUAGE"), DialogTexts{"t", {"Close"}}))
+        << "a folder is no page";
     if (desktop.Help() != nullptr) {
         EXPECT_FALSE(desktop.Help()->isVisible());
     }
     const std::string english = DataFile("LANGUAGE/English.html");
-    ASSERT_TRUE(desktop.ShowHelp(english, "t"));
-    EXPECT_FALSE(desktop.ShowHelp("/no/such/page.html", "other"));
+    ASSERT_TRUE(desktop.ShowHelp(english, DialogTexts{"t", {"Close"}}));
+    EXPECT_FALSE(desktop.ShowHelp("/no/such/page.html", DialogTexts{"other", {"Close"}}));
     EXPECT_EQ(fs::path(desktop.Help()->PagePath()), fs::canonical(english));
     EXPECT_EQ(desktop.Help()->windowTitle().toStdString(), "t");
 }
 
 TEST_F(HelpWindowTest, PageAnchorsNavigateInsideTheWindow) {
     HelpWindow window;
-    ASSERT_TRUE(window.Open(DataFile("LANGUAGE/English.html"), "t"));
+    ASSERT_TRUE(window.Open(DataFile("LANGUAGE/English.html"), "t", "Close"));
     QTextBrowser* browser = window.Browser();
     EXPECT_FALSE(browser->isBackwardAvailable());
     // The page's own table of contents links to its sections.
@@ -139,3 +142,31 @@ TEST_F(HelpWindowTest, PageAnchorsNavigateInsideTheWindow) {
 }
 
 }  // namespace
+
+// The help window closes as other windows do: its Close button, labelled in the player's
+// language, Escape and Ctrl+W.
+TEST_F(HelpWindowTest, CloseButtonEscapeAndCtrlWCloseTheWindow) {
+    QtDesktop desktop;
+    const std::string english = DataFile("LANGUAGE/English.html");
+    for (const char* way : {"button", "Escape", "Ctrl+W"}) {
+        SCOPED_TRACE(way);
+        ASSERT_TRUE(desktop.ShowHelp(english, DialogTexts{"t", {"Schließen"}}));
+        HelpWindow* window = desktop.Help();
+        ASSERT_TRUE(window->isVisible());
+        EXPECT_EQ(window->CloseButton()->text().toStdString(), "Schließen");
+        if (std::string(way) == "button") {
+            window->CloseButton()->click();
+        } else {
+            bool found = false;
+            for (QShortcut* shortcut : window->findChildren<QShortcut*>()) {
+                if (shortcut->key() == QKeySequence(QString::fromLatin1(way))) {
+                    emit shortcut->activated();
+                    found = true;
+                    break;
+                }
+            }
+            ASSERT_TRUE(found);
+        }
+        EXPECT_FALSE(window->isVisible());
+    }
+}

@@ -6,12 +6,12 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QShortcut>
 #include <QToolBar>
 
 #include <fstream>
 
 #include "shell/main_window.h"
-#include "shell/start_up.h"
 #include "tests/shell/qt_test_app.h"
 #include "tests/shell/shell_test_support.h"
 
@@ -60,7 +60,8 @@ TEST_F(MainWindowTest, MenuBarShowsThePopupsOfTheModel) {
         EXPECT_EQ(action->isChecked(), item->checked) << item->id;
     }
     ASSERT_NE(Action(command::NEW_GAME), nullptr);
-    EXPECT_EQ(Action(command::NEW_GAME)->text().toStdString(), app->Text(TextId::NEW_GAME));
+    EXPECT_EQ(Action(command::NEW_GAME)->text().toStdString(),
+              app->Text(TextId::NEW_GAME) + ", Ctrl+N");
 }
 
 TEST_F(MainWindowTest, TriggeredActionsRunTheirCommandsAndMarksFollow) {
@@ -132,18 +133,32 @@ TEST_F(MainWindowTest, LanguageChangeRebuildsTheRenderedMenus) {
     EXPECT_EQ(window->ToolBar()->actions()[5]->toolTip().toStdString(), "Zurück");
 }
 
-// The menu bar's height is measured on a bar that holds a menu (an empty bar measures 0, which
-// made every file menu split after 10 entries); on a 1080-pixel screen the file menus then hold
-// about fifty entries, so the shipped Layout menu shows all its layouts.
-TEST(MenuBarMeasure, ARealMenuBarGivesTheFileMenusTheirLength) {
-    TestQtApp();
-    const int height = MenuBarHeight();
-    EXPECT_GE(height, 15);
-    EXPECT_LE(height, 40);
-    ScreenMetrics screen;
-    screen.maximisedHeight = 1080;
-    screen.menuBarHeight = height;
-    const int entries = ComputeMaxMenuItems(screen);
-    EXPECT_GE(entries, 20);
-    EXPECT_GT(entries, 12) << "the twelve shipped layouts fit without MORE";
+// Ctrl+N, Ctrl+Z, Ctrl+O, Ctrl+S and Ctrl+Q reach their commands wherever the focus is in the
+// window, as the function keys do.
+TEST_F(MainWindowTest, ClassicCtrlKeysRunTheirCommands) {
+    const auto shortcuts = window->findChildren<QShortcut*>();
+    auto trigger = [&](const char* keys) {
+        for (QShortcut* shortcut : shortcuts) {
+            if (shortcut->key() == QKeySequence(QString::fromLatin1(keys))) {
+                emit shortcut->activated();
+                return true;
+            }
+        }
+        return false;
+    };
+    app->OnTimer();
+    ASSERT_EQ(app->board.chronoSeconds, 1);
+    ASSERT_TRUE(trigger("Ctrl+N"));
+    EXPECT_EQ(app->board.chronoSeconds, 0) << "a new game starts its chrono anew";
+    desktop.Clear();
+    ASSERT_TRUE(trigger("Ctrl+O"));
+    ASSERT_TRUE(trigger("Ctrl+S"));
+    const auto choices = desktop.Calls(ScriptedDesktop::Call::ChooseFile);
+    ASSERT_EQ(choices.size(), 2u);
+    EXPECT_FALSE(choices[0].save);
+    EXPECT_TRUE(choices[1].save);
+    ASSERT_TRUE(trigger("Ctrl+Z"));
+    EXPECT_EQ(desktop.Count(ScriptedDesktop::Call::Message), 1) << "nothing to undo";
+    ASSERT_TRUE(trigger("Ctrl+Q"));
+    EXPECT_TRUE(app->IsShutDown());
 }

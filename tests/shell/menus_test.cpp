@@ -171,7 +171,7 @@ TEST_F(MenusTest, LanguageChangeRebuildsMenusAndTooltips) {
     app->ExecuteCommand(testish);
     EXPECT_EQ(app->settings.language, "Testish.txt");
     EXPECT_EQ(window.shownBar.popups[0].text, "&Spiel");
-    EXPECT_EQ(window.shownBar.Find(command::NEW_GAME)->text, "&Neues Spiel\tF2");
+    EXPECT_EQ(window.shownBar.Find(command::NEW_GAME)->text, "&Neues Spiel\tF2, Ctrl+N");
     // Keys the translation lacks keep their English text.
     EXPECT_EQ(window.shownBar.popups[1].text, "&Options");
     EXPECT_EQ(window.tips[4], "Zeig mir ein Paar");
@@ -231,5 +231,28 @@ TEST_F(MenusTest, EmptyTextsOfALanguageFileShowTheirEnglishText) {
         }
         EXPECT_EQ(window.shownBar.Find(command::HINT)->text, app->Text(TextId::HINT));
         EXPECT_EQ(window.tips[5], app->Text(TextId::T_UNDO));
+    }
+}
+
+// The Ctrl keys most programs use stand beside the function keys in the menus: after the
+// function key when the entry has one, else alone after a tab.
+TEST_F(MenusTest, ClassicCtrlKeysStandBesideTheFunctionKeys) {
+    const MenuBar& bar = app->MainMenu();
+    const struct {
+        int id;
+        TextId label;
+        const char* keys;
+    } cases[] = {{command::NEW_GAME, TextId::NEW_GAME, "\tF2, Ctrl+N"},
+                 {command::UNDO, TextId::UNDO, "\tF7, Ctrl+Z"},
+                 {command::LOAD_GAME, TextId::LOAD_GAME, "\tCtrl+O"},
+                 {command::SAVE_GAME, TextId::SAVE_GAME, "\tCtrl+S"},
+                 {command::EXIT, TextId::EXIT, "\tF12, Ctrl+Q"},
+                 {command::HINT, TextId::HINT, "\tF6"},
+                 {command::HELP_FILE, TextId::HELP_FILE, "\tF1"}};
+    for (const auto& c : cases) {
+        const std::string label = app->Text(c.label);
+        const std::string bare = label.substr(0, label.find('\t'));
+        ASSERT_NE(bar.Find(c.id), nullptr) << c.keys;
+        EXPECT_EQ(bar.Find(c.id)->text, bare + c.keys);
     }
 }

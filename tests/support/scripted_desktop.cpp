@@ -169,7 +169,9 @@ void ScriptedDesktop::ShowConfigDialog(const DialogTexts& texts, const std::vect
     }
 }
 
-bool ScriptedDesktop::ShowHelp(const std::string& path, const std::string& title) {
-    records.push_back(MakeRecord(Call::Help, path, title));
+bool ScriptedDesktop::ShowHelp(const std::string& path, const DialogTexts& texts) {
+    Record record = MakeRecord(Call::Help, path, texts.caption);
+    record.labels = texts.labels;
+    records.push_back(record);
     return helpWorks;
 }

@@ -93,7 +93,7 @@ public:
                           const std::function<std::string(int row, int delta)>& step,
                           ConfigExtras& extras) override;
     using ShellDesktop::ShowConfigDialog;
-    bool ShowHelp(const std::string& path, const std::string& title) override;
+    bool ShowHelp(const std::string& path, const DialogTexts& texts) override;
 
 private:
     mutable std::mutex mutex_;
