@@ -12,6 +12,7 @@
 #include <fstream>
 
 #include "shell/main_window.h"
+#include "shell/start_up.h"
 #include "tests/shell/qt_test_app.h"
 #include "tests/shell/shell_test_support.h"
 
@@ -161,4 +162,20 @@ TEST_F(MainWindowTest, ClassicCtrlKeysRunTheirCommands) {
     EXPECT_EQ(desktop.Count(ScriptedDesktop::Call::Message), 1) << "nothing to undo";
     ASSERT_TRUE(trigger("Ctrl+Q"));
     EXPECT_TRUE(app->IsShutDown());
+}
+
+// The menu bar's height is measured on a bar that holds a menu (an empty bar measures 0, which
+// made every file menu split after 10 entries); on a 1080-pixel screen the file menus then hold
+// about fifty entries, so the shipped Layout menu shows all its layouts.
+TEST(MenuBarMeasure, ARealMenuBarGivesTheFileMenusTheirLength) {
+    TestQtApp();
+    const int height = MenuBarHeight();
+    EXPECT_GE(height, 15);
+    EXPECT_LE(height, 40);
+    ScreenMetrics screen;
+    screen.maximisedHeight = 1080;
+    screen.menuBarHeight = height;
+    const int entries = ComputeMaxMenuItems(screen);
+    EXPECT_GE(entries, 20);
+    EXPECT_GT(entries, 12) << "the twelve shipped layouts fit without MORE";
 }
