@@ -56,9 +56,13 @@ AboutDialog::AboutDialog(const DialogTexts& texts, const std::string& gameFolder
     auto* facts = new QFormLayout;
     facts->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
     facts->setLabelAlignment(Qt::AlignLeft);
-    facts->addRow(QStringLiteral("Version:"), version_);
-    facts->addRow(QStringLiteral("Licence:"), licence_);
-    facts->addRow(QStringLiteral("Game folder:"), folder_);
+    auto label = [&texts](std::size_t index, const char* english) {
+        const std::string& text = DialogLabel(texts, index);
+        return text.empty() ? QString::fromLatin1(english) : FromGameText(text);
+    };
+    facts->addRow(label(3, "Version:"), version_);
+    facts->addRow(label(4, "Licence:"), licence_);
+    facts->addRow(label(5, "Game folder:"), folder_);
 
     auto* lines = new QVBoxLayout;
     lines->addWidget(title_);

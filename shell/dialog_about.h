@@ -15,7 +15,8 @@ class AboutDialog : public GameDialog {
     Q_OBJECT
 
 public:
-    // `texts.labels` = { title, copyright, OK }. `gameFolder` is the folder the game plays in.
+    // `texts.labels` = { title, copyright, OK, version label, licence label, game-folder label }
+    // (a missing label is the English one). `gameFolder` is the folder the game plays in.
     AboutDialog(const DialogTexts& texts, const std::string& gameFolder, QWidget* owner);
 
     QLabel* Icon() const { return icon_; }

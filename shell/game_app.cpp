@@ -162,7 +162,7 @@ void GameApp::LoadPictures() {
 }
 
 void GameApp::StartGame() {
-    FillEmptyTexts();
+    ApplyLanguage();
     BuildMenus();
     LoadCursors();
     if (window_ != nullptr) {

@@ -179,6 +179,9 @@ public:
     // A text the language file gives empty takes its English text, as a missing one does: an
     // empty title would hide its whole menu.
     void FillEmptyTexts();
+    // The texts of a new language in force: empty ones filled, the desktop's own buttons and
+    // dialogs told (start-up and every language change).
+    void ApplyLanguage();
     // Moves the check mark of a file list to the entry of `id` and copies its file name into
     // `destination`; false when no entry has that identifier.
     bool SelectListEntry(int id, std::string& destination, int firstId, const FileList& list);

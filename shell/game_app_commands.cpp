@@ -183,7 +183,7 @@ void GameApp::ExecuteListCommand(int id) {
     } else if (low >= command::LanguageList && low < command::LanguageList + command::ListSpan) {
         if (SelectListEntry(id, settings.language, command::LanguageList, languageList)) {
             texts.LoadLanguage(folders, settings.language);
-            FillEmptyTexts();
+            ApplyLanguage();
             BuildMenus();
             RefreshStatus();
         }
@@ -436,7 +436,9 @@ void GameApp::HelpCommand() {
 void GameApp::AboutCommand() {
     BoardUnlock unlock(*this);
     shellDesktop_.ShowAbout(DialogTexts{
-        Text(TextId::ABOUTCAPTION), {titleText, Text(TextId::ABOUTCOPYRIGHT), Text(TextId::OK)}});
+        Text(TextId::ABOUTCAPTION),
+        {titleText, Text(TextId::ABOUTCOPYRIGHT), Text(TextId::OK), Text(TextId::ABOUTVERSION),
+         Text(TextId::ABOUTLICENCE), Text(TextId::ABOUTFOLDER)}});
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -248,6 +248,12 @@ void GameApp::FillEmptyTexts() {
     }
 }
 
+void GameApp::ApplyLanguage() {
+    FillEmptyTexts();
+    shellDesktop_.UseLanguage(settings.language,
+                              DialogTexts{{}, {Text(TextId::OK), Text(TextId::CANCEL)}});
+}
+
 void GameApp::RefreshChecks() {
     if (!menusBuilt_) {
         return;

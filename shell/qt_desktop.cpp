@@ -5,8 +5,12 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QThread>
+#include <QTranslator>
 #include <QUrl>
 
 #include <utility>
@@ -99,6 +103,13 @@ MessageAnswer QtDesktop::ShowMessage(const std::string& text, const std::string&
         }
         QMessageBox box(qtIcon, FromUtf8(caption), FromUtf8(text), qtButtons, owner_);
         box.setDefaultButton(QMessageBox::Ok);
+        // The buttons say what the language file says; without its texts Qt names them.
+        for (const auto& [button, label] :
+             {std::pair{QMessageBox::Ok, &okText_}, std::pair{QMessageBox::Cancel, &cancelText_}}) {
+            if (QAbstractButton* shown = box.button(button); shown != nullptr && !label->empty()) {
+                shown->setText(FromUtf8(*label));
+            }
+        }
         return box.exec() == QMessageBox::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
     });
 }
@@ -181,7 +192,7 @@ int QtDesktop::ChooseLanguage(const std::string& caption,
 void QtDesktop::ShowAbout(const DialogTexts& texts) {
     OnGuiThread([&] {
         // The game plays in the folder it was started in, unless the caller names it.
-        std::string folder = texts.labels.size() > 3 ? texts.labels[3] : std::string();
+        std::string folder = texts.labels.size() > 6 ? texts.labels[6] : std::string();
         if (folder.empty()) {
             CurrentStartFolder(folder);
         }
@@ -217,6 +228,43 @@ void QtDesktop::ShowConfigDialog(const DialogTexts& texts, const std::vector<Con
         }
         if (!extras.choiceLabel.empty()) {
             extras.chosen = dialog.ChosenItem();
+        }
+    });
+}
+
+std::string QtLanguageCode(const std::string& languageFile) {
+    // The shipped languages by their own names, as their files are called.
+    static constexpr std::pair<const char*, const char*> kCodes[] = {
+        {"Deutsch", "de"},  {"Español", "es"},    {"Français", "fr"},
+        {"Italiano", "it"}, {"Nederlands", "nl"},
+    };
+    const QString name = QFileInfo(FromUtf8(languageFile)).completeBaseName();
+    for (const auto& [language, code] : kCodes) {
+        if (name.compare(QString::fromUtf8(language), Qt::CaseInsensitive) == 0) {
+            return code;
+        }
+    }
+    return {};
+}
+
+void QtDesktop::UseLanguage(const std::string& languageFile, const DialogTexts& texts) {
+    okText_ = DialogLabel(texts, 0);
+    cancelText_ = DialogLabel(texts, 1);
+    OnGuiThread([&] {
+        if (qtTranslator_ != nullptr) {
+            QCoreApplication::removeTranslator(qtTranslator_.get());
+            qtTranslator_.reset();
+        }
+        const std::string code = QtLanguageCode(languageFile);
+        if (code.empty() || QCoreApplication::instance() == nullptr) {
+            return;  // Qt speaks English
+        }
+        auto translator = std::make_unique<QTranslator>();
+        if (translator->load(QLocale(QString::fromStdString(code)), QStringLiteral("qtbase"),
+                             QStringLiteral("_"),
+                             QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+            QCoreApplication::installTranslator(translator.get());
+            qtTranslator_ = std::move(translator);
         }
     });
 }

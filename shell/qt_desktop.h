@@ -7,6 +7,7 @@
 
 #include "shell/shell_desktop.h"
 
+class QTranslator;
 class QWidget;
 class HelpWindow;
 
@@ -38,13 +39,23 @@ public:
                           ConfigExtras& extras) override;
     using ShellDesktop::ShowConfigDialog;
     bool ShowHelp(const std::string& path, const DialogTexts& texts) override;
+    void UseLanguage(const std::string& languageFile, const DialogTexts& texts) override;
     // The help window, once help was asked for; null before.
     HelpWindow* Help() const { return helpWindow_; }
 
 private:
     QWidget* owner_ = nullptr;
     HelpWindow* helpWindow_ = nullptr;
+    // The labels of the message boxes' buttons in the player's language (empty: Qt's own).
+    std::string okText_;
+    std::string cancelText_;
+    // Qt's own texts in the player's language, while one is installed.
+    std::unique_ptr<QTranslator> qtTranslator_;
 };
+
+// The language code of Qt's translations for a language file of the game ("Deutsch.txt" gives
+// "de"), empty for English and for a language Qt's translations are not known for.
+std::string QtLanguageCode(const std::string& languageFile);
 
 // "*.BMP;*.TGA;*.JPG" as the filter the file dialog shows: "description (*.BMP *.TGA *.JPG)".
 std::string QtNameFilter(const std::string& description, const std::string& pattern);

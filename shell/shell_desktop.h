@@ -43,7 +43,9 @@ struct ConfigExtras {
 
 class ShellDesktop : public Desktop {
 public:
-    // The About box. `texts.labels` = { title line, copyright line, OK }.
+    // The About box. `texts.labels` = { title line, copyright line, OK, and the labels of the
+    // version, licence and game-folder lines }; a seventh names the game folder when it is not
+    // the folder the game was started in.
     virtual void ShowAbout(const DialogTexts& texts) = 0;
 
     // The colour dialog: one button with a swatch per colour. Pressing button i calls `pick(i)`,
@@ -72,6 +74,11 @@ public:
         ConfigExtras none;
         ShowConfigDialog(texts, rows, step, none);
     }
+
+    // The player's language, at start-up and at every change: the desktop's own buttons and
+    // dialogs (message boxes, file and colour choosers) follow it. `languageFile` is the
+    // language file's name ("Deutsch.txt"); `texts.labels` = { OK, Cancel }.
+    virtual void UseLanguage(const std::string& languageFile, const DialogTexts& texts) = 0;
 
     // Opens the help page at `path` in the help window, titled `texts.caption`; false when it
     // cannot be shown. `texts.labels` = { Close }.

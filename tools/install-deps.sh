@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev libqt6opengl6-dev libgl-dev
+    # Qt's own buttons and dialogs (file and colour choosers) in the player's language.
+    qt6-translations-l10n
     libsdl2-mixer-dev timgm6mb-soundfont
     libjpeg62-turbo-dev
     libgtest-dev libgmock-dev libbenchmark-dev

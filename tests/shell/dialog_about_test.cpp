@@ -1,5 +1,6 @@
 // The About box: icon, title, the language's copyright line and our own lines.
 #include <QDir>
+#include <QFormLayout>
 #include <QLabel>
 
 #include "shell/dialog_about.h"
@@ -68,4 +69,40 @@ TEST(AboutDialog, TheCommandShowsTheLanguagesTextsAndThePlayingFolder) {
     EXPECT_EQ(copyright, FromGameText(app.Text(TextId::ABOUTCOPYRIGHT)));
     EXPECT_EQ(folderLine, QDir::currentPath());
     EXPECT_EQ(driver.Seen(), std::vector<std::string>{"AboutDialog"});
+}
+
+// The labels of our own lines are the language's; a language without them shows the English ones.
+TEST(AboutDialog, LabelsOfTheOwnLinesAreTheLanguages) {
+    DialogTestApp();
+    auto labelOf = [](QLabel* field) {
+        for (QFormLayout* layout : field->parentWidget()->findChildren<QFormLayout*>()) {
+            if (auto* label = qobject_cast<QLabel*>(layout->labelForField(field))) {
+                return label->text();
+            }
+        }
+        return QString();
+    };
+    const struct {
+        std::vector<std::string> labels;
+        QString version, licence, folder;
+    } cases[] = {
+        {{"Title", "Copyright", "OK", "Versie:", "Licentie:", "Spelmap:"},
+         QStringLiteral("Versie:"),
+         QStringLiteral("Licentie:"),
+         QStringLiteral("Spelmap:")},
+        {{"Title", "Copyright", "OK"},
+         QStringLiteral("Version:"),
+         QStringLiteral("Licence:"),
+         QStringLiteral("Game folder:")},
+        {{"Title", "Copyright", "OK", "", "Lizenz:", ""},
+         QStringLiteral("Version:"),
+         QStringLiteral("Lizenz:"),
+         QStringLiteral("Game folder:")},
+    };
+    for (const auto& c : cases) {
+        AboutDialog dialog(DialogTexts{"About", c.labels}, "/games", nullptr);
+        EXPECT_EQ(labelOf(dialog.VersionLine()), c.version);
+        EXPECT_EQ(labelOf(dialog.LicenceLine()), c.licence);
+        EXPECT_EQ(labelOf(dialog.FolderLine()), c.folder);
+    }
 }

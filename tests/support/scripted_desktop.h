@@ -94,6 +94,13 @@ public:
                           ConfigExtras& extras) override;
     using ShellDesktop::ShowConfigDialog;
     bool ShowHelp(const std::string& path, const DialogTexts& texts) override;
+    void UseLanguage(const std::string& languageFile, const DialogTexts& texts) override {
+        usedLanguage = languageFile;
+        buttonTexts = texts.labels;
+    }
+    // What the last UseLanguage gave: the language file and the labels { OK, Cancel }.
+    std::string usedLanguage;
+    std::vector<std::string> buttonTexts;
 
 private:
     mutable std::mutex mutex_;
