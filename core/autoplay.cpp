@@ -52,9 +52,11 @@ bool GameCore::AutoplayCommand() {
     board.AutoplayRunning = 1;
     // A replay only makes sense on the untouched easy-mode deal it was recorded for: an easy-mode
     // deal that found no winnable order was dealt at random and recorded none. A second
-    // AUTOPLAY while one runs is refused too, and its refusal stops the running one.
+    // AUTOPLAY while one runs is refused too, and its refusal stops the running one. A shuffled
+    // deal no longer has the faces the order was recorded for.
     const bool refused = AutoplayActive() || !board.easyMode || board.tilesLeft != kTiles ||
-                         board.LoadedGame || board.lastDeal != DealResult::Solvable;
+                         board.LoadedGame || board.Shuffled ||
+                         board.lastDeal != DealResult::Solvable;
     if (refused) {
         board.AutoplayRunning = 0;
         ShowMessage(LanguageText("MesAutoplayError"), MessageIcon::Information);

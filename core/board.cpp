@@ -204,6 +204,8 @@ void Board::ResetPlayState() {
     GameOverShown = 0;
     hintIndex = 0;
     moveCount = 0;
+    Shuffled = 0;
+    EndRedoChain();
     ++gameSerial;
 }
 

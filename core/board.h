@@ -205,6 +205,11 @@ struct Board : LayoutGrid {
     // Grows each time a game starts afresh (ResetPlayState), so an autoplay replay notices that
     // the game it was showing has been replaced.
     std::uint32_t gameSerial = 0;
+    // The redo chain: the undo entries from undoCount up to redoLimit were taken back by UNDO and
+    // can be replayed in order. A new removal, a shuffle or a fresh start ends the chain.
+    std::int16_t redoLimit = 0;
+    // Set when the faces left were dealt again (SHUFFLE); such a game enters no hall of fame.
+    std::uint8_t Shuffled = 0;
 
     MillisecondSource millisecondSource = &CurrentMillisecond;
 
@@ -266,6 +271,21 @@ struct Board : LayoutGrid {
     // Whether tile t belongs to the hint pair shown; wraps the hint index to the first pair
     // once it has run to the end of the list. Asked by the views while drawing.
     bool IsHintTile(int t);
+    // Whether the entry at the undo count is one UNDO took back and can be replayed now: its two
+    // tiles are on the board with the faces it names, free and matching. Entries of a saved game
+    // are checked here, since the file may have been edited.
+    bool CanRedo() const;
+    // Replays the entry at the undo count (REDO): the pair leaves exactly as it did the first
+    // time, and free states, shadows and the move list are brought up to date as after a
+    // removal. False, changing nothing, when CanRedo is false.
+    bool Redo();
+    // Forgets the redo chain; the entries beyond the undo count are cleared, so a saved game
+    // carries only a chain that can still be replayed.
+    void EndRedoChain();
+    // Deals `faces` (a face per tile, NoTile for the tiles gone) over the tiles left: the same
+    // faces moved among the same tiles. The chrono takes a minute, as a hint does; the selection,
+    // the hint and the redo chain end, and the game is marked Shuffled.
+    void ApplyShuffle(const std::array<std::uint8_t, kTiles>& faces);
 
     // -- chrono (chrono_status.cpp) --
     // One second of play, unless the chrono is paused or the win is recorded.
@@ -296,13 +316,16 @@ struct Board : LayoutGrid {
     void BuildMoveList(bool limited);
     bool CanMatch(int a, int b) const;
     // Step one of a removal: records the undo entry, empties the pair's cells and faces and
-    // updates the counters. The caller recomputes free states, shadows and moves.
+    // updates the counters. The caller recomputes free states, shadows and moves. A new removal
+    // ends the redo chain.
     void RemovePairTiles(int a, int b);
 
     bool IsTile(int t) const { return t >= 0 && t < kTiles; }
     bool IsFree(int t) const { return IsTile(t) && tiles[t].state == 1; }
 
 private:
+    // RemovePairTiles without ending the redo chain (REDO replays through it).
+    void TakePairOut(int a, int b);
     void RandomDeal(std::array<std::uint8_t, kTiles>& faces);
     bool SolvableDeal(std::array<std::uint8_t, kTiles>& faces);
 };

@@ -14,6 +14,9 @@ std::string GameCore::LanguageText(const char* key) const {
         {"MesDealNotWinnable",
          "No winnable deal was found for this layout: the tiles were dealt at random."},
         {"MesNo144Tiles", "This layout cannot be used: it must hold exactly 144 tile positions."},
+        {"MesWinShuffled",
+         "Well done! The tiles were shuffled during this game, so it does not "
+         "enter the hall of fame."},
     };
     for (const Builtin& entry : kBuiltin) {
         if (std::strcmp(entry.key, key) == 0) {

@@ -120,6 +120,11 @@ void GameCore::CheckWin() {
         return;
     }
     board.WinHandled = 1;  // the chrono stops here
+    if (board.Shuffled) {
+        // The faces were dealt again during the game: its time is not one to compare.
+        ShowMessage(LanguageText("MesWinShuffled"), MessageIcon::Information);
+        return;
+    }
 
     HallEntry& entry = board.hall[kHallEntries];
     entry = HallEntry{};

@@ -87,6 +87,11 @@ bool Board::CanMatch(int a, int b) const {
 }
 
 void Board::RemovePairTiles(int a, int b) {
+    TakePairOut(a, b);
+    EndRedoChain();
+}
+
+void Board::TakePairOut(int a, int b) {
     // The pair comes from a matched click, the move list or the deal order: two tiles still on
     // the board, and a game never has more removals than its stack has room for.
     assert(IsTile(a) && IsTile(b) && a != b);

@@ -239,5 +239,11 @@ bool Board::ReadGame(const std::uint8_t* data, std::size_t size) {
     LoadedGame = 1;
     UpdateFreeTiles();
     UpdateShadows();
+    // The entries beyond the undo count are the pairs taken back before the game was saved; as
+    // many of them as are whole entries form the redo chain (each is checked again on replay).
+    redoLimit = undoCount;
+    while (redoLimit < kPairs && IsTile(undoStack[static_cast<std::size_t>(redoLimit)].firstTile)) {
+        ++redoLimit;
+    }
     return true;
 }

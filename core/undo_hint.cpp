@@ -1,5 +1,6 @@
 // Undo, restart and hints on the board, and the commands of the application object that use
 // them (UNDO, RESTART_GAME, HINT, EASYMODE).
+#include <algorithm>
 #include <cassert>
 #include <limits>
 
@@ -77,6 +78,55 @@ bool Board::IsHintTile(int t) {
     }
     const TilePair& pair = moveList[static_cast<std::size_t>(hintIndex)];
     return t == pair.first || t == pair.second;
+}
+
+bool Board::CanRedo() const {
+    if (undoCount < 0 || undoCount >= redoLimit || undoCount >= kUndoSlots) {
+        return false;
+    }
+    const UndoEntry& e = undoStack[static_cast<std::size_t>(undoCount)];
+    return IsTile(e.firstTile) && IsTile(e.secondTile) && e.firstTile != e.secondTile &&
+           tiles[e.firstTile].face == e.firstFace && tiles[e.secondTile].face == e.secondFace &&
+           e.firstFace != NoTile && e.secondFace != NoTile && CanMatch(e.firstTile, e.secondTile);
+}
+
+bool Board::Redo() {
+    if (!CanRedo()) {
+        return false;
+    }
+    const UndoEntry e = undoStack[static_cast<std::size_t>(undoCount)];
+    // The entry is written again with the same bytes, and the chain beyond it stays.
+    TakePairOut(e.firstTile, e.secondTile);
+    UpdateFreeTiles();
+    UpdateShadows();
+    firstSelected = NoTile;
+    secondSelected = NoTile;
+    BuildMoveList(false);
+    return true;
+}
+
+void Board::EndRedoChain() {
+    redoLimit = undoCount;
+    for (int k = std::max<int>(undoCount, 0); k < kUndoSlots; ++k) {
+        undoStack[static_cast<std::size_t>(k)] = UndoEntry{};
+    }
+}
+
+void Board::ApplyShuffle(const std::array<std::uint8_t, kTiles>& faces) {
+    for (int t = 0; t < kTiles; ++t) {
+        // The shuffle moves faces among the tiles still there and leaves the others gone.
+        assert((tiles[t].face == NoTile) == (faces[t] == NoTile));
+        if (tiles[t].face != NoTile) {
+            tiles[t].face = faces[t];
+        }
+    }
+    chronoSeconds = AddSeconds(chronoSeconds, 60);
+    firstSelected = NoTile;
+    secondSelected = NoTile;
+    hintIndex = 0;
+    moveCount = 0;
+    Shuffled = 1;
+    EndRedoChain();
 }
 
 // ---------------------------------------------------------------------------------------------

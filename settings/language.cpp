@@ -38,6 +38,10 @@ std::string_view TextSuffix(TextId id) {
             return "\tF8";
         case TextId::HELP_FILE:
             return "\tF1";
+        case TextId::REDO:
+            return "\tCtrl+Y";
+        case TextId::SHUFFLE:
+            return "\tCtrl+R";
         default:
             return {};
     }
@@ -45,8 +49,9 @@ std::string_view TextSuffix(TextId id) {
 
 size_t TextRoom(TextId id) {
     const int index = static_cast<int>(id);
-    const bool menuText = index >= static_cast<int>(TextId::GAME) &&
-                          index <= static_cast<int>(TextId::T_EXIT) && id != TextId::LANGUAGE;
+    const bool menuText = (index >= static_cast<int>(TextId::GAME) &&
+                           index <= static_cast<int>(TextId::T_EXIT) && id != TextId::LANGUAGE) ||
+                          id == TextId::REDO || id == TextId::SHUFFLE;
     return menuText ? kMenuTextRoom : kTextRoom;
 }
 

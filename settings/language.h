@@ -46,7 +46,9 @@ struct LanguageChoice {
     X(COLORS3DCOLORSEL) X(COLORS3DTILEGRP) X(COLORS3DTILE1) X(COLORS3DTILE2) X(COLORS3DTILE3)      \
     X(COLORS3DTILE4) X(STRETCHTILES) X(SELECTMODE) X(SELECTDARKER) X(SELECTINVERT) X(STEP3D)     \
     X(MesUnsavedLayout) X(MesGameInProgress) X(CLOSE) X(ABOUTVERSION) X(ABOUTLICENCE)            \
-    X(ABOUTFOLDER)
+    X(ABOUTFOLDER) X(REDO) X(SHUFFLE) X(MesWinnable) X(MesNotWinnable) X(MesWinnableThinking)      \
+    X(MesWinnableUnknown) X(MesHintWinnable) X(MesHintNotWinnable) X(MesShuffleFailed)            \
+    X(MesWinShuffled)
 // clang-format on
 
 enum class TextId : int {

@@ -36,6 +36,9 @@ inline constexpr int EDIT_LAYOUT = 40029;  // also EXIT_EDIT_LAYOUT: the editor 
 inline constexpr int EXIT_EDIT_LAYOUT = 40029;
 inline constexpr int NEW_LAYOUT = 40030;
 inline constexpr int ZOOM_DEFAULT = 40031;
+// Aids the game gained later; the Ctrl keys below reach them.
+inline constexpr int REDO = 40032;
+inline constexpr int SHUFFLE = 40033;
 
 // First identifiers of the file lists. Sounds and music have ADD at the base, NONE at base + 1 and
 // their files from base + 2; the background list likewise.
@@ -65,6 +68,17 @@ inline constexpr std::array<ClassicKey, 5> kClassicKeys = {{
     {LOAD_GAME, "Ctrl+O"},
     {SAVE_GAME, "Ctrl+S"},
     {EXIT, "Ctrl+Q"},
+}};
+
+// Keys with Ctrl that send a command, as the menus name them ("\tCtrl+Y" after the label).
+struct CommandShortcut {
+    int command;
+    const char* keys;  // in the portable form of Qt's key sequences
+};
+inline constexpr std::array<CommandShortcut, 3> kShortcuts = {{
+    {REDO, "Ctrl+Shift+Z"},
+    {REDO, "Ctrl+Y"},
+    {SHUFFLE, "Ctrl+R"},
 }};
 
 // The one-second timer of the main window.

@@ -34,7 +34,8 @@ GameApp::GameApp(ShellDesktop& desktop, Edition edition)
 }
 
 GameApp::~GameApp() {
-    // The worker calls this object's hooks: it must end before they go.
+    // The workers call this object's hooks: they must end before they go.
+    watch_.reset();
     StopAutoplay();
     if (theApp == this) {
         theApp = nullptr;
@@ -187,6 +188,7 @@ void GameApp::StartGame() {
         ShowNoGame();
     }
     RefreshStatus();
+    WatchPosition();
     PlayMusic();
     CloseSplash();
 }
@@ -197,6 +199,9 @@ void GameApp::ShutDown() {
     }
     shutDown_ = true;
     board.AutoplayRunning = 0;
+    if (watch_) {
+        watch_->Cancel();  // not waited for here: its answer may be waiting for the board
+    }
     mainMenu_.popups.clear();
     editorMenu_.popups.clear();
     menusBuilt_ = false;
@@ -266,6 +271,7 @@ void GameApp::AutoplayRedraw(bool placeTiles) {
             PlaceTiles();
         }
         Tick();
+        WatchPosition();
     });
 }
 
@@ -363,6 +369,7 @@ void GameApp::OnLeftButtonDown(int x, int y) {
         Tick();
     }
     RefreshChecks();
+    WatchPosition();
 }
 
 void GameApp::OnRightButtonDown(int, int) {}

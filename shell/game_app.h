@@ -6,7 +6,10 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "core/editor_board.h"
 #include "core/game_core.h"
@@ -19,6 +22,7 @@
 #include "shell/sound_player.h"
 #include "shell/splash_screen.h"
 #include "shell/window_port.h"
+#include "shell/winnable_watch.h"
 
 // The one application object of the program, or nullptr before it is built. Set by the
 // constructor, cleared by the destructor; tests that build their own object get theirs.
@@ -110,7 +114,8 @@ public:
     // The core's texts come from the language table.
     std::string LanguageText(const char* key) const override;
     // The window the application talks to (may be null: nothing is shown).
-    void AttachWindow(WindowPort* window) { window_ = window; }
+    // A running question of the solver is dropped first: its answer was for the old window.
+    void AttachWindow(WindowPort* window);
     WindowPort* Window() const { return window_; }
     // The pictures of start-up: the renderer's objects, then the background and the tile set.
     void LoadPictures();
@@ -170,6 +175,35 @@ public:
     bool InLayoutEditor() const override { return editMode; }
     // The autoplay worker's redraw request, carried over to the window's thread.
     void AutoplayRedraw(bool placeTiles) override;
+
+    // -----------------------------------------------------------------------------------------
+    // Aids beyond undo and hint: whether the game can still be won, redo, shuffle
+    // (game_app_aids.cpp)
+    // -----------------------------------------------------------------------------------------
+    // What the second part of the status bar says about the game on the board.
+    enum class Outlook { None, Thinking, Winnable, NotWinnable, Unknown };
+    Outlook CurrentOutlook() const { return outlook_; }
+    // How long the solver may think about one position before its answer is "unknown".
+    std::chrono::milliseconds winnableTimeLimit{2000};
+    // After anything that may have changed the position (a removal, undo, redo, shuffle,
+    // restart, load, deal): when it did, the solver's worker is asked about the new position and
+    // the status says it is thinking. Cheap when nothing changed.
+    void WatchPosition();
+    // The solver's answer to question `question`, on the window thread; an answer to an older
+    // question is dropped.
+    void OnWinnableAnswer(std::uint64_t question, const SolveResult& result);
+    // HINT: the hint of the rules, with a pair that keeps the game winnable shown first when the
+    // solver knows one for this position.
+    void HintWithSolver();
+    // REDO: replays the pair the last UNDO took back; nothing when there is none.
+    void RedoCommand();
+    // SHUFFLE: deals the faces left again over the same tiles so that the game can be won; a
+    // minute on the chrono, undone by one UNDO, and the game enters no hall of fame.
+    void ShuffleCommand();
+    // UNDO: takes back the last shuffle when nothing was removed since, else the last pair.
+    void UndoWithShuffles();
+    // RESTART_GAME: every shuffle and pair taken back, so the deal starts as it was dealt.
+    void RestartWithShuffles();
 
     // -----------------------------------------------------------------------------------------
     // Menus and toolbar
@@ -306,4 +340,29 @@ private:
     bool menusBuilt_ = false;
     bool shutDown_ = false;
     std::string shownStatus_;
+
+    // Whether the game can still be won. The worker is made with the first question; the
+    // answer kept is the one for the position of `watchedKey_`.
+    void ShowOutlook();
+    std::unique_ptr<WinnableWatch> watch_;
+    // Answers queued to the window check it: the application may be gone when the window runs
+    // them.
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+    std::uint64_t watchQuestion_ = 0;
+    std::uint64_t watchedKey_ = 0;
+    bool watching_ = false;
+    Outlook outlook_ = Outlook::None;
+    SolveResult answer_;
+    // The position whose first hint was given the winning pair (only once per position).
+    std::uint64_t hintArrangedKey_ = 0;
+    bool hintArranged_ = false;
+    // The shuffles of the game in progress, newest last: the faces before each and the undo
+    // count it was made at, so UNDO can take it back. Those of an earlier game are dropped.
+    struct ShuffleStep {
+        std::uint32_t gameSerial = 0;
+        std::int16_t undoCount = 0;
+        std::array<std::uint8_t, kTiles> faces{};
+    };
+    std::vector<ShuffleStep> shuffles_;
+    bool UndoLastShuffle();
 };

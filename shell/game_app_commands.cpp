@@ -51,7 +51,7 @@ void GameApp::ExecuteCommand(int id) {
             StartNewGame();
             break;
         case command::RESTART_GAME:
-            RestartCommand();
+            RestartWithShuffles();
             break;
         case command::EASYMODE:
             if (EasyModeCommand()) {
@@ -68,10 +68,16 @@ void GameApp::ExecuteCommand(int id) {
             Tick();
             break;
         case command::HINT:
-            HintCommand();
+            HintWithSolver();
             break;
         case command::UNDO:
-            UndoCommand();
+            UndoWithShuffles();
+            break;
+        case command::REDO:
+            RedoCommand();
+            break;
+        case command::SHUFFLE:
+            ShuffleCommand();
             break;
         case command::SAVE_GAME:
             SaveGameCommand();
@@ -161,6 +167,7 @@ void GameApp::ExecuteCommand(int id) {
             break;
     }
     RefreshChecks();
+    WatchPosition();
 }
 
 void GameApp::ExecuteListCommand(int id) {

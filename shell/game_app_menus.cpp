@@ -71,6 +71,8 @@ constexpr FixedEntry kGameEntries[] = {{command::NEW_GAME, TextId::NEW_GAME, fal
                                        {command::PAUSE_CHRONO, TextId::PAUSE_CHRONO, false},
                                        {command::HINT, TextId::HINT, false},
                                        {command::UNDO, TextId::UNDO, false},
+                                       {command::REDO, TextId::REDO, false},
+                                       {command::SHUFFLE, TextId::SHUFFLE, false},
                                        kSeparator,
                                        {command::SAVE_GAME, TextId::SAVE_GAME, false},
                                        {command::LOAD_GAME, TextId::LOAD_GAME, false},
@@ -264,6 +266,8 @@ void GameApp::RefreshChecks() {
     mainMenu_.SetChecked(command::SHADOWS, settings.shadows);
     mainMenu_.SetChecked(command::CHANGE_CURSOR, settings.newCursors);
     mainMenu_.SetChecked(command::MSG_WHEN_LOSE, MessageBoxWhenLose);
+    // REDO is offered only while UNDO has taken back a pair that can be replayed.
+    mainMenu_.SetEnabled(command::REDO, board.CanRedo());
     if (window_ != nullptr && !editorMenuShown_) {
         window_->UpdateMenuStates(mainMenu_);
     }

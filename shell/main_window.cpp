@@ -326,6 +326,10 @@ MainWindow::MainWindow(GameApp& app, const BoardViewFactory& makeView) : app_(ap
     statusLabel_->setObjectName(QStringLiteral("StatusText"));
     statusLabel_->setTextFormat(Qt::PlainText);
     statusBar()->addWidget(statusLabel_, 1);
+    outlookLabel_ = new QLabel(this);
+    outlookLabel_->setObjectName(QStringLiteral("OutlookText"));
+    outlookLabel_->setTextFormat(Qt::PlainText);
+    statusBar()->addPermanentWidget(outlookLabel_);
     statusBar()->setSizeGripEnabled(true);
 
     // The function keys reach the game wherever the focus is inside the window.
@@ -333,6 +337,13 @@ MainWindow::MainWindow(GameApp& app, const BoardViewFactory& makeView) : app_(ap
         auto* shortcut = new QShortcut(QKeySequence(Qt::Key_F1 + (key - 1)), this);
         shortcut->setContext(Qt::WindowShortcut);
         connect(shortcut, &QShortcut::activated, this, [this, key] { app_.OnFunctionKey(key); });
+    }
+    // The Ctrl keys of the aids added later (redo, shuffle).
+    for (const command::CommandShortcut& keys : command::kShortcuts) {
+        auto* shortcut = new QShortcut(QKeySequence(QString::fromLatin1(keys.keys)), this);
+        shortcut->setContext(Qt::WindowShortcut);
+        const int id = keys.command;
+        connect(shortcut, &QShortcut::activated, this, [this, id] { app_.OnCommand(id); });
     }
     // The Ctrl keys most programs use, beside the function keys.
     for (const command::ClassicKey& classic : command::kClassicKeys) {
@@ -440,6 +451,16 @@ void MainWindow::SetStatusText(const std::string& text) {
     } else {
         QMetaObject::invokeMethod(
             statusLabel_, [this, qtext] { statusLabel_->setText(qtext); }, Qt::QueuedConnection);
+    }
+}
+
+void MainWindow::SetOutlookText(const std::string& text) {
+    const QString qtext = FromUtf8(text);
+    if (OnGuiThread()) {
+        outlookLabel_->setText(qtext);
+    } else {
+        QMetaObject::invokeMethod(
+            outlookLabel_, [this, qtext] { outlookLabel_->setText(qtext); }, Qt::QueuedConnection);
     }
 }
 

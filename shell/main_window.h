@@ -72,6 +72,8 @@ public:
     QWidget* Board() const { return board_; }
     QToolBar* ToolBar() const { return toolBar_; }
     QLabel* StatusLabel() const { return statusLabel_; }
+    // The status bar's second part: whether the game can still be won.
+    QLabel* OutlookLabel() const { return outlookLabel_; }
     // The actions of the menu bar shown now, by command identifier.
     const std::multimap<int, QAction*>& MenuActions() const { return menuActions_; }
     const std::array<QAction*, 13>& ToolbarActions() const { return toolbarActions_; }
@@ -87,6 +89,7 @@ public:
     // WindowPort
     void SetTitle(const std::string& title) override;
     void SetStatusText(const std::string& text) override;
+    void SetOutlookText(const std::string& text) override;
     void Invalidate() override;
     void PaintNow() override;
     void ShowMenuBar(const MenuBar& bar) override;
@@ -113,6 +116,7 @@ private:
     QWidget* board_ = nullptr;
     QToolBar* toolBar_ = nullptr;
     QLabel* statusLabel_ = nullptr;
+    QLabel* outlookLabel_ = nullptr;
     QTimer* timer_ = nullptr;
     QTimer* idle_ = nullptr;
     std::multimap<int, QAction*> menuActions_;

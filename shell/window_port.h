@@ -28,6 +28,8 @@ public:
 
     virtual void SetTitle(const std::string& title) = 0;
     virtual void SetStatusText(const std::string& text) = 0;
+    // The status bar's second part: whether the game can still be won.
+    virtual void SetOutlookText(const std::string& text) = 0;
     // Schedules a repaint of the board from the current frame; safe from any thread.
     virtual void Invalidate() = 0;
     // Repaints the board at once (the removal fade); safe from any thread, and waits for the paint

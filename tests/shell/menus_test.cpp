@@ -38,7 +38,7 @@ TEST_F(MenusTest, MainMenuHasEveryPopupAndEntryInOrder) {
     using namespace command;
     EXPECT_EQ(EntryIds(bar.popups[0]),
               (std::vector<int>{NEW_GAME, RESTART_GAME, EASYMODE, AUTOPLAY, -1, PAUSE_CHRONO, HINT,
-                                UNDO, -1, SAVE_GAME, LOAD_GAME, -1, EXIT}));
+                                UNDO, REDO, SHUFFLE, -1, SAVE_GAME, LOAD_GAME, -1, EXIT}));
     EXPECT_EQ(EntryIds(bar.popups[1]), (std::vector<int>{SHOW_CHRONO, SHADOWS, CHANGE_CURSOR,
                                                          MSG_WHEN_LOSE, -1, -2, CONFIG}));
     EXPECT_EQ(EntryIds(bar.popups[2]), (std::vector<int>{-2, -2, -2, -2, USE_SOUNDS}));

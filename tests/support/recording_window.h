@@ -3,9 +3,12 @@
 #pragma once
 
 #include <array>
+#include <deque>
 #include <functional>
+#include <mutex>
 #include <set>
 #include <string>
+#include <thread>
 
 #include "shell/window_port.h"
 
@@ -13,6 +16,7 @@ class RecordingWindow : public WindowPort {
 public:
     std::string title;
     std::string status;
+    std::string outlook;  // the status bar's second part
     int invalidates = 0;
     int paints = 0;
     int menuBarsShown = 0;
@@ -28,6 +32,7 @@ public:
 
     void SetTitle(const std::string& text) override { title = text; }
     void SetStatusText(const std::string& text) override { status = text; }
+    void SetOutlookText(const std::string& text) override { outlook = text; }
     void Invalidate() override { ++invalidates; }
     void PaintNow() override { ++paints; }
     void ShowMenuBar(const MenuBar& bar) override {
@@ -55,6 +60,34 @@ public:
         rect = frame;
         return true;
     }
-    void RunOnWindowThread(std::function<void()> work) override { work(); }
+    // Work from another thread waits until the test runs it on its own thread (RunHeldWork), as
+    // a window would run it on the window's thread; cleared, such work runs at once on the thread
+    // that sent it.
+    bool holdOtherThreads = true;
+    void RunOnWindowThread(std::function<void()> work) override {
+        if (holdOtherThreads && std::this_thread::get_id() != owner_) {
+            std::lock_guard lock(heldMutex_);
+            held_.push_back(std::move(work));
+            return;
+        }
+        work();
+    }
+    // Runs the work held so far; returns how many pieces ran.
+    int RunHeldWork() {
+        std::deque<std::function<void()>> work;
+        {
+            std::lock_guard lock(heldMutex_);
+            work.swap(held_);
+        }
+        for (auto& piece : work) {
+            piece();
+        }
+        return static_cast<int>(work.size());
+    }
     void Close() override { ++closes; }
+
+private:
+    std::thread::id owner_ = std::this_thread::get_id();
+    std::mutex heldMutex_;
+    std::deque<std::function<void()>> held_;
 };
