@@ -36,11 +36,6 @@ void MoveTo(const QRect& window, const QPoint& point) {
              QString::number(window.y() + point.y())});
 }
 
-void Click(const QRect& window, const QPoint& point, int button) {
-    MoveTo(window, point);
-    Xdotool({QStringLiteral("click"), QString::number(button)});
-}
-
 // Pixels of the board area that differ by more than a few levels.
 int ChangedPixels(const QImage& before, const QImage& after, int top, int bottom) {
     int changed = 0;
