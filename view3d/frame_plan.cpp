@@ -63,6 +63,11 @@ FramePlan BuildFramePlan(const Board& board, const Scene3D& scene, const FrameOp
         const bool selected = t == board.firstSelected || t == board.secondSelected;
         const bool hinted = t == options.hintTiles[0] || t == options.hintTiles[1];
         entry.highlight = !plan.paused && (selected || hinted);
+        if (!plan.paused) {
+            entry.marks = static_cast<std::uint8_t>((selected ? kMarkSelected : 0) |
+                                                    (hinted ? kMarkHint : 0) |
+                                                    (t == options.focusTile ? kMarkFocus : 0));
+        }
         entry.shadowRows = options.shadows ? ShadowRowMask(board.shadows[t]) : 0;
         plan.entryOfTile[t] = static_cast<std::uint8_t>(plan.tileCount);
         ++plan.tileCount;

@@ -11,6 +11,9 @@
 //        Sides      bias 0, texture 42, kSidesPiece;
 //        Face       bias 0, texture `faceTexture`, LevelFacePiece(`layer`);
 //        Highlight  only if `highlight`: bias 2, face texture still bound, kHighlightPiece;
+//        Marks      only if `marks` is not 0: bias 3, no texture, kSelectedFramePiece (or
+//                   kHintFramePiece) and kFrameEdgePiece for a selected (or hinted) tile, then
+//                   kFocusRingPiece for the keyboard focus;
 //        Shadow     only rows set in `shadowRows`: bias 1, no texture, ShadowRowPiece(row)
 //                   in row order.
 #pragma once
@@ -33,8 +36,14 @@ struct PlannedTile {
     std::uint8_t layer = 0;        // 0..4: the level face piece and colour
     std::uint8_t faceTexture = 0;  // 0..42; 42 while paused
     bool highlight = false;        // selected or hinted, and not paused
+    std::uint8_t marks = 0;        // kMark* bits, 0 while paused
     std::uint16_t shadowRows = 0;  // bit k: shadow row k (0 when shadows are off)
 };
+
+// The frames a tile carries. A tile both selected and hinted shows the selection's frame.
+inline constexpr std::uint8_t kMarkSelected = 1;
+inline constexpr std::uint8_t kMarkHint = 2;
+inline constexpr std::uint8_t kMarkFocus = 4;
 
 struct FramePlan {
     std::uint32_t clearColour = 0xFF00A000;  // 0xAARRGGBB, alpha 255: `BackgroundColor`
@@ -62,6 +71,8 @@ struct FrameOptions {
     std::uint32_t sidesColour = 0xFFB87818;       // `SidesColor` as 0xAARRGGBB
     // The two tiles of the hint shown, or NoTile (see ShownHint).
     std::array<int, 2> hintTiles{NoTile, NoTile};
+    // The tile the keyboard focus is on, or NoTile.
+    int focusTile = NoTile;
 };
 
 // 0xFFRRGGBB of a configuration colour (its alpha is ignored: these colours are opaque).

@@ -1,4 +1,4 @@
-// The 120 vertices of the 3D tile and its shadow rows.
+// The vertices of the 3D tile, its shadow rows and its mark frames.
 #include "view3d/tile_geometry.h"
 
 #include <cassert>
@@ -67,6 +67,48 @@ TileVertex MakeVertex(float x, float y, float z, std::uint32_t colour, float u, 
     return vertex;
 }
 
+// Insets of the mark frames from the face's edge, in model units: the 2D board's frame is a
+// twelfth of the face's width with a dark line a third of that inside it.
+constexpr float kFrameWidth = kTileWidth / 12.0f;
+constexpr float kEdgeWidth = kFrameWidth / 3.0f;
+constexpr float kFocusInset = kFrameWidth + kEdgeWidth + 0.25f;
+
+// A ring on the face between `outer` and `inner` inset from its edge: bands along the bottom and
+// the top edge over the whole width, then the left and the right between them; 24 vertices, every
+// triangle facing +z.
+int WriteRing(TileVertices& vertices, int first, float outer, float inner, std::uint32_t colour) {
+    const float bands[4][4] = {
+        {outer, outer, kTileWidth - outer, inner},                              // bottom
+        {outer, kTileHeight - inner, kTileWidth - outer, kTileHeight - outer},  // top
+        {outer, inner, inner, kTileHeight - inner},                             // left
+        {kTileWidth - inner, inner, kTileWidth - outer, kTileHeight - inner},   // right
+    };
+    int k = first;
+    for (const auto& band : bands) {
+        const float x0 = band[0], y0 = band[1], x1 = band[2], y1 = band[3];
+        const float corners[6][2] = {{x0, y0}, {x1, y0}, {x1, y1}, {x1, y1}, {x0, y1}, {x0, y0}};
+        for (const auto& corner : corners) {
+            vertices[static_cast<std::size_t>(k++)] =
+                MakeVertex(corner[0], corner[1], kTileDepth, colour, 0, 0);
+        }
+    }
+    return k;
+}
+
+void BuildMarkFrames(TileVertices& vertices) {
+    WriteRing(vertices, kSelectedFramePiece.first, 0.0f, kFrameWidth, kSelectedFrameColour);
+    WriteRing(vertices, kHintFramePiece.first, 0.0f, kFrameWidth, kHintFrameColour);
+    WriteRing(vertices, kFrameEdgePiece.first, kFrameWidth, kFrameWidth + kEdgeWidth,
+              kFrameEdgeColour);
+    int k = kFocusRingPiece.first;
+    k = WriteRing(vertices, k, kFocusInset, kFocusInset + kEdgeWidth, kFrameEdgeColour);
+    k = WriteRing(vertices, k, kFocusInset + kEdgeWidth, kFocusInset + kEdgeWidth + kFrameWidth,
+                  kFocusRingColour);
+    k = WriteRing(vertices, k, kFocusInset + kEdgeWidth + kFrameWidth,
+                  kFocusInset + 2 * kEdgeWidth + kFrameWidth, kFrameEdgeColour);
+    assert(k == kFocusRingPiece.End() && k == kVertexCount);
+}
+
 }  // namespace
 
 PieceRange ShadowRowPiece(int row) {
@@ -121,6 +163,7 @@ void BuildGeometry(TileVertices& vertices, std::uint32_t sidesColour,
         vertices[kBackgroundPiece.first + k] =
             MakeVertex(c.x, c.y, c.z, kOpaqueWhite, kStandardUv[k][0], kStandardUv[k][1]);
     }
+    BuildMarkFrames(vertices);
 }
 
 void SetLevelColours(TileVertices& vertices, const LevelColours& levelColours) {

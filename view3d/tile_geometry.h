@@ -1,6 +1,7 @@
-// The model of one 3D tile and everything drawn with it: the 120 vertices both renderers keep
-// (box, drop shadows, highlight, the five layer-coloured faces, the full-screen background), the
-// vertex ranges of each piece, and the order in which a tile's pieces are drawn.
+// The model of one 3D tile and everything drawn with it: the 120 vertices of the tile (box, drop
+// shadows, highlight, the five layer-coloured faces, the full-screen background) and after them
+// the frames that mark a selected, hinted or keyboard-focused face, the vertex ranges of each
+// piece, and the order in which a tile's pieces are drawn.
 #pragma once
 
 #include <array>
@@ -18,8 +19,10 @@ struct TileVertex {
 };
 static_assert(sizeof(TileVertex) == 36);
 
-inline constexpr int kTileVertexCount = 120;
-using TileVertices = std::array<TileVertex, kTileVertexCount>;
+inline constexpr int kTileVertexCount = 120;  // the tile and the background
+inline constexpr int kMarkVertexCount = 144;  // the mark frames after them
+inline constexpr int kVertexCount = kTileVertexCount + kMarkVertexCount;
+using TileVertices = std::array<TileVertex, kVertexCount>;
 
 // Model space of a tile: x 0..15, y 0..20, z 0..10; the face is z = 10, facing +z.
 inline constexpr float kTileWidth = 15.0f;
@@ -41,6 +44,15 @@ inline constexpr PieceRange kHighlightPiece{78, 6};
 inline constexpr PieceRange kLevelFacesPiece{84, 30};
 inline constexpr PieceRange kBackgroundPiece{114, 6};  // drawn with identity matrices
 
+// The frames on the face, each a ring of four flat bands in the face plane, as far in from the
+// face's edge as the 2D board draws them (a twelfth of the face's width): the selected tile's and
+// the hint pair's coloured band at the edge with a dark line inside it; the keyboard focus ring
+// further in (a dark line, a cyan band, a dark line), so it shows together with either frame.
+inline constexpr PieceRange kSelectedFramePiece{120, 24};
+inline constexpr PieceRange kHintFramePiece{144, 24};
+inline constexpr PieceRange kFrameEdgePiece{168, 24};
+inline constexpr PieceRange kFocusRingPiece{192, 72};
+
 // The face quad in the colour of layer `layer` (0..4).
 constexpr PieceRange LevelFacePiece(int layer) {
     return {84 + 6 * layer, 6};
@@ -50,6 +62,11 @@ constexpr PieceRange LevelFacePiece(int layer) {
 inline constexpr std::uint32_t kShadowColour = 0x80404040;
 inline constexpr std::uint32_t kHighlightColour = 0x80404040;
 inline constexpr std::uint32_t kOpaqueWhite = 0xFFFFFFFF;
+// Colours of the mark frames, opaque, the same as on the 2D board.
+inline constexpr std::uint32_t kSelectedFrameColour = 0xFFFF6E00;  // orange
+inline constexpr std::uint32_t kHintFrameColour = 0xFFE61EC8;      // magenta
+inline constexpr std::uint32_t kFrameEdgeColour = 0xFF000000;
+inline constexpr std::uint32_t kFocusRingColour = 0xFF00C8FF;  // cyan
 
 // Texture of the tile body, of the paused faces, and of faces without a picture.
 inline constexpr int kBodyTexture = kBlankFace;  // 42
@@ -65,9 +82,10 @@ std::uint16_t ShadowRowMask(const ShadowFlags& flags);
 inline constexpr int kBodyDepthBias = 0;
 inline constexpr int kShadowDepthBias = 1;
 inline constexpr int kHighlightDepthBias = 2;
+inline constexpr int kMarkDepthBias = 3;  // the frames lie on the veiled face
 
 // The pieces of one tile, in the order they are drawn, and where each takes its texture.
-enum class TilePiece : std::uint8_t { Sides, Face, Highlight, Shadow };
+enum class TilePiece : std::uint8_t { Sides, Face, Highlight, Marks, Shadow };
 enum class PieceTexture : std::uint8_t {
     Body,      // texture 42
     Face,      // the tile's face texture, or 42 while paused
@@ -79,10 +97,11 @@ struct TileDrawStep {
     int depthBias;
     PieceTexture texture;
 };
-inline constexpr std::array<TileDrawStep, 4> kTileDrawOrder{{
+inline constexpr std::array<TileDrawStep, 5> kTileDrawOrder{{
     {TilePiece::Sides, kBodyDepthBias, PieceTexture::Body},
     {TilePiece::Face, kBodyDepthBias, PieceTexture::Face},
     {TilePiece::Highlight, kHighlightDepthBias, PieceTexture::KeepFace},
+    {TilePiece::Marks, kMarkDepthBias, PieceTexture::None},
     {TilePiece::Shadow, kShadowDepthBias, PieceTexture::None},
 }};
 
@@ -94,7 +113,8 @@ constexpr std::uint32_t VertexColourFromColourRef(std::uint32_t colourRef) {
 
 using LevelColours = std::array<std::uint32_t, kLayers>;  // vertex colours, one per layer
 
-// Fills all 120 vertices: the box and side colour, shadows, highlight, level faces, background.
+// Fills all vertices: the box and side colour, shadows, highlight, level faces, background, and
+// the mark frames.
 void BuildGeometry(TileVertices& vertices, std::uint32_t sidesColour,
                    const LevelColours& levelColours);
 // Writes the level colours into the five face copies (vertices 84..113).

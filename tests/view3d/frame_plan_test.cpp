@@ -61,17 +61,22 @@ TEST(FramePlan, DrawsTheTilesOnTheBoardInRecordOrder) {
     EXPECT_FALSE(plan.paused);
 }
 
-// Selected and hinted tiles are darkened once each; a selected tile that is hinted is one entry.
+// Selected and hinted tiles are darkened once each; a selected tile that is hinted is one entry
+// with both frames' bits; the keyboard focus adds its ring and no veil.
 TEST(FramePlan, HighlightOfSelectionAndHint) {
     auto board = SmallBoard();
     Scene3D scene;
     FrameOptions options;
     board->firstSelected = 2;
     options.hintTiles = {2, 3};
+    options.focusTile = 0;
     FramePlan plan = BuildFramePlan(*board, scene, options);
     EXPECT_FALSE(plan.tiles[0].highlight);
     EXPECT_TRUE(plan.tiles[1].highlight);
     EXPECT_TRUE(plan.tiles[2].highlight);
+    EXPECT_EQ(plan.tiles[0].marks, kMarkFocus);
+    EXPECT_EQ(plan.tiles[1].marks, kMarkSelected | kMarkHint);
+    EXPECT_EQ(plan.tiles[2].marks, kMarkHint);
 
     board->firstSelected = NoTile;
     board->secondSelected = 0;
@@ -82,7 +87,7 @@ TEST(FramePlan, HighlightOfSelectionAndHint) {
     EXPECT_FALSE(plan.tiles[2].highlight);
 }
 
-// Paused: every face blank (42), no highlight, shadows still drawn.
+// Paused: every face blank (42), no highlight or frame, shadows still drawn.
 TEST(FramePlan, PausedBoardIsBlank) {
     auto board = SmallBoard();
     board->ChronoPaused = 1;
@@ -90,11 +95,13 @@ TEST(FramePlan, PausedBoardIsBlank) {
     Scene3D scene;
     FrameOptions options;
     options.hintTiles = {0, 2};
+    options.focusTile = 3;
     const FramePlan plan = BuildFramePlan(*board, scene, options);
     EXPECT_TRUE(plan.paused);
     for (int k = 0; k < plan.tileCount; ++k) {
         EXPECT_EQ(plan.tiles[k].faceTexture, kBlankFace);
         EXPECT_FALSE(plan.tiles[k].highlight);
+        EXPECT_EQ(plan.tiles[k].marks, 0);
     }
     EXPECT_NE(plan.tiles[2].shadowRows, 0u);
 }

@@ -25,17 +25,20 @@ TileVertices Built() {
 
 }  // namespace
 
-// The pieces tile the 120 vertices without gap or overlap, in the documented order.
+// The pieces tile the vertices without gap or overlap, in the documented order: the tile's 120,
+// then the mark frames.
 TEST(TileGeometry, PieceRangesCoverAllVertices) {
-    const PieceRange order[] = {kFaceQuad,       kSidesPiece,      kShadowPiece,
-                                kHighlightPiece, kLevelFacesPiece, kBackgroundPiece};
+    const PieceRange order[] = {
+        kFaceQuad,        kSidesPiece,         kShadowPiece,    kHighlightPiece, kLevelFacesPiece,
+        kBackgroundPiece, kSelectedFramePiece, kHintFramePiece, kFrameEdgePiece, kFocusRingPiece};
     int next = 0;
     for (const PieceRange& piece : order) {
         EXPECT_EQ(piece.first, next);
         EXPECT_EQ(piece.count % 3, 0);
         next = piece.End();
     }
-    EXPECT_EQ(next, kTileVertexCount);
+    EXPECT_EQ(next, kVertexCount);
+    EXPECT_EQ(kBackgroundPiece.End(), kTileVertexCount);
     next = kShadowPiece.first;
     for (int row = 0; row < kShadowRows; ++row) {
         EXPECT_EQ(ShadowRowPiece(row).first, next) << row;
@@ -59,7 +62,7 @@ TEST(TileGeometry, TrianglesFaceOutward) {
             (1.0f / 3.0f);
         EXPECT_GT(Dot(WindingNormal(v, first), middle - centre), 0.0f) << "vertex " << first;
     }
-    for (int first = kShadowPiece.first; first < kTileVertexCount; first += 3) {
+    for (int first = kShadowPiece.first; first < kVertexCount; first += 3) {
         const Vector3 n = WindingNormal(v, first);
         EXPECT_GT(n.z, 0.0f) << "vertex " << first;
         EXPECT_EQ(n.x, 0.0f) << "vertex " << first;
@@ -123,7 +126,7 @@ TEST(TileGeometry, LevelColours) {
     TileVertices v = Built();
     const TileVertices before = v;
     SetLevelColours(v, LevelColours{0xFF0000AA, 0xFF0000BB, 0xFF0000CC, 0xFF0000DD, 0xFF0000EE});
-    for (int k = 0; k < kTileVertexCount; ++k) {
+    for (int k = 0; k < kVertexCount; ++k) {
         if (k >= kLevelFacesPiece.first && k < kLevelFacesPiece.End()) {
             EXPECT_EQ(v[k].colour, 0xFF0000AAu + 0x11u * ((k - 84) / 6)) << k;
         } else {

@@ -57,7 +57,7 @@ bool SoftwareRenderer::SetColours(std::uint32_t sidesColour, const LevelColours&
     BuildGeometry(vertices_, sidesColour, levelColours);
     sidesColour_ = sidesColour;
     levelColours_ = levelColours;
-    return device_.SetVertices(vertices_.data(), kTileVertexCount);
+    return device_.SetVertices(vertices_.data(), kVertexCount);
 }
 
 void SoftwareRenderer::ReleaseFaceTextures() {
@@ -113,6 +113,16 @@ bool SoftwareRenderer::LoadBackgroundTexture(const Image& picture) {
 
 void SoftwareRenderer::DrawPiece(const PieceRange& piece) {
     device_.DrawTriangleList(piece.first, piece.Triangles());
+}
+
+void SoftwareRenderer::DrawMarks(std::uint8_t marks) {
+    if ((marks & (kMarkSelected | kMarkHint)) != 0) {
+        DrawPiece((marks & kMarkSelected) != 0 ? kSelectedFramePiece : kHintFramePiece);
+        DrawPiece(kFrameEdgePiece);
+    }
+    if ((marks & kMarkFocus) != 0) {
+        DrawPiece(kFocusRingPiece);
+    }
 }
 
 bool SoftwareRenderer::Render(const FramePlan& plan) {
@@ -175,6 +185,13 @@ bool SoftwareRenderer::Render(const FramePlan& plan) {
                     if (tile.highlight) {
                         device_.SetDepthBias(step.depthBias);
                         DrawPiece(kHighlightPiece);
+                    }
+                    break;
+                case TilePiece::Marks:
+                    if (tile.marks != 0) {
+                        device_.SetDepthBias(step.depthBias);
+                        device_.SetTexture(kNoTexture);
+                        DrawMarks(tile.marks);
                     }
                     break;
                 case TilePiece::Shadow:

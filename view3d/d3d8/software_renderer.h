@@ -54,6 +54,8 @@ public:
 private:
     void ReleaseFaceTextures();
     void DrawPiece(const PieceRange& piece);
+    // The selection or hint frame and the focus ring of a tile with these kMark* bits.
+    void DrawMarks(std::uint8_t marks);
 
     D3DDevice device_;
     TileVertices vertices_{};

@@ -195,6 +195,23 @@ bool GlRenderer::BuildLists() {
         glEndList();
     }
 
+    glNewList(listBase_ + kMarkFrameList, GL_COMPILE);
+    EmitTriangles(vertices, kSelectedFramePiece, false);
+    glEndList();
+    glNewList(listBase_ + kFrameEdgeList, GL_COMPILE);
+    EmitTriangles(vertices, kFrameEdgePiece, false);
+    glEndList();
+    // The focus ring's three bands keep their own colours.
+    glNewList(listBase_ + kFocusRingList, GL_COMPILE);
+    glBegin(GL_TRIANGLES);
+    for (int k = kFocusRingPiece.first; k < kFocusRingPiece.End(); ++k) {
+        const TileVertex& vertex = vertices[static_cast<std::size_t>(k)];
+        SetColour(vertex.colour);
+        glVertex3f(vertex.x, vertex.y, vertex.z);
+    }
+    glEnd();
+    glEndList();
+
     glNewList(listBase_ + kBackgroundList, GL_COMPILE);
     glDisable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
@@ -397,6 +414,21 @@ void GlRenderer::DrawTile(const FramePlan& plan, const PlannedTile& tile) {
         if (tile.highlight) {
             glCallList(listBase_ + kHighlightList);
         }
+    }
+    if (tile.marks != 0) {
+        // The frames are plain colour, drawn over the veil.
+        glPolygonOffset(-static_cast<float>(kMarkDepthBias), -static_cast<float>(kMarkDepthBias));
+        glDisable(GL_TEXTURE_2D);
+        if ((tile.marks & (kMarkSelected | kMarkHint)) != 0) {
+            SetColour((tile.marks & kMarkSelected) != 0 ? kSelectedFrameColour : kHintFrameColour);
+            glCallList(listBase_ + kMarkFrameList);
+            SetColour(kFrameEdgeColour);
+            glCallList(listBase_ + kFrameEdgeList);
+        }
+        if ((tile.marks & kMarkFocus) != 0) {
+            glCallList(listBase_ + kFocusRingList);
+        }
+        glEnable(GL_TEXTURE_2D);
     }
     if (tile.shadowRows != 0) {
         glPolygonOffset(-static_cast<float>(kShadowDepthBias),

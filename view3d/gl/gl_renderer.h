@@ -41,15 +41,19 @@ void ClearFrame(std::uint32_t argb);
 // depth -1..1): the same clipping and, through the default depth range, the same depth values.
 Matrix4 GlProjectionMatrix(const Matrix4& projection);
 
-// The 13 consecutive display lists, by offset from the first.
+// The consecutive display lists, by offset from the first: the 13 of the tile and the background,
+// then the mark frames (untextured; their colour is set before each call).
 enum GlList : int {
     kFaceList = 0,         // the face quad with texture coordinates
     kSidesList = 1,        // back and four sides with texture coordinates
     kHighlightList = 2,    // the quad that darkens a selected or hinted face
     kFirstShadowList = 3,  // shadow rows 0..8, one list each
     kBackgroundList =
-        12,  // blending and depth test off, decal, the full-screen quad, depth test on
-    kGlListCount = 13,
+        12,               // blending and depth test off, decal, the full-screen quad, depth test on
+    kMarkFrameList = 13,  // the selection's and the hint's coloured band
+    kFrameEdgeList = 14,  // the dark line inside it
+    kFocusRingList = 15,  // the keyboard focus ring, in its own colours
+    kGlListCount = 16,
 };
 
 // The 127 texture names: faces 0..42, the height images of faces 0..41, then their inverted

@@ -1,7 +1,8 @@
 // Golden frames of the software renderer: the seeded turtle deal with the shipped tile set and
-// background, at two sizes, in the start view, paused and spun, with a hinted pair, and without
-// shadows. Each frame is compared with a stored picture within a small tolerance; the stored
-// pictures were looked at when they were made (VARNEL_UPDATE_GOLDEN=1 writes them anew).
+// background, at two sizes, in the start view, paused and spun, with a hinted pair, a selected tile
+// and the keyboard focus, and without shadows. Each frame is compared with a stored picture within
+// a small tolerance; the stored pictures were looked at when they were made (VARNEL_UPDATE_GOLDEN=1
+// writes them anew).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -57,12 +58,25 @@ TEST(GoldenFrames, SeededTurtleDealAtTwoSizes) {
             scene.AdvanceSpin(c.paused);
         }
         if (c.hinted) {
+            board->BuildMoveList(false);
             board->GameOverShown = 1;  // the hint shows until the next command
+            // A free tile of a pair of another face than the hint's.
+            const int hintFace = board->tiles[board->moveList[0].first].face;
+            for (int m = 1; m < board->moveCount; ++m) {
+                if (board->tiles[board->moveList[m].first].face != hintFace) {
+                    board->firstSelected = board->moveList[m].first;
+                    break;
+                }
+            }
         }
         Settings settings;
         settings.shadows = c.shadows;
         FrameOptions options = FrameOptionsFromSettings(settings);
         options.hintTiles = c.hinted ? ShownHint(*board) : std::array<int, 2>{NoTile, NoTile};
+        if (c.hinted) {
+            ASSERT_NE(options.hintTiles[0], NoTile);
+            options.focusTile = options.hintTiles[1];
+        }
         const FramePlan plan = BuildFramePlan(*board, scene, options);
 
         SoftwareRenderer renderer;

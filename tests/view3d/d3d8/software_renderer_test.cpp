@@ -1,5 +1,5 @@
-// The board3d_d3d renderer: faces, level colours, highlight, shadow rows, the background pass and
-// its reuse between frames, resizing.
+// The board3d_d3d renderer: faces, level colours, highlight, mark frames, shadow rows, the
+// background pass and its reuse between frames, resizing.
 
 #include "view3d/d3d8/software_renderer.h"
 
@@ -149,6 +149,47 @@ TEST_F(SoftwareRendererTest, FaceShowsItsTextureLevelColourAndHighlight) {
         EXPECT_EQ(At(PixelOf(plan, tile, {7.5f, 10.0f, 10.0f})), expected);
         // Outside the tile, the clear colour.
         EXPECT_EQ(PixelAt(renderer.Target(), 2, 2), kClear);
+    }
+}
+
+// The selection's or the hint's frame at the face's edge with its dark inner line, and the focus
+// ring further in, in the colours of the 2D board; the selection's frame wins over the hint's.
+// Seen from close by, so that each band is several pixels wide.
+TEST_F(SoftwareRendererTest, MarkFramesAndFocusRing) {
+    const float frame = kTileWidth / 12.0f;
+    const float edge = frame / 3.0f;
+    const float ring = frame + edge + 0.25f + edge;  // where the focus ring's cyan band starts
+    const float depths[] = {frame / 2, frame + edge / 2, ring - edge / 2, ring + frame / 2, 7.5f};
+    const int face = 9;
+    constexpr std::uint32_t F = 0;  // the face itself
+    struct Case {
+        std::uint8_t marks;
+        std::uint32_t expected[5];  // at each depth in from the left edge
+    };
+    const Case cases[] = {
+        {0, {F, F, F, F, F}},
+        {kMarkSelected, {kSelectedFrameColour, kFrameEdgeColour, F, F, F}},
+        {kMarkHint, {kHintFrameColour, kFrameEdgeColour, F, F, F}},
+        {kMarkSelected | kMarkHint, {kSelectedFrameColour, kFrameEdgeColour, F, F, F}},
+        {kMarkFocus, {F, F, kFrameEdgeColour, kFocusRingColour, F}},
+        {kMarkHint | kMarkFocus,
+         {kHintFrameColour, kFrameEdgeColour, kFrameEdgeColour, kFocusRingColour, F}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "marks " << int{c.marks});
+        FramePlan plan = EmptyPlan();
+        plan.view = Matrix4::LookAt({7.5f, 10, 45}, {7.5f, 10, 0}, {0, 1, 0});
+        PlannedTile& tile = AddTile(plan, 0, 0, 0, face);
+        tile.marks = c.marks;
+        ASSERT_TRUE(renderer.Render(plan));
+        for (int k = 0; k < 5; ++k) {
+            const std::uint32_t expected = c.expected[k] == F ? FaceColour(face) : c.expected[k];
+            for (const Vector3 point : {Vector3{depths[k], 10, 10}, Vector3{7.5f, depths[k], 10},
+                                        Vector3{15 - depths[k], 10, 10}}) {
+                EXPECT_EQ(At(PixelOf(plan, tile, point)), expected)
+                    << "at " << point.x << "," << point.y;
+            }
+        }
     }
 }
 

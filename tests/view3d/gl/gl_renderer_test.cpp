@@ -329,6 +329,7 @@ FramePlan BoardPlan(Board& board, const PlanChoice& choice) {
     options.shadows = choice.shadows;
     board.ChronoPaused = choice.paused ? 1 : 0;
     options.hintTiles = {board.dealOrder[0], board.dealOrder[1]};
+    options.focusTile = board.dealOrder[1];  // a hinted tile with the focus ring too
     if (choice.paused) {
         options.hintTiles = {NoTile, NoTile};
     }
@@ -402,7 +403,7 @@ TEST(GlAcceleration, SoftwareRasterisersAreClassZero) {
     }
 }
 
-// 13 lists in a row, 127 texture names holding the faces, their height images and the inverted
+// The lists in a row, 127 texture names holding the faces, their height images and the inverted
 // height images, and a background sized from the context's largest texture; Release frees them.
 TEST_F(GlRendererTest, ListsTexturesAndBackgroundSize) {
     const GLuint base = renderer.ListBase();
@@ -638,6 +639,7 @@ TEST_F(GlRendererTest, PickingAgreesWithTheFacesBothEditionsDrew) {
         FramePlan plan = BoardPlan(*board, choice);
         for (int entry = 0; entry < plan.tileCount; ++entry) {
             plan.tiles[static_cast<std::size_t>(entry)].highlight = false;
+            plan.tiles[static_cast<std::size_t>(entry)].marks = 0;
         }
         const Image gl = DrawGl(plan);
         const Image soft = DrawSoftware(plan);
