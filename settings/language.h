@@ -20,8 +20,8 @@ struct LanguageChoice {
 
 // Every language key, in the order the reader tests them. The enumerators are spelt exactly as
 // the keys of the language files. Menu and toolbar texts run from GAME to T_EXIT; the menu
-// entries added later (REDO, SHUFFLE) and the texts of the status bar's second part follow the
-// older keys at the end.
+// entries added later (REDO, SHUFFLE), the texts of the status bar's second part and the words a
+// screen reader says for the board (Acc*) follow the older keys at the end.
 // clang-format off
 #define VARNEL_TEXT_KEYS(X)                                                                        \
     X(GAME) X(NEW_GAME) X(RESTART_GAME) X(EASYMODE) X(AUTOPLAY) X(PAUSE_CHRONO) X(HINT) X(UNDO)    \
@@ -48,7 +48,12 @@ struct LanguageChoice {
     X(MesUnsavedLayout) X(MesGameInProgress) X(CLOSE) X(ABOUTVERSION) X(ABOUTLICENCE)            \
     X(ABOUTFOLDER) X(REDO) X(SHUFFLE) X(MesWinnable) X(MesNotWinnable) X(MesWinnableThinking)      \
     X(MesWinnableUnknown) X(MesHintWinnable) X(MesHintNotWinnable) X(MesShuffleFailed)            \
-    X(MesWinShuffled)
+    X(MesWinShuffled)                                                                              \
+    X(AccCharacter) X(AccCircle) X(AccBamboo) X(AccPlum) X(AccOrchid) X(AccChrysanthemum)          \
+    X(AccBambooFlower) X(AccEastWind) X(AccSouthWind) X(AccWestWind) X(AccNorthWind) X(AccSpring)  \
+    X(AccSummer) X(AccAutumn) X(AccWinter) X(AccRedDragon) X(AccGreenDragon) X(AccWhiteDragon)     \
+    X(AccFree) X(AccBlocked) X(AccLayer) X(AccSelected) X(AccBoard) X(AccCounts) X(AccRemoved)     \
+    X(AccHint) X(AccNoFocus)
 // clang-format on
 
 enum class TextId : int {

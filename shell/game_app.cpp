@@ -256,6 +256,8 @@ void GameApp::ShowStatusText(const std::string& text) {
     if (window_ != nullptr) {
         window_->SetStatusText(text);
     }
+    // Every change of the board refreshes the status: the screen reader hears of it here.
+    AnnounceChanges();
 }
 
 void GameApp::AutoplayRedraw(bool placeTiles) {
@@ -354,6 +356,10 @@ void GameApp::AfterEditorChange() {
 }
 
 void GameApp::OnLeftButtonDown(int x, int y) {
+    Click([this, x, y] { PickAt(x, y); });
+}
+
+void GameApp::Click(const std::function<void()>& pick) {
     if (shutDown_ || (board.ChronoPaused && !editMode)) {
         return;
     }
@@ -362,7 +368,7 @@ void GameApp::OnLeftButtonDown(int x, int y) {
         BusyCursor busy(*this);
         board.GameOverShown = 0;
         board.AutoplayRunning = 0;
-        PickAt(x, y);
+        pick();
         if (editMode) {
             AfterEditorChange();
         }

@@ -206,6 +206,26 @@ public:
     void RestartWithShuffles();
 
     // -----------------------------------------------------------------------------------------
+    // Keyboard play and the screen reader (game_app_focus.cpp)
+    // -----------------------------------------------------------------------------------------
+    // A key of the board view: the keyboard focus's keys (Tab, Shift+Tab, hjkl, Ctrl+arrows,
+    // Ctrl+Page Up/Down, Space, Return, Escape) are the game's; every other key goes to OnKey.
+    void KeyPressed(KeyCode key);
+    // Handles `key` when it is a key of the keyboard focus; false for any other key. In the
+    // layout editor and after shut-down the focus keys do nothing (and are still taken).
+    bool FocusKey(KeyCode key);
+    // The tile with the keyboard focus, or NoTile before the first focus key of a game. Never
+    // a removed tile: every change of the board brings the focus back onto it.
+    int FocusedTile() const { return focusTile_; }
+    // The focused tile in the player's language ("Bamboo 3, free, layer 2"), or the board's name
+    // and how to reach a tile when no tile has the focus.
+    std::string FocusText();
+    // "140 tiles left, 12 free pairs", in the player's language.
+    std::string BoardCountsText();
+    // What was announced last (a removed pair, the hint, the win or the loss), empty before.
+    const std::string& LastAnnouncement() const { return announcement_; }
+
+    // -----------------------------------------------------------------------------------------
     // Menus and toolbar
     // -----------------------------------------------------------------------------------------
     void BuildMenus();
@@ -274,6 +294,9 @@ public:
     SplashScreen splash;
 
 protected:
+    // The one path of a left click, whether the mouse or the keyboard gave it: `pick` hands the
+    // tile to the rules (or edits the layout), then the board is drawn and watched.
+    void Click(const std::function<void()>& pick);
     // The dialogs of the colour and configuration commands, which differ by edition.
     virtual void ColourDialog() {}
     virtual void ConfigDialog() {}
@@ -365,4 +388,20 @@ private:
     };
     std::vector<ShuffleStep> shuffles_;
     bool UndoLastShuffle();
+
+    // The keyboard focus, and what the board looked like at the last announcement, so that a
+    // change from any source (a click, a key, undo, autoplay, the hint) is announced once.
+    void MoveFocus(int tile);
+    void AnnounceChanges();
+    int focusTile_ = NoTile;
+    struct SeenBoard {
+        std::uint32_t gameSerial = 0;
+        int tilesLeft = -1;
+        int undoCount = 0;
+        int hintFirst = NoTile;
+        int hintSecond = NoTile;
+        bool over = false;
+    };
+    SeenBoard seen_;
+    std::string announcement_;
 };

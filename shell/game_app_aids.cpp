@@ -10,6 +10,7 @@
 // ---------------------------------------------------------------------------------------------
 
 void GameApp::WatchPosition() {
+    AnnounceChanges();  // the screen reader hears of the change first
     if (shutDown_ || window_ == nullptr) {
         return;  // nothing to show it in
     }

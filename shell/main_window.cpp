@@ -1,5 +1,6 @@
 #include "shell/main_window.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -25,6 +26,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "shell/board_accessible.h"
 #include "shell/command_ids.h"
 #include "shell/cursor_set.h"
 #include "shell/game_app.h"
@@ -170,6 +172,55 @@ int PixelHeight(const QWidget& view) {
 }  // namespace board_input
 
 KeyCode KeyFromQt(int key, Qt::KeyboardModifiers modifiers) {
+    const bool ctrl = (modifiers & Qt::ControlModifier) != 0;
+    const bool other = (modifiers & (Qt::AltModifier | Qt::MetaModifier)) != 0;
+    // The keyboard focus's keys: Tab, hjkl, Space, Return and Escape alone, the arrows and the
+    // Page keys with Ctrl (alone they stay the camera's).
+    if (!other && !(modifiers & Qt::KeypadModifier)) {
+        if (key == Qt::Key_Backtab || (key == Qt::Key_Tab && (modifiers & Qt::ShiftModifier))) {
+            return ctrl ? KeyCode::Other : KeyCode::ShiftTab;
+        }
+        if (ctrl) {
+            switch (key) {
+                case Qt::Key_Left:
+                    return KeyCode::CtrlLeft;
+                case Qt::Key_Right:
+                    return KeyCode::CtrlRight;
+                case Qt::Key_Up:
+                    return KeyCode::CtrlUp;
+                case Qt::Key_Down:
+                    return KeyCode::CtrlDown;
+                case Qt::Key_PageUp:
+                    return KeyCode::CtrlPageUp;
+                case Qt::Key_PageDown:
+                    return KeyCode::CtrlPageDown;
+                default:
+                    break;
+            }
+        } else if (!(modifiers & Qt::ShiftModifier)) {
+            switch (key) {
+                case Qt::Key_Tab:
+                    return KeyCode::Tab;
+                case Qt::Key_Return:
+                case Qt::Key_Enter:
+                    return KeyCode::Return;
+                case Qt::Key_Escape:
+                    return KeyCode::Escape;
+                case Qt::Key_Space:
+                    return KeyCode::Space;
+                case Qt::Key_H:
+                    return KeyCode::LetterH;
+                case Qt::Key_J:
+                    return KeyCode::LetterJ;
+                case Qt::Key_K:
+                    return KeyCode::LetterK;
+                case Qt::Key_L:
+                    return KeyCode::LetterL;
+                default:
+                    break;
+            }
+        }
+    }
     if (modifiers & Qt::KeypadModifier) {
         // With Num Lock off the keypad sends the cursor keys; they count as the digits.
         switch (key) {
@@ -214,6 +265,8 @@ KeyCode KeyFromQt(int key, Qt::KeyboardModifiers modifiers) {
                 return KeyCode::KeypadDecimal;
             case Qt::Key_Slash:
                 return KeyCode::KeypadDivide;
+            case Qt::Key_Enter:
+                return KeyCode::Return;
             default:
                 return KeyCode::Other;
         }
@@ -321,6 +374,10 @@ MainWindow::MainWindow(GameApp& app, const BoardViewFactory& makeView) : app_(ap
     board_ = makeView ? makeView(app, this) : new BoardWidget(app, this);
     board_->setObjectName(QStringLiteral("Board"));
     setCentralWidget(board_);
+    // The board keeps Tab for the keyboard focus on its tiles, and screen readers read it.
+    board_->installEventFilter(this);
+    MarkAccessibleBoard(*board_, app);
+    board_->setFocus();
     BuildToolBar();
     statusLabel_ = new QLabel(this);
     statusLabel_->setObjectName(QStringLiteral("StatusText"));
@@ -413,8 +470,48 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
         QMainWindow::keyPressEvent(event);
         return;
     }
-    app_.OnKey(key);
+    app_.KeyPressed(key);
     event->accept();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // Tab would move Qt's focus away from the board; on the board it moves the tile focus.
+    if (watched == board_ && event->type() == QEvent::KeyPress) {
+        auto* keyEvent = static_cast<QKeyEvent*>(event);
+        const KeyCode key = KeyFromQt(keyEvent->key(), keyEvent->modifiers());
+        if (key == KeyCode::Tab || key == KeyCode::ShiftTab) {
+            app_.KeyPressed(key);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::FocusMoved() {
+    if (!OnGuiThread()) {
+        QMetaObject::invokeMethod(
+            this, [this] { FocusMoved(); }, Qt::QueuedConnection);
+        return;
+    }
+    QAccessibleEvent nameChanged(board_, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&nameChanged);
+    if (board_->hasFocus()) {
+        QAccessibleEvent focus(board_, QAccessible::Focus);
+        QAccessible::updateAccessibility(&focus);
+    }
+}
+
+void MainWindow::Announce(const std::string&) {
+    if (!OnGuiThread()) {
+        QMetaObject::invokeMethod(
+            this, [this] { Announce(std::string()); }, Qt::QueuedConnection);
+        return;
+    }
+    // The board's description now starts with the announcement; the alert has it read out.
+    QAccessibleEvent described(board_, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&described);
+    QAccessibleEvent alert(board_, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
 }
 
 void MainWindow::PlaceAt(const WindowRect& rect) {

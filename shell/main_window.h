@@ -101,8 +101,11 @@ public:
     void RunOnWindowThread(std::function<void()> work) override;
     bool GetFrameRect(WindowRect& rect) const override;
     void Close() override;
+    void FocusMoved() override;
+    void Announce(const std::string& text) override;
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void moveEvent(QMoveEvent* event) override;

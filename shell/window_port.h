@@ -53,4 +53,9 @@ public:
     virtual void RunOnWindowThread(std::function<void()> work) = 0;
     // Closes the window and ends the main loop.
     virtual void Close() = 0;
+    // The keyboard focus moved to another tile, or the focused tile changed (a screen reader
+    // reads it again).
+    virtual void FocusMoved() {}
+    // Says `text` through the screen reader: a removed pair, the hint, the win, the loss.
+    virtual void Announce(const std::string& text) { (void)text; }
 };

@@ -332,6 +332,35 @@ void View2D::DrawTile(const PixelView& target, int face, int x, int y, const Sha
     }
 }
 
+void View2D::DrawFocusRing(const PixelView& target, int x, int y) const {
+    const PixelView picture = ViewOf(tileSet.faces[0]);
+    const int w = tileSet.cellWidth;
+    const int band = MarkFrameWidth(w);
+    const int line = MarkEdgeWidth(w);
+    // Rings around the picture's rectangle, from the inside out: blue line, white band, blue line.
+    const struct {
+        int inset;
+        int width;
+        ImageColour colour;
+    } rings[] = {
+        {0, line, kFocusRingEdgeColour},
+        {line, band, kFocusRingColour},
+        {line + band, line, kFocusRingEdgeColour},
+    };
+    for (const auto& r : rings) {
+        const int left = x - r.inset - r.width;
+        const int top = y - r.inset - r.width;
+        const int width = picture.width + 2 * (r.inset + r.width);
+        const int height = picture.height + 2 * (r.inset + r.width);
+        const std::uint32_t colour = PackColour(r.colour);
+        BlendRect(target, left, top, width, r.width, colour, 255);
+        BlendRect(target, left, top + height - r.width, width, r.width, colour, 255);
+        BlendRect(target, left, top + r.width, r.width, height - 2 * r.width, colour, 255);
+        BlendRect(target, left + width - r.width, top + r.width, r.width, height - 2 * r.width,
+                  colour, 255);
+    }
+}
+
 bool View2D::ComposeFrame(int fadeA, int fadeB, int alphaA, int alphaB) {
     std::lock_guard lock(viewMutex);
     if (viewWidth <= 0 || viewHeight <= 0) {
@@ -401,6 +430,20 @@ bool View2D::ComposeFrame(int fadeA, int fadeB, int alphaA, int alphaB) {
         }
     }
 
+    // The keyboard focus's ring goes over everything, around the whole tile picture.
+    int ringX = 0;
+    int ringY = 0;
+    bool ring = false;
+    if (haveFaces && sources.board != nullptr && sources.focusTile &&
+        !(sources.editing && sources.editing()) && sources.board->ChronoPaused == 0) {
+        const int t = sources.focusTile();
+        if (t != NoTile && t >= 0 && t < kTiles && StandsOnBoard(*sources.board, t)) {
+            ringX = sources.board->tiles[t].x2d;
+            ringY = sources.board->tiles[t].y2d;
+            ring = std::abs(ringX) <= kFarAway && std::abs(ringY) <= kFarAway;
+        }
+    }
+
     // The frame is painted in horizontal bands small enough to stay in the processor's cache,
     // so the background and the tiles over it are written while the band is still there.
     const PixelView target = ViewOf(*composed);
@@ -430,6 +473,9 @@ bool View2D::ComposeFrame(int fadeA, int fadeB, int alphaA, int alphaB) {
                 continue;
             }
             DrawTile(band, d.face, d.x, d.y - top, d.flags, d.shadows, d.mark, d.alpha);
+        }
+        if (ring) {
+            DrawFocusRing(band, ringX, ringY - top);
         }
     }
     Publish(std::move(composed));

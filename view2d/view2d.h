@@ -37,6 +37,11 @@ inline int MarkFrameWidth(int faceWidth) {
 inline int MarkEdgeWidth(int faceWidth) {
     return MarkFrameWidth(faceWidth) / 3 > 1 ? MarkFrameWidth(faceWidth) / 3 : 1;
 }
+// The keyboard focus: a white ring with a blue line on each side, drawn around the whole tile
+// (face and thickness) outside it and over its neighbours, so it never hides the selection or
+// hint frame inside the face. Its band is a mark frame wide, its lines a mark edge wide.
+inline constexpr ImageColour kFocusRingColour{255, 255, 255, 255};   // white
+inline constexpr ImageColour kFocusRingEdgeColour{0, 80, 220, 255};  // blue
 
 // The settings the 2D view draws with. The application copies them from its configuration before
 // it asks the view for anything, so the view never reads the configuration itself.
@@ -61,6 +66,9 @@ struct View2DSources {
     std::function<bool(int tile)> isHintTile;
     // True while the layout editor is shown instead of the game.
     std::function<bool()> editing;
+    // The tile with the keyboard focus, or NoTile; asked once per frame. Without it no focus
+    // ring is drawn.
+    std::function<int()> focusTile;
     // In the editor: the top-left cell where the next left click would put a position, or -1.
     // That tile is drawn as a see-through blank so the player sees where the click lands.
     std::function<int()> editorTarget;
@@ -189,6 +197,8 @@ private:
 
     void DrawTile(const PixelView& frame, int face, int x, int y, const ShadowFlags* flags,
                   bool shadows, TileMark mark, int alpha) const;
+    // The keyboard focus's ring around the tile picture whose top-left corner is (x, y).
+    void DrawFocusRing(const PixelView& frame, int x, int y) const;
     void RescaleBackground();
     std::unique_ptr<Image> TakeFrameBuffer();
     void Publish(std::unique_ptr<Image> composed);

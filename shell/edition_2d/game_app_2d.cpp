@@ -10,6 +10,7 @@ GameApp2D::GameApp2D(ShellDesktop& desktop) : GameApp(desktop, Edition::TwoD) {
     view_.sources.editor = &editor;
     view_.sources.editing = [this] { return editMode; };
     view_.sources.isHintTile = [this](int t) { return board.IsHintTile(t); };
+    view_.sources.focusTile = [this] { return FocusedTile(); };
     view_.sources.editorTarget = [this] {
         const int target = EditorTargetUnderPointer();
         shownEditorTarget_ = target;

@@ -65,6 +65,7 @@ void GameApp3D::Tick() {
         scene_.AdvanceSpin(board.ChronoPaused != 0);
         FrameOptions options = FrameOptionsFromSettings(settings);
         options.hintTiles = ShownHint(board);
+        options.focusTile = FocusedTile();
         plan = BuildFramePlan(board, scene_, options);
     }
     Render(plan);

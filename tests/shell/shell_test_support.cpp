@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "core/tile_focus.h"
+
 namespace {
 
 void CopyInto(const fs::path& from, const fs::path& to) {
@@ -72,5 +74,27 @@ void WinByClicking(TestApp& app) {
     for (int i = 0; i < kTiles; i += 2) {
         app.OnLeftButtonDown(app.board.dealOrder[static_cast<std::size_t>(i)], 0);
         app.OnLeftButtonDown(app.board.dealOrder[static_cast<std::size_t>(i + 1)], 0);
+    }
+}
+
+void WinWithKeys(GameApp& app, const std::function<void(KeyCode)>& press) {
+    // Tab to tile `wanted`; no more presses than there are tiles, or Tab has lost its way.
+    auto tabTo = [&](int wanted) {
+        for (int presses = 0; presses <= kTiles && app.FocusedTile() != wanted; ++presses) {
+            press(KeyCode::Tab);
+            const int focus = app.FocusedTile();
+            if (!TileOnBoard(app.board, focus) || !app.board.IsFree(focus)) {
+                ADD_FAILURE() << "Tab landed on tile " << focus << ", not a free tile on the board";
+                return false;
+            }
+        }
+        EXPECT_EQ(app.FocusedTile(), wanted) << "Tab never reached tile " << wanted;
+        return app.FocusedTile() == wanted;
+    };
+    for (int i = 0; i < kTiles; ++i) {
+        if (!tabTo(app.board.dealOrder[static_cast<std::size_t>(i)])) {
+            return;
+        }
+        press(i % 4 < 2 ? KeyCode::Space : KeyCode::Return);
     }
 }

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -120,3 +121,9 @@ protected:
 
 // Removes pairs in the deal's recorded order by clicking both tiles.
 void WinByClicking(TestApp& app);
+
+// Wins the easy-mode deal with keys alone, the way a player without a mouse does: for each pair
+// of the deal's recorded order, Tab until the focus is on its first tile, `click` (Space or
+// Return, taking turns), Tab to the second, `click`. `press` sends one key. Every Tab must land on
+// a free tile standing on the board; a failure is reported and ends the game early.
+void WinWithKeys(GameApp& app, const std::function<void(KeyCode)>& press);
