@@ -37,6 +37,9 @@ GameApp::~GameApp() {
     // The workers call this object's hooks: they must end before they go.
     watch_.reset();
     StopAutoplay();
+    if (audioOpener_.joinable()) {
+        audioOpener_.join();
+    }
     if (theApp == this) {
         theApp = nullptr;
     }
@@ -189,7 +192,8 @@ void GameApp::StartGame() {
     }
     RefreshStatus();
     WatchPosition();
-    PlayMusic();
+    gameStarted_ = true;
+    StartSound();
     CloseSplash();
 }
 

@@ -6,9 +6,11 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/editor_board.h"
@@ -129,8 +131,22 @@ public:
     // The splash picture "Splash.bmp" of the start folder, shown until the first game is dealt.
     virtual void ShowSplash();
     virtual void CloseSplash();
-    // Whether the audio device could be opened; without one, effects and music stay off.
+    // Whether the audio device could be opened; without one, effects and music stay off. While
+    // OpenAudioAside is still opening it, false: the game is silent until the device answers.
     virtual bool HasWaveDevice();
+    // Opens the audio device (and the MIDI player with its sound font) on a thread of its own, so
+    // that the window shows without waiting for the sound system. The answer reaches the window
+    // thread through AudioOpened; a game already started then gets its Sound menu, its speaker
+    // button and its music, in that order. Without a device nothing the player sees changes.
+    void OpenAudioAside();
+    // The device answered (on the window thread): the opening thread is joined and, once the
+    // game has started, StartSound follows.
+    void AudioOpened();
+    bool AudioOpening() const { return audioOpening_.load(); }
+    // The end of start-up's sound: a device that answered after the menus were built gets its
+    // Sound menu and speaker button, then the music of the settings starts. Nothing while the
+    // device is still being opened.
+    void StartSound();
     // Starts the music of the `Music` setting from its beginning, or stops it when empty.
     virtual void PlayMusic();
     // The end of a piece, posted to the window's thread: the current piece starts again.
@@ -388,6 +404,11 @@ private:
     };
     std::vector<ShuffleStep> shuffles_;
     bool UndoLastShuffle();
+    // The thread of OpenAudioAside while it runs or its answer waits for the window thread, and
+    // whether StartGame has come to its sound (before that, an early answer only joins).
+    std::thread audioOpener_;
+    std::atomic<bool> audioOpening_{false};  // effects may be asked for on the autoplay worker
+    bool gameStarted_ = false;
 
     // The keyboard focus, and what the board looked like at the last announcement, so that a
     // change from any source (a click, a key, undo, autoplay, the hint) is announced once.

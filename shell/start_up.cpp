@@ -62,6 +62,8 @@ int RunGame(GameApp& app, QtDesktop& desktop, const BoardViewFactory& makeView) 
         return 0;
     }
     app.SetStartFolder(start);
+    // The sound system answers while the splash, the settings and the board are made.
+    app.OpenAudioAside();
     app.screen = MeasureScreen();
     app.ShowSplash();
     app.OfferFirstRunLanguage();

@@ -1,11 +1,15 @@
 // The flat board of board2d: sizing, placing, composing, fading and picking.
 //
 // Frames and threads: the window thread composes after every change, and the autoplay worker
-// composes the frames of its removal fade. Every composition goes into a buffer that nobody
-// else sees, and only a finished frame is published as `frame`. The window takes a counted
-// reference to the published frame while it paints, so a frame is never drawn into or freed
-// while it is shown; when the window lets go of an old frame, its buffer goes back to a small
-// pool for the next composition.
+// composes the frames of its removal fade. The window takes a counted reference to the
+// published frame while it paints, so a frame is never drawn into or freed while it is shown.
+// A composition paints over the published frame itself when the window holds no reference to
+// it (always on the window thread, which paints between compositions), keeping the frame lock
+// so that no painting can start meanwhile: one frame of memory, and one fewer picture of the
+// view's size through the processor's cache. While the window does hold it (a fade composed on
+// the worker), the composition goes into a buffer nobody else sees and only the finished frame
+// is published; when the window lets go of an old frame, its buffer goes back to a small pool
+// for the next composition, and the pool is emptied once compositions no longer need it.
 #include "view2d/view2d.h"
 
 #include <algorithm>
@@ -14,6 +18,7 @@
 #include <thread>
 #include <utility>
 
+#include "files/file_io.h"
 #include "view2d/view2d_local.h"
 
 namespace {
@@ -64,12 +69,22 @@ constexpr int kFarAway = 1 << 24;
 constexpr int kBandBytes = 192 * 1024;
 // Spare frame buffers kept for reuse: one being composed, one shown, one on its way.
 constexpr std::size_t kSpareFrames = 2;
+// Compositions in a row painted in place after which the spare buffers are freed.
+constexpr int kSpareFramesIdle = 4;
+// No picture the game can use comes near this; larger files are refused before they are read.
+constexpr std::uint64_t kMaxPictureFileBytes = std::uint64_t{1} << 31;
 
 }  // namespace
 
+struct View2D::FrameBuffer {
+    Image image;
+    int lent =
+        0;  // references PaintFrame handed out and not yet let go; the pool's mutex guards it
+};
+
 struct View2D::FramePool {
     std::mutex mutex;
-    std::vector<std::unique_ptr<Image>> spare;
+    std::vector<std::unique_ptr<FrameBuffer>> spare;
 };
 
 View2DFrameClock MachineFrameClock() {
@@ -112,9 +127,25 @@ int View2D::Border() const {
 // Pictures
 // ---------------------------------------------------------------------------------------------
 
+bool View2D::DecodeTileSetSource() {
+    if (tileSet.source.HasPixels()) {
+        if (tileSet.source.Pixels() != decodedTileSet) {
+            // A picture put in from outside (the tests do) is kept as it is.
+            tileSetFile.clear();
+        }
+        return true;
+    }
+    if (tileSetFile.empty() ||
+        !tileSet.source.LoadMemory(tileSetName, tileSetFile.data(), tileSetFile.size())) {
+        return false;
+    }
+    decodedTileSet = tileSet.source.Pixels();
+    return true;
+}
+
 bool View2D::SizeTileSet2D(int width, int height) {
     std::lock_guard lock(viewMutex);
-    if (!tileSet.source.HasPixels()) {
+    if (!DecodeTileSetSource()) {
         return false;
     }
     tileSet.borderSize = options.borderSize;
@@ -122,19 +153,30 @@ bool View2D::SizeTileSet2D(int width, int height) {
     tileSet.sideColour = options.sidesColour;
     tileSet.borderOn = true;
     tileSet.shadowsOn = true;
-    return tileSet.BuildFaces2D(width, height);
+    const bool built = tileSet.BuildFaces2D(width, height);
+    if (!tileSetFile.empty()) {
+        // The faces are cut: the picture goes until the next cut decodes its file again.
+        tileSet.source.Release();
+        decodedTileSet = nullptr;
+    }
+    return built;
 }
 
 bool View2D::LoadTileSet2D(const std::string& path) {
     std::lock_guard lock(viewMutex);
     // The picture is read aside first: one that is not a tile set leaves the faces drawn now.
+    std::vector<std::uint8_t> file;
     Image picture;
-    if (!picture.Load(path) || !IsTileSetPicture(picture)) {
+    if (!files::ReadWholeFile(path, kMaxPictureFileBytes, file) ||
+        !picture.LoadMemory(path, file.data(), file.size()) || !IsTileSetPicture(picture)) {
         return false;
     }
     tileSet.Release();
     tileSet.source = std::move(picture);
     tileSet.hasSource = true;
+    tileSetFile = std::move(file);
+    tileSetName = path;
+    decodedTileSet = tileSet.source.Pixels();
     if (viewWidth > 0 && viewHeight > 0) {
         SizeTileSet2D(viewWidth, viewHeight);
     }
@@ -142,11 +184,19 @@ bool View2D::LoadTileSet2D(const std::string& path) {
     return true;
 }
 
-void View2D::RescaleBackground() {
+void View2D::RescaleBackground(const Image* decoded) {
     scaledBackground.Release();
-    if (!backgroundSource.HasPixels() || viewWidth <= 0 || viewHeight <= 0) {
+    if (backgroundFile.empty() || viewWidth <= 0 || viewHeight <= 0) {
         return;
     }
+    Image decodedNow;
+    if (decoded == nullptr) {
+        if (!decodedNow.LoadMemory(backgroundName, backgroundFile.data(), backgroundFile.size())) {
+            return;
+        }
+        decoded = &decodedNow;
+    }
+    const Image& backgroundSource = *decoded;
     if (!scaledBackground.Create(viewWidth, viewHeight, 4)) {
         return;
     }
@@ -163,12 +213,15 @@ void View2D::RescaleBackground() {
 
 bool View2D::LoadBackground2D(const std::string& path) {
     std::lock_guard lock(viewMutex);
-    backgroundSource.Release();
-    const bool loaded = backgroundSource.Load(path);
+    backgroundFile.clear();
+    backgroundName = path;
+    Image picture;
+    const bool loaded = files::ReadWholeFile(path, kMaxPictureFileBytes, backgroundFile) &&
+                        picture.LoadMemory(path, backgroundFile.data(), backgroundFile.size());
     if (!loaded) {
-        backgroundSource.Release();
+        backgroundFile.clear();
     }
-    RescaleBackground();
+    RescaleBackground(&picture);
     return loaded;
 }
 
@@ -203,7 +256,10 @@ void View2D::Release() {
         pool->spare.clear();
     }
     scaledBackground.Release();
-    backgroundSource.Release();
+    backgroundFile.clear();
+    backgroundFile.shrink_to_fit();
+    tileSetFile.clear();
+    tileSetFile.shrink_to_fit();
     tileSet.Release();
 }
 
@@ -343,9 +399,9 @@ void View2D::DrawFocusRing(const PixelView& target, int x, int y) const {
         int width;
         ImageColour colour;
     } rings[] = {
-        {0, line, kFocusRingEdgeColour},
-        {line, band, kFocusRingColour},
-        {line + band, line, kFocusRingEdgeColour},
+        {0, line, kFocusLineColour},
+        {line, band, kFocusBandColour},
+        {line + band, line, kFocusLineColour},
     };
     for (const auto& r : rings) {
         const int left = x - r.inset - r.width;
@@ -366,9 +422,28 @@ bool View2D::ComposeFrame(int fadeA, int fadeB, int alphaA, int alphaB) {
     if (viewWidth <= 0 || viewHeight <= 0) {
         return false;
     }
-    std::unique_ptr<Image> composed = TakeFrameBuffer();
-    if (!composed) {
-        return false;
+    // The published frame is painted over when nobody holds it; the frame lock then stays taken
+    // until it is finished, so that no painting can start in between.
+    std::unique_lock frameLock(frameMutex);
+    std::unique_ptr<FrameBuffer> composed;
+    Image* canvas = nullptr;
+    if (frame && frame->image.Width() == viewWidth && frame->image.Height() == viewHeight) {
+        std::lock_guard poolLock(pool->mutex);
+        if (frame->lent == 0) {
+            canvas = &frame->image;
+            if (++composedInPlace >= kSpareFramesIdle) {
+                pool->spare.clear();
+            }
+        }
+    }
+    if (canvas == nullptr) {
+        frameLock.unlock();
+        composedInPlace = 0;
+        composed = TakeFrameBuffer();
+        if (!composed) {
+            return false;
+        }
+        canvas = &composed->image;
     }
 
     // First decide what each tile shows, then paint band by band.
@@ -446,7 +521,7 @@ bool View2D::ComposeFrame(int fadeA, int fadeB, int alphaA, int alphaB) {
 
     // The frame is painted in horizontal bands small enough to stay in the processor's cache,
     // so the background and the tiles over it are written while the band is still there.
-    const PixelView target = ViewOf(*composed);
+    const PixelView target = ViewOf(*canvas);
     const bool pictureBehind = options.showBackground && scaledBackground.HasPixels() &&
                                scaledBackground.Width() == viewWidth &&
                                scaledBackground.Height() == viewHeight;
@@ -478,40 +553,43 @@ bool View2D::ComposeFrame(int fadeA, int fadeB, int alphaA, int alphaB) {
             DrawFocusRing(band, ringX, ringY - top);
         }
     }
-    Publish(std::move(composed));
+    if (composed) {
+        Publish(std::move(composed));
+    }
     return true;
 }
 
-std::unique_ptr<Image> View2D::TakeFrameBuffer() {
+std::unique_ptr<View2D::FrameBuffer> View2D::TakeFrameBuffer() {
     {
         std::lock_guard poolLock(pool->mutex);
         while (!pool->spare.empty()) {
-            std::unique_ptr<Image> spare = std::move(pool->spare.back());
+            std::unique_ptr<FrameBuffer> spare = std::move(pool->spare.back());
             pool->spare.pop_back();
-            if (spare->Width() == viewWidth && spare->Height() == viewHeight) {
+            if (spare->image.Width() == viewWidth && spare->image.Height() == viewHeight) {
                 return spare;
             }
         }
     }
-    auto fresh = std::make_unique<Image>();
-    if (!fresh->Create(viewWidth, viewHeight, 4)) {
+    auto fresh = std::make_unique<FrameBuffer>();
+    if (!fresh->image.Create(viewWidth, viewHeight, 4)) {
         return nullptr;
     }
     return fresh;
 }
 
-void View2D::Publish(std::unique_ptr<Image> composed) {
+void View2D::Publish(std::unique_ptr<FrameBuffer> composed) {
     // When the last holder lets go of a frame, its buffer returns to the pool (or is freed when
     // the pool is full); the pool outlives the view as long as any frame is still held.
     std::shared_ptr<FramePool> home = pool;
-    std::shared_ptr<const Image> published(composed.release(), [home](const Image* done) {
-        std::unique_ptr<Image> buffer(const_cast<Image*>(done));
+    std::shared_ptr<FrameBuffer> published(composed.release(), [home](FrameBuffer* done) {
+        std::unique_ptr<FrameBuffer> buffer(done);
+        buffer->lent = 0;
         std::lock_guard poolLock(home->mutex);
         if (home->spare.size() < kSpareFrames) {
             home->spare.push_back(std::move(buffer));
         }
     });
-    std::shared_ptr<const Image> previous;
+    std::shared_ptr<FrameBuffer> previous;
     {
         std::lock_guard frameLock(frameMutex);
         previous = std::exchange(frame, std::move(published));
@@ -521,7 +599,20 @@ void View2D::Publish(std::unique_ptr<Image> composed) {
 
 std::shared_ptr<const Image> View2D::PaintFrame() const {
     std::lock_guard frameLock(frameMutex);
-    return frame;
+    if (!frame) {
+        return nullptr;
+    }
+    // The reference handed out is counted, so that no composition paints over the frame while
+    // it is held; letting it go counts it back under the pool's lock.
+    std::shared_ptr<FramePool> home = pool;
+    {
+        std::lock_guard poolLock(home->mutex);
+        ++frame->lent;
+    }
+    return std::shared_ptr<const Image>(&frame->image, [home, held = frame](const Image*) {
+        std::lock_guard poolLock(home->mutex);
+        --held->lent;
+    });
 }
 
 // ---------------------------------------------------------------------------------------------

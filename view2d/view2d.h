@@ -40,8 +40,8 @@ inline int MarkEdgeWidth(int faceWidth) {
 // The keyboard focus: a white ring with a blue line on each side, drawn around the whole tile
 // (face and thickness) outside it and over its neighbours, so it never hides the selection or
 // hint frame inside the face. Its band is a mark frame wide, its lines a mark edge wide.
-inline constexpr ImageColour kFocusRingColour{255, 255, 255, 255};   // white
-inline constexpr ImageColour kFocusRingEdgeColour{0, 80, 220, 255};  // blue
+inline constexpr ImageColour kFocusBandColour{255, 255, 255, 255};  // white
+inline constexpr ImageColour kFocusLineColour{0, 80, 220, 255};     // blue
 
 // The settings the 2D view draws with. The application copies them from its configuration before
 // it asks the view for anything, so the view never reads the configuration itself.
@@ -184,6 +184,7 @@ public:
 
 private:
     struct FramePool;
+    struct FrameBuffer;
     // One tile as this frame shows it.
     struct TileDraw {
         int face;
@@ -199,15 +200,25 @@ private:
                   bool shadows, TileMark mark, int alpha) const;
     // The keyboard focus's ring around the tile picture whose top-left corner is (x, y).
     void DrawFocusRing(const PixelView& frame, int x, int y) const;
-    void RescaleBackground();
-    std::unique_ptr<Image> TakeFrameBuffer();
-    void Publish(std::unique_ptr<Image> composed);
+    // Scales the background to the view from `decoded`, or from its kept file when null.
+    void RescaleBackground(const Image* decoded = nullptr);
+    // Decodes the kept file of the tile-set picture into the tile set's source, when it has none.
+    bool DecodeTileSetSource();
+    std::unique_ptr<FrameBuffer> TakeFrameBuffer();
+    void Publish(std::unique_ptr<FrameBuffer> composed);
     void MeasureFrame(std::int64_t microseconds);
 
     // Members of the view, in the order the board2d design lists them.
-    std::shared_ptr<const Image> frame;  // the last composed picture, as handed to the window
+    std::shared_ptr<FrameBuffer> frame;  // the last composed picture, as handed to the window
     Image scaledBackground;              // the background rescaled to the view
-    Image backgroundSource;              // the background picture as loaded
+    // The background and tile-set pictures are kept as their files' bytes, a fraction of the
+    // decoded pictures' size, and decoded again only when the view's size or the tile settings
+    // change. The name's ending chooses the reader, as it did when the file was loaded.
+    std::vector<std::uint8_t> backgroundFile;
+    std::string backgroundName;
+    std::vector<std::uint8_t> tileSetFile;
+    std::string tileSetName;
+    const std::uint8_t* decodedTileSet = nullptr;  // the source's pixels when decoded here
     int viewWidth = 0;
     int viewHeight = 0;
     int boardOffsetX = 0;
@@ -217,6 +228,7 @@ private:
     std::atomic<int> fadeSteps{0};
 
     std::shared_ptr<FramePool> pool;  // spare frame buffers no window holds any more
+    int composedInPlace = 0;          // compositions in a row that needed no spare buffer
     mutable std::mutex frameMutex;    // guards `frame` (the pointer, never the pixels)
     // Guards everything else of the view: one composition, resize or load at a time, whether
     // the window thread or the autoplay worker asks.
