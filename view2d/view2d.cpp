@@ -393,7 +393,7 @@ void View2D::DrawFocusRing(const PixelView& target, int x, int y) const {
     const int w = tileSet.cellWidth;
     const int band = MarkFrameWidth(w);
     const int line = MarkEdgeWidth(w);
-    // Rings around the picture's rectangle, from the inside out: blue line, white band, blue line.
+    // Rings around the picture's rectangle, from the inside out: white line, blue band, white line.
     const struct {
         int inset;
         int width;

@@ -37,11 +37,11 @@ inline int MarkFrameWidth(int faceWidth) {
 inline int MarkEdgeWidth(int faceWidth) {
     return MarkFrameWidth(faceWidth) / 3 > 1 ? MarkFrameWidth(faceWidth) / 3 : 1;
 }
-// The keyboard focus: a white ring with a blue line on each side, drawn around the whole tile
+// The keyboard focus: a blue ring with a white line on each side, drawn around the whole tile
 // (face and thickness) outside it and over its neighbours, so it never hides the selection or
 // hint frame inside the face. Its band is a mark frame wide, its lines a mark edge wide.
-inline constexpr ImageColour kFocusBandColour{255, 255, 255, 255};  // white
-inline constexpr ImageColour kFocusLineColour{0, 80, 220, 255};     // blue
+inline constexpr ImageColour kFocusBandColour{0, 80, 220, 255};     // blue
+inline constexpr ImageColour kFocusLineColour{255, 255, 255, 255};  // white
 
 // The settings the 2D view draws with. The application copies them from its configuration before
 // it asks the view for anything, so the view never reads the configuration itself.

@@ -219,15 +219,15 @@ TEST_F(KeyboardPlay, TheFocusRingIsDrawnAroundTheFocusedTile) {
     const int line = MarkEdgeWidth(view.TileWidth());
     const int band = MarkFrameWidth(view.TileWidth());
     const int y = tile.y2d + view.TileHeight() / 2;
-    const std::array<int, 3> blue{kFocusRingEdgeColour.blue, kFocusRingEdgeColour.green,
-                                  kFocusRingEdgeColour.red};
+    const std::array<int, 3> blue{kFocusBandColour.blue, kFocusBandColour.green,
+                                  kFocusBandColour.red};
     const std::array<int, 3> white{255, 255, 255};
-    EXPECT_NE(pixel(tile.x2d - 1, y), blue) << "no ring before the first key";
+    EXPECT_NE(pixel(tile.x2d - line - band / 2, y), blue) << "no ring before the first key";
     Press(KeyCode::Tab);
     ASSERT_EQ(app->FocusedTile(), t);
-    EXPECT_EQ(pixel(tile.x2d - 1, y), blue);
-    EXPECT_EQ(pixel(tile.x2d - line - band / 2, y), white);
-    EXPECT_EQ(pixel(tile.x2d - line - band - 1, y), blue);
+    EXPECT_EQ(pixel(tile.x2d - 1, y), white);
+    EXPECT_EQ(pixel(tile.x2d - line - band / 2, y), blue);
+    EXPECT_EQ(pixel(tile.x2d - line - band - 1, y), white);
 }
 
 TEST_F(KeyboardPlay, TheScreenReaderHearsTheFocusedTileInThePlayersLanguage) {

@@ -214,3 +214,45 @@ TEST_F(GameAppD3DTest, UnreadableTileSetKeepsTheFacesAndSaysWhichFile) {
     EXPECT_EQ(std::vector<std::uint8_t>(after.Pixels(), after.Pixels() + 256),
               std::vector<std::uint8_t>(before.Pixels(), before.Pixels() + 256));
 }
+
+// Keyboard play in the software-rendered edition: the focus reaches the frame plan as the focus
+// ring's mark, the layer keys leave the camera where it is (plain Page keys stay the camera's),
+// and an easy game is won with Tab and Space alone.
+TEST_F(GameAppD3DTest, KeysAloneWinAnEasyGameAndTheFocusIsDrawn) {
+    window.viewWidth = 160;  // a small frame keeps the thousands of key presses quick
+    window.viewHeight = 120;
+    app->PlaceWindow();
+    auto focusMarks = [this] {
+        const FramePlan plan = app->LastPlan();
+        int marked = NoTile;
+        for (int t = 0; t < kTiles; ++t) {
+            const int entry = plan.entryOfTile[static_cast<std::size_t>(t)];
+            if (entry != NoTile &&
+                (plan.tiles[static_cast<std::size_t>(entry)].marks & kMarkFocus)) {
+                EXPECT_EQ(marked, NoTile) << "one tile carries the focus";
+                marked = t;
+            }
+        }
+        return marked;
+    };
+    EXPECT_EQ(focusMarks(), NoTile);
+    app->KeyPressed(KeyCode::Tab);
+    EXPECT_NE(app->FocusedTile(), NoTile);
+    EXPECT_EQ(focusMarks(), app->FocusedTile());
+
+    const Vector3 camera = app->Scene().CameraPosition();
+    app->KeyPressed(KeyCode::CtrlPageUp);
+    EXPECT_EQ(app->board.tiles[static_cast<std::size_t>(app->FocusedTile())].layer, 1);
+    EXPECT_EQ(focusMarks(), app->FocusedTile());
+    app->KeyPressed(KeyCode::CtrlPageDown);
+    EXPECT_EQ(app->board.tiles[static_cast<std::size_t>(app->FocusedTile())].layer, 0);
+    EXPECT_EQ(app->Scene().CameraPosition().z, camera.z) << "Ctrl+Page keys are the focus's";
+    app->KeyPressed(KeyCode::PageUp);
+    EXPECT_NE(app->Scene().CameraPosition().z, camera.z) << "Page Up alone is the camera's";
+    app->KeyPressed(KeyCode::PageDown);
+
+    WinWithKeys(*app, [this](KeyCode key) { app->KeyPressed(key); });
+    EXPECT_EQ(app->board.tilesLeft, 0);
+    EXPECT_EQ(desktop.Count(ScriptedDesktop::Call::WinnerName), 1);
+    EXPECT_NE(app->LastAnnouncement().find(app->Text(TextId::MesStatusWin)), std::string::npos);
+}
