@@ -5,8 +5,9 @@
 // cells it reads. On layouts whose tiles never share a cell (all shipped and random layouts),
 // removing a tile can only free others. There it searches pairings rather than orders (see The
 // pairing search), with forced pairs, groups that can never pair off, a relaxed check of
-// blocking, and a table of positions proved lost. On layouts with partly overlapping positions
-// a removal can block a tile again, and every order of removals is searched instead.
+// blocking (on the free rule turned into sets of tiles), the splits of groups of four that the
+// relaxed check rules out, and a table of positions proved lost. On layouts with partly overlapping
+// positions a removal can block a tile again, and every order of removals is searched instead.
 //
 // Index: the position and the free rule; what must come first; the transposition table; the
 // pairing search; the move search; public interface; the winnable shuffle.
@@ -164,10 +165,16 @@ struct SolverState {
 
     bool Prepare(const SolverPosition& position);
     bool FreeNow(int t) const;
+    bool FreeByCells(int t) const;
+    void BuildFreeRules();
     void RemovePair(int a, int b);
     void RemoveSingle(int a);
     void UndoTo(int count);
     bool RelaxedClears();
+    bool RelaxedClearsByRules() const;
+    bool FreeAmong(int t, const TileSet& left) const;
+    enum class ProbeOutcome { Nothing, Split, Lost };
+    ProbeOutcome ProbeSplits();
     bool Stacked(int a, int b) const;
     int ValidSplits(const std::uint8_t* four) const;
     bool SplitCode(std::uint64_t& low, std::uint64_t& high) const;
@@ -201,6 +208,19 @@ struct SolverState {
     std::array<std::uint8_t, kTiles> groupOf{};
     std::array<TileSet, kTiles> groupTiles{};
     std::array<std::int8_t, kTiles> groupSplits{};  // ValidSplits of a group of four, else -1
+    std::array<TileSet, kTiles> canPair{};          // the tiles each tile may ever be paired with
+    // The free rule of each tile as sets of tiles that must be gone: every tile lying on it, and
+    // for at least one side (or a board edge), every tile beside it.
+    struct FreeRule {
+        TileSet on;
+        std::array<TileSet, 4> sides;
+        int sideCount = 0;
+        bool edge = false;
+        bool never = false;
+    };
+    std::array<FreeRule, kTiles> freeRules{};
+    bool byRules = false;
+    bool probing = false;
     int groupCount = 0;
     bool monotone = true;  // no removal can block a tile again
     bool impossible = false;
@@ -253,6 +273,7 @@ SolverState::SolverState(int tableBits)
 bool SolverState::Prepare(const SolverPosition& position) {
     grid = position.tileGrid;
     present = {};
+    byRules = false;
     monotone = true;
     impossible = false;
     for (int t = 0; t < kTiles; ++t) {
@@ -413,12 +434,148 @@ bool SolverState::Prepare(const SolverPosition& position) {
             groupSplits[g] = static_cast<std::int8_t>(ValidSplits(four));
         }
     }
+    present.ForEach([&](int t) {
+        const int g = groupOf[t];
+        canPair[t] = {};
+        std::uint8_t four[4];
+        const bool ofFour = groupTiles[g].Count() == 4;
+        if (ofFour) {
+            groupTiles[g].List(four);
+        }
+        groupTiles[g].ForEach([&](int y) {
+            if (y == t || Stacked(t, y)) {
+                return;
+            }
+            if (ofFour) {
+                int i = 0;
+                int j = 0;
+                for (int k = 0; k < 4; ++k) {
+                    i = four[k] == t ? k : i;
+                    j = four[k] == y ? k : j;
+                }
+                const int partnerOfFirst = i == 0 ? j : (j == 0 ? i : 6 - i - j);
+                if ((groupSplits[g] & (1 << (partnerOfFirst - 1))) == 0) {
+                    return;
+                }
+            }
+            canPair[t].Add(y);
+        });
+    });
+    BuildFreeRules();
     return true;
 }
 
 // The game's free rule for one tile, read from the search's own grid: present, nothing on any
 // of its cells from the layer above, and a board edge or an empty column beside it.
 bool SolverState::FreeNow(int t) const {
+    if (byRules) {
+        const FreeRule& rule = freeRules[t];
+        if (!present.Has(t) || rule.never || rule.on.Meets(present)) {
+            return false;
+        }
+        if (rule.edge) {
+            return true;
+        }
+        for (int k = 0; k < rule.sideCount; ++k) {
+            if (!rule.sides[k].Meets(present)) {
+                return true;
+            }
+        }
+        return false;
+    }
+    return FreeByCells(t);
+}
+
+bool SolverState::FreeAmong(int t, const TileSet& left) const {
+    const FreeRule& rule = freeRules[t];
+    if (rule.never || rule.on.Meets(left)) {
+        return false;
+    }
+    if (rule.edge) {
+        return true;
+    }
+    for (int k = 0; k < rule.sideCount; ++k) {
+        if (!rule.sides[k].Meets(left)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Reading the free rule off the grid's cells, as the game does: each cell an own cell, the cell
+// above it, or a cell beside it, that is emptied only with the tile that owns it (or never), so
+// that the rule becomes sets of tiles. Not done when a cell is emptied by two tiles or shows
+// another than the tile emptying it: the cells are read then.
+void SolverState::BuildFreeRules() {
+    std::array<std::uint8_t, kCells> owner;
+    owner.fill(NoTile);
+    bool clean = true;
+    present.ForEach([&](int t) {
+        clean = clean && ownStart[t + 1] - ownStart[t] == 4;
+        for (int c : removedCells[t]) {
+            clean = clean && owner[c] == NoTile && grid[c] == t;
+            owner[c] = static_cast<std::uint8_t>(t);
+        }
+    });
+    if (!clean) {
+        return;
+    }
+    // A cell is empty when its owner is gone; without an owner it keeps what it shows.
+    enum class Cell { Owned, Empty, Held };
+    auto kind = [&](int c) {
+        return owner[c] != NoTile ? Cell::Owned : (grid[c] == NoTile ? Cell::Empty : Cell::Held);
+    };
+    present.ForEach([&](int t) {
+        FreeRule rule;
+        for (int c : removedCells[t]) {
+            if (c + kLayerCells < kCells && grid[c + kLayerCells] < kTiles) {
+                if (kind(c + kLayerCells) == Cell::Owned) {
+                    rule.on.Add(owner[c + kLayerCells]);
+                } else {
+                    rule.never = true;
+                }
+            }
+        }
+        for (int c : removedCells[t]) {
+            const int column = c % kColumns;
+            if (column == 0 || column == kColumns - 1) {
+                rule.edge = true;
+                continue;
+            }
+            if ((c / kColumns) % kRows == kRows - 1 || grid[c + kColumns] != t) {
+                continue;
+            }
+            for (int step : {-2, 2}) {
+                if ((step < 0 && column < 2) || (step > 0 && column > kColumns - 3)) {
+                    continue;
+                }
+                TileSet side;
+                bool possible = true;
+                for (int beside : {c + step, c + kColumns + step}) {
+                    const Cell k = kind(beside);
+                    if (k == Cell::Owned) {
+                        side.Add(owner[beside]);
+                    } else if (k == Cell::Held) {
+                        possible = false;
+                    }
+                }
+                if (!possible) {
+                    continue;
+                }
+                if (!side.Any()) {
+                    rule.edge = true;
+                } else {
+                    assert(rule.sideCount < 4);
+                    rule.sides[rule.sideCount++] = side;
+                }
+            }
+        }
+        freeRules[t] = rule;
+    });
+    byRules = true;
+}
+
+bool SolverState::FreeByCells(int t) const {
     if (!present.Has(t)) {
         return false;
     }
@@ -517,8 +674,11 @@ void SolverState::UndoTo(int count) {
 // Whatever a real winning order removes, this removes as well (by then its tiles are at least
 // as free), so a tile this leaves on the board can never go.
 bool SolverState::RelaxedClears() {
+    if (byRules) {
+        return RelaxedClearsByRules();
+    }
     const int mark = removed;
-    std::array<std::uint8_t, kTiles> gone{};  // per group: unpaired tiles taken off alone
+    TileSet gone;  // unpaired tiles taken off alone
     for (bool progress = true; progress;) {
         progress = false;
         free.ForEach([&](int t) {
@@ -532,12 +692,9 @@ bool SolverState::RelaxedClears() {
                 }
                 return;
             }
-            const int g = groupOf[t];
-            TileSet mates = (free & groupTiles[g]).Without(committed);
-            mates.Remove(t);
-            if (gone[g] > 0 || mates.Any()) {
+            if (canPair[t].Meets(free.Without(committed) | gone)) {
                 RemoveSingle(t);
-                ++gone[g];
+                gone.Add(t);
                 progress = true;
             }
         });
@@ -545,6 +702,95 @@ bool SolverState::RelaxedClears() {
     const bool clear = !present.Any();
     UndoTo(mark);
     return clear;
+}
+
+// Tries each way a whole group of four can still be split, with the relaxed check: a split
+// under which even the relaxed removals leave tiles behind can never happen. None left: the
+// position is lost; one left: the group is split that way. Costs a relaxed check per split, so
+// only the later attempts, on the deals the first ones could not settle, look this far.
+SolverState::ProbeOutcome SolverState::ProbeSplits() {
+    if (!probing || !byRules) {
+        return ProbeOutcome::Nothing;
+    }
+    for (int g = 0; g < groupCount; ++g) {
+        if (groupSplits[g] <= 0) {
+            continue;
+        }
+        const TileSet unpaired = (present & groupTiles[g]).Without(committed);
+        if (unpaired.Count() != 4) {
+            continue;
+        }
+        std::uint8_t four[4];
+        unpaired.List(four);
+        int pass = 0;
+        for (int k = 0; k < 3; ++k) {
+            if ((groupSplits[g] & (1 << k)) == 0) {
+                continue;
+            }
+            const int before = commits;
+            Commit(four[kSplit[k][0]], four[kSplit[k][1]]);
+            Commit(four[kSplit[k][2]], four[kSplit[k][3]]);
+            if (RelaxedClearsByRules()) {
+                pass |= 1 << k;
+            }
+            UndoCommitsTo(before);
+        }
+        if (pass == 0) {
+            return ProbeOutcome::Lost;
+        }
+        if (std::popcount(static_cast<unsigned>(pass)) == 1) {
+            const int k = std::countr_zero(static_cast<unsigned>(pass));
+            Commit(four[kSplit[k][0]], four[kSplit[k][1]]);
+            Commit(four[kSplit[k][2]], four[kSplit[k][3]]);
+            return ProbeOutcome::Split;
+        }
+    }
+    return ProbeOutcome::Nothing;
+}
+
+// The relaxed check on the free rules' tile sets, without touching the grid: the same removals,
+// each tile looked at again only when a way out may have opened for it.
+bool SolverState::RelaxedClearsByRules() const {
+    TileSet left = present;
+    TileSet open = free;
+    TileSet gone;
+    TileSet pending = free;  // tiles whose way out may have opened since they were last looked at
+    auto take = [&](int t) {
+        left.Remove(t);
+        open.Remove(t);
+        (dependents[t] & left).Without(open).ForEach([&](int d) {
+            if (FreeAmong(d, left)) {
+                open.Add(d);
+                pending.Add(d);
+            }
+        });
+    };
+    while (pending.Any()) {
+        int t = 0;
+        for (int k = 0; k < 3; ++k) {
+            if (pending.w[k] != 0) {
+                t = k * 64 + std::countr_zero(pending.w[k]);
+                break;
+            }
+        }
+        pending.Remove(t);
+        if (!open.Has(t)) {
+            continue;
+        }
+        if (committed.Has(t)) {
+            if (open.Has(partner[t])) {
+                take(t);
+                take(partner[t]);
+            }
+            continue;
+        }
+        if (canPair[t].Meets(open.Without(committed) | gone)) {
+            take(t);
+            gone.Add(t);
+            pending |= canPair[t] & open;
+        }
+    }
+    return !left.Any();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -858,12 +1104,25 @@ Outcome SolverState::SearchPairings(bool newPairs) {
     const std::uint64_t startPositions = positions;
     const int removedMark = removed;
     const int commitMark = commits;
-    bool lost = !Propagate(newPairs);
-    if (!lost && !present.Any()) {
-        return Outcome::Won;
+    bool lost = false;
+    for (;;) {
+        lost = !Propagate(newPairs);
+        if (!lost && !present.Any()) {
+            return Outcome::Won;
+        }
+        // The relaxed check also sees fixed pairs that lie on each other's tiles, through any
+        // chain.
+        lost = lost || !RelaxedClears();
+        if (lost) {
+            break;
+        }
+        const ProbeOutcome probe = ProbeSplits();
+        if (probe != ProbeOutcome::Split) {
+            lost = probe == ProbeOutcome::Lost;
+            break;
+        }
+        newPairs = true;
     }
-    // The relaxed check also sees fixed pairs that lie on each other's tiles, through any chain.
-    lost = lost || !RelaxedClears();
     std::uint64_t code = 0;
     std::uint64_t codeHigh = 0;
     const bool storable = !lost && SplitCode(code, codeHigh);
@@ -978,7 +1237,8 @@ SolverPosition TakePosition(const Board& board) {
     return position;
 }
 
-Solver::Solver(int tableBits) : state_(std::make_unique<SolverState>(tableBits)) {
+Solver::Solver(int tableBits, int probeFromAttempt)
+    : state_(std::make_unique<SolverState>(tableBits)), probeFromAttempt_(probeFromAttempt) {
     assert(tableBits >= 1 && tableBits <= 30);
 }
 
@@ -1021,6 +1281,7 @@ SolveResult Solver::Solve(const SolverPosition& position, const SolveLimits& lim
         // number. Positions proved lost stay in the table from one attempt to the next, and an
         // attempt that runs to its end settles the question either way.
         for (int attempt = 0;; ++attempt) {
+            s.probing = attempt >= probeFromAttempt_;
             s.noise = attempt == 0 ? 0 : kNoise;
             s.noiseState = static_cast<std::uint64_t>(attempt) * 0x2545F4914F6CDD1Dull;
             s.restartAt = s.positions + kFirstShare * Luby(attempt + 1);

@@ -199,7 +199,9 @@ TEST(Solver, AgreesWithExhaustiveSearchOnSmallLayouts) {
         {12, 18, 3, 8, 12, true, true, 6},  {18, 22, 3, 12, 16, true, false, 10},
         {8, 14, 3, 4, 6, true, false, 2},
     };
+    // The second solver tries the splits of groups of four from its first attempt on.
     Solver solver(12);
+    Solver probing(12, 0);
     auto board = std::make_unique<Board>();
     int winnable = 0;
     int lost = 0;
@@ -213,9 +215,16 @@ TEST(Solver, AgreesWithExhaustiveSearchOnSmallLayouts) {
             ASSERT_NE(result.answer, SolveAnswer::Unknown);
             const bool expected = ExhaustiveSearch(*board).Winnable();
             ASSERT_EQ(result.answer == SolveAnswer::Winnable, expected);
+            const SolveResult probed = probing.Solve(position, Generous());
+            ASSERT_EQ(probed.answer == SolveAnswer::Winnable, expected);
             if (expected) {
                 ++winnable;
+                const TileGrid grid = board->tileGrid;
+                const TileRecords tiles = board->tiles;
                 ASSERT_TRUE(ReplaysToEmptyBoard(*board, result));
+                board->tileGrid = grid;
+                board->tiles = tiles;
+                ASSERT_TRUE(ReplaysToEmptyBoard(*board, probed));
             } else {
                 ++lost;
             }
