@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "view2d/view2d_local.h"
 
 namespace {
@@ -12,27 +16,86 @@ inline std::uint8_t BlendChannel(int d, int s, int a) {
     return static_cast<std::uint8_t>(d + (s - d) * a / 255);
 }
 
-// True when every one of `count` 4-byte pixels has alpha 255. Written without early exit so that
-// the compiler can vectorise it.
-inline bool RowIsOpaque(const std::uint8_t* pixels, int count) {
-    unsigned all = 255;
-    for (int i = 0; i < count; ++i) {
-        all &= pixels[i * 4 + 3];
+// The blend of `count` 4-byte source pixels over the destination, blue, green and red only (the
+// destination's alpha is kept): alpha 0 leaves a pixel alone, 255 copies it, anything else blends
+// it. With `forced` >= 0 every pixel that is not fully transparent uses that alpha instead.
+inline void BlendRowScalar(std::uint8_t* d, const std::uint8_t* s, int count, int forced) {
+    for (int i = 0; i < count; ++i, s += 4, d += 4) {
+        int a = s[3];
+        if (a == 0) {
+            continue;
+        }
+        if (forced >= 0) {
+            a = forced;
+        }
+        if (a == 255) {
+            d[0] = s[0];
+            d[1] = s[1];
+            d[2] = s[2];
+        } else if (a != 0) {
+            d[0] = BlendChannel(d[0], s[0], a);
+            d[1] = BlendChannel(d[1], s[1], a);
+            d[2] = BlendChannel(d[2], s[2], a);
+        }
     }
-    return all == 255;
 }
 
-// Blue, green and red of `count` source pixels over the destination, the destination's alpha kept.
-inline void CopyOpaqueRow(std::uint8_t* __restrict d, const std::uint8_t* __restrict s, int count) {
-    for (int i = 0; i < count; ++i) {
-        std::uint32_t source;
-        std::uint32_t target;
-        std::memcpy(&source, s + i * 4, 4);
-        std::memcpy(&target, d + i * 4, 4);
-        target = (source & 0x00FFFFFFu) | (target & 0xFF000000u);
-        std::memcpy(d + i * 4, &target, 4);
-    }
+#if defined(__SSE2__)
+// Eight 16-bit channels (two pixels) of d + (s - d) * a / 255, exactly as BlendChannel rounds:
+// the product |s - d| * a is at most 65025, and (p * 0x8081) >> 23 is p / 255 for every such p;
+// the sign is put back afterwards, so the quotient truncates toward zero. A channel whose alpha
+// lane is 0 comes out as d.
+inline __m128i BlendHalf(__m128i s16, __m128i d16, __m128i a16) {
+    const __m128i diff = _mm_sub_epi16(s16, d16);
+    const __m128i sign = _mm_srai_epi16(diff, 15);
+    const __m128i magnitude = _mm_sub_epi16(_mm_xor_si128(diff, sign), sign);
+    const __m128i product = _mm_mullo_epi16(magnitude, a16);
+    const __m128i quotient =
+        _mm_srli_epi16(_mm_mulhi_epu16(product, _mm_set1_epi16(static_cast<short>(0x8081))), 7);
+    return _mm_add_epi16(d16, _mm_sub_epi16(_mm_xor_si128(quotient, sign), sign));
 }
+
+// BlendRowScalar four pixels at a time: spans wholly transparent are skipped, wholly opaque ones
+// copied, the rest blended with the same rounding.
+inline void BlendRow(std::uint8_t* d, const std::uint8_t* s, int count, int forced) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i alphaBytes = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    const __m128i opaqueAlpha = _mm_set1_epi32(255);
+    const __m128i forcedAlpha = _mm_set1_epi32(forced);
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i * 4));
+        __m128i alpha = _mm_srli_epi32(sv, 24);
+        const __m128i clear = _mm_cmpeq_epi32(alpha, zero);
+        if (_mm_movemask_epi8(clear) == 0xFFFF) {
+            continue;
+        }
+        auto* dp = reinterpret_cast<__m128i*>(d + i * 4);
+        const __m128i dv = _mm_loadu_si128(dp);
+        if (forced < 0 && _mm_movemask_epi8(_mm_cmpeq_epi32(alpha, opaqueAlpha)) == 0xFFFF) {
+            _mm_storeu_si128(
+                dp, _mm_or_si128(_mm_andnot_si128(alphaBytes, sv), _mm_and_si128(alphaBytes, dv)));
+            continue;
+        }
+        if (forced >= 0) {
+            alpha = _mm_andnot_si128(clear, forcedAlpha);
+        }
+        // The alpha in blue, green and red of each pixel, 0 in its alpha byte.
+        const __m128i spread =
+            _mm_or_si128(alpha, _mm_or_si128(_mm_slli_epi32(alpha, 8), _mm_slli_epi32(alpha, 16)));
+        const __m128i low = BlendHalf(_mm_unpacklo_epi8(sv, zero), _mm_unpacklo_epi8(dv, zero),
+                                      _mm_unpacklo_epi8(spread, zero));
+        const __m128i high = BlendHalf(_mm_unpackhi_epi8(sv, zero), _mm_unpackhi_epi8(dv, zero),
+                                       _mm_unpackhi_epi8(spread, zero));
+        _mm_storeu_si128(dp, _mm_packus_epi16(low, high));
+    }
+    BlendRowScalar(d + i * 4, s + i * 4, count - i, forced);
+}
+#else
+inline void BlendRow(std::uint8_t* d, const std::uint8_t* s, int count, int forced) {
+    BlendRowScalar(d, s, count, forced);
+}
+#endif
 
 bool Usable(const PixelView& v) {
     return v.pixels != nullptr && v.width > 0 && v.height > 0 &&
@@ -74,27 +137,20 @@ bool BlendPiece(const PixelView& frame, const PixelView& piece, int x, int y, in
             }
             continue;
         }
-        if (sp == 4 && forced < 0 && RowIsOpaque(s, columns)) {
-            // Most rows of a face are wholly opaque: copy them without looking at each pixel.
-            CopyOpaqueRow(d, s, columns);
+        if (sp == 4) {
+            BlendRow(d, s, columns, forced);
             continue;
         }
-        for (int i = 0; i < columns; ++i, s += sp, d += 4) {
-            int a = sp == 4 ? s[3] : 255;
-            if (a == 0) {
-                continue;
-            }
-            if (forced >= 0) {
-                a = forced;
-            }
-            if (a == 255) {
+        // A 3-byte piece with the fade's alpha.
+        for (int i = 0; i < columns; ++i, s += 3, d += 4) {
+            if (forced == 255) {
                 d[0] = s[0];
                 d[1] = s[1];
                 d[2] = s[2];
-            } else if (a != 0) {
-                d[0] = BlendChannel(d[0], s[0], a);
-                d[1] = BlendChannel(d[1], s[1], a);
-                d[2] = BlendChannel(d[2], s[2], a);
+            } else if (forced != 0) {
+                d[0] = BlendChannel(d[0], s[0], forced);
+                d[1] = BlendChannel(d[1], s[1], forced);
+                d[2] = BlendChannel(d[2], s[2], forced);
             }
         }
     }
@@ -167,4 +223,57 @@ bool BlendRect(const PixelView& frame, int x, int y, int width, int height, std:
         }
     }
     return true;
+}
+
+void FrameRect::Add(const FrameRect& other) {
+    if (other.Empty()) {
+        return;
+    }
+    if (Empty()) {
+        *this = other;
+        return;
+    }
+    left = std::min(left, other.left);
+    top = std::min(top, other.top);
+    right = std::max(right, other.right);
+    bottom = std::max(bottom, other.bottom);
+}
+
+FrameRect FrameRect::Clipped(int width, int height) const {
+    FrameRect inside{std::max(left, 0), std::max(top, 0), std::min(right, width),
+                     std::min(bottom, height)};
+    return inside.Empty() ? FrameRect{} : inside;
+}
+
+namespace {
+
+// A rectangle at (x, y), its far edges kept within int.
+FrameRect RectAt(int x, int y, int width, int height) {
+    static constexpr long long kLimit = 1 << 30;
+    const auto edge = [](long long v) { return static_cast<int>(std::clamp(v, -kLimit, kLimit)); };
+    return {edge(x), edge(y), edge(static_cast<long long>(x) + width),
+            edge(static_cast<long long>(y) + height)};
+}
+
+}  // namespace
+
+bool TilePainter::Piece(const PixelView& piece, int x, int y, int alphaOverride) const {
+    if (reach != nullptr) {
+        if (!Usable(piece)) {
+            return false;
+        }
+        reach->Add(RectAt(x, y, piece.width, piece.height));
+        return true;
+    }
+    return BlendPiece(frame, piece, x, y, alphaOverride);
+}
+
+void TilePainter::Rect(int x, int y, int width, int height, std::uint32_t bgra, int alpha) const {
+    if (reach != nullptr) {
+        if (width > 0 && height > 0) {
+            reach->Add(RectAt(x, y, width, height));
+        }
+        return;
+    }
+    BlendRect(frame, x, y, width, height, bgra, alpha);
 }

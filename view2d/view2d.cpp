@@ -77,9 +77,26 @@ constexpr std::uint64_t kMaxPictureFileBytes = std::uint64_t{1} << 31;
 }  // namespace
 
 struct View2D::FrameBuffer {
+    // What lies under the tiles: the picture (which scaling of it) or the colour, and the
+    // bands the frame was painted in.
+    struct Ground {
+        bool picture = false;
+        std::uint32_t colour = 0;
+        std::uint64_t pictureSerial = 0;
+        int bandRows = 0;
+        friend bool operator==(const Ground&, const Ground&) = default;
+    };
+
     Image image;
     int lent =
         0;  // references PaintFrame handed out and not yet let go; the pool's mutex guards it
+    // The picture the buffer holds is `ground` everywhere but in `covered`: per band of rows,
+    // the columns its last composition drew tiles, marks or the focus ring over. The next
+    // composition into it paints the ground again only there and where its own tiles go.
+    // A buffer whose ground is not known, or differs, is painted whole.
+    bool groundKnown = false;
+    Ground ground;
+    std::vector<FrameRect> covered;
 };
 
 struct View2D::FramePool {
@@ -185,6 +202,7 @@ bool View2D::LoadTileSet2D(const std::string& path) {
 }
 
 void View2D::RescaleBackground(const Image* decoded) {
+    ++backgroundSerial;  // frames painted over the old picture must be painted whole again
     scaledBackground.Release();
     if (backgroundFile.empty() || viewWidth <= 0 || viewHeight <= 0) {
         return;
@@ -256,6 +274,7 @@ void View2D::Release() {
         pool->spare.clear();
     }
     scaledBackground.Release();
+    ++backgroundSerial;
     backgroundFile.clear();
     backgroundFile.shrink_to_fit();
     tileSetFile.clear();
@@ -320,7 +339,7 @@ void View2D::PlaceTiles() {
 // Composing
 // ---------------------------------------------------------------------------------------------
 
-void View2D::DrawTile(const PixelView& target, int face, int x, int y, const ShadowFlags* flags,
+void View2D::DrawTile(const TilePainter& painter, int face, int x, int y, const ShadowFlags* flags,
                       bool shadows, TileMark mark, int alpha) const {
     const int n = tileSet.borderSize;
     const int w = tileSet.cellWidth;
@@ -351,21 +370,20 @@ void View2D::DrawTile(const PixelView& target, int face, int x, int y, const Sha
         const int shadowAlpha =
             alpha == kOwnAlpha ? kOwnAlpha : tileSet.shadowColour.alpha * alpha / 255;
         for (const Cast& cast : casts) {
-            if (flags->*cast.flag != 0 &&
-                !BlendPiece(target, ViewOf(tileSet.shadowPieces[cast.piece]), x + cast.dx,
-                            y + cast.dy, shadowAlpha)) {
+            if (flags->*cast.flag != 0 && !painter.Piece(ViewOf(tileSet.shadowPieces[cast.piece]),
+                                                         x + cast.dx, y + cast.dy, shadowAlpha)) {
                 return;
             }
         }
     }
-    if (!BlendPiece(target, ViewOf(tileSet.faces[face]), x, y, alpha)) {
+    if (!painter.Piece(ViewOf(tileSet.faces[face]), x, y, alpha)) {
         return;
     }
     if (mark != TileMark::None) {
         // The mark fades with its tile, so a leaving pair leaves no dark rectangle behind.
         const int markAlpha =
             alpha == kOwnAlpha ? kOwnAlpha : tileSet.shadowColour.alpha * alpha / 255;
-        BlendPiece(target, ViewOf(tileSet.blank), x + n, y, markAlpha);
+        painter.Piece(ViewOf(tileSet.blank), x + n, y, markAlpha);
         // The coloured frame lies inside the face picture, so it never covers a neighbour; a dark
         // line along its inner edge keeps it apart from light and from coloured faces alike.
         const int frameAlpha = alpha == kOwnAlpha ? 255 : alpha;
@@ -374,21 +392,21 @@ void View2D::DrawTile(const PixelView& target, int face, int x, int y, const Sha
         const int t = std::min({MarkFrameWidth(w), w / 2, h / 2});
         const int e = std::min(MarkEdgeWidth(w), std::max(0, std::min(w, h) / 2 - t));
         const int fx = x + n;
-        BlendRect(target, fx, y, w, t, colour, frameAlpha);
-        BlendRect(target, fx, y + h - t, w, t, colour, frameAlpha);
-        BlendRect(target, fx, y + t, t, h - 2 * t, colour, frameAlpha);
-        BlendRect(target, fx + w - t, y + t, t, h - 2 * t, colour, frameAlpha);
+        painter.Rect(fx, y, w, t, colour, frameAlpha);
+        painter.Rect(fx, y + h - t, w, t, colour, frameAlpha);
+        painter.Rect(fx, y + t, t, h - 2 * t, colour, frameAlpha);
+        painter.Rect(fx + w - t, y + t, t, h - 2 * t, colour, frameAlpha);
         if (e > 0) {
             const std::uint32_t edge = PackColour(kFrameEdgeColour);
-            BlendRect(target, fx + t, y + t, w - 2 * t, e, edge, frameAlpha);
-            BlendRect(target, fx + t, y + h - t - e, w - 2 * t, e, edge, frameAlpha);
-            BlendRect(target, fx + t, y + t + e, e, h - 2 * t - 2 * e, edge, frameAlpha);
-            BlendRect(target, fx + w - t - e, y + t + e, e, h - 2 * t - 2 * e, edge, frameAlpha);
+            painter.Rect(fx + t, y + t, w - 2 * t, e, edge, frameAlpha);
+            painter.Rect(fx + t, y + h - t - e, w - 2 * t, e, edge, frameAlpha);
+            painter.Rect(fx + t, y + t + e, e, h - 2 * t - 2 * e, edge, frameAlpha);
+            painter.Rect(fx + w - t - e, y + t + e, e, h - 2 * t - 2 * e, edge, frameAlpha);
         }
     }
 }
 
-void View2D::DrawFocusRing(const PixelView& target, int x, int y) const {
+void View2D::DrawFocusRing(const TilePainter& painter, int x, int y) const {
     const PixelView picture = ViewOf(tileSet.faces[0]);
     const int w = tileSet.cellWidth;
     const int band = MarkFrameWidth(w);
@@ -409,11 +427,11 @@ void View2D::DrawFocusRing(const PixelView& target, int x, int y) const {
         const int width = picture.width + 2 * (r.inset + r.width);
         const int height = picture.height + 2 * (r.inset + r.width);
         const std::uint32_t colour = PackColour(r.colour);
-        BlendRect(target, left, top, width, r.width, colour, 255);
-        BlendRect(target, left, top + height - r.width, width, r.width, colour, 255);
-        BlendRect(target, left, top + r.width, r.width, height - 2 * r.width, colour, 255);
-        BlendRect(target, left + width - r.width, top + r.width, r.width, height - 2 * r.width,
-                  colour, 255);
+        painter.Rect(left, top, width, r.width, colour, 255);
+        painter.Rect(left, top + height - r.width, width, r.width, colour, 255);
+        painter.Rect(left, top + r.width, r.width, height - 2 * r.width, colour, 255);
+        painter.Rect(left + width - r.width, top + r.width, r.width, height - 2 * r.width, colour,
+                     255);
     }
 }
 
@@ -426,11 +444,11 @@ bool View2D::ComposeFrame(int fadeA, int fadeB, int alphaA, int alphaB) {
     // until it is finished, so that no painting can start in between.
     std::unique_lock frameLock(frameMutex);
     std::unique_ptr<FrameBuffer> composed;
-    Image* canvas = nullptr;
+    FrameBuffer* canvas = nullptr;
     if (frame && frame->image.Width() == viewWidth && frame->image.Height() == viewHeight) {
         std::lock_guard poolLock(pool->mutex);
         if (frame->lent == 0) {
-            canvas = &frame->image;
+            canvas = frame.get();
             if (++composedInPlace >= kSpareFramesIdle) {
                 pool->spare.clear();
             }
@@ -443,7 +461,7 @@ bool View2D::ComposeFrame(int fadeA, int fadeB, int alphaA, int alphaB) {
         if (!composed) {
             return false;
         }
-        canvas = &composed->image;
+        canvas = composed.get();
     }
 
     // First decide what each tile shows, then paint band by band.
@@ -521,38 +539,86 @@ bool View2D::ComposeFrame(int fadeA, int fadeB, int alphaA, int alphaB) {
 
     // The frame is painted in horizontal bands small enough to stay in the processor's cache,
     // so the background and the tiles over it are written while the band is still there.
-    const PixelView target = ViewOf(*canvas);
+    const PixelView target = ViewOf(canvas->image);
     const bool pictureBehind = options.showBackground && scaledBackground.HasPixels() &&
                                scaledBackground.Width() == viewWidth &&
                                scaledBackground.Height() == viewHeight;
     const PixelView background = ViewOf(scaledBackground);
     const std::uint32_t colour = PackColour(options.backgroundColour);
-    const int reach = tileSet.cellHeight + std::max(0, tileSet.borderSize) +
-                      std::max(0, tileSet.shadowSize);  // rows below y a tile can paint
     const int bandRows = std::max(16, kBandBytes / std::max(1, target.stride));
-    for (int top = 0; top < target.height; top += bandRows) {
+    const int bandCount = (target.height + bandRows - 1) / bandRows;
+
+    // Where everything lands, measured by drawing it without writing a pixel: each tile's
+    // rectangle, and per band the columns anything covers. Only there does the background need
+    // painting again, besides where the buffer's previous picture covered it.
+    std::array<FrameRect, kTiles + 1> tileRects;
+    std::vector<FrameRect> covered(static_cast<std::size_t>(bandCount));
+    const auto cover = [&](const FrameRect& r) {
+        for (int b = r.top / bandRows; !r.Empty() && b <= (r.bottom - 1) / bandRows; ++b) {
+            covered[b].Add({r.left, std::max(r.top, b * bandRows), r.right,
+                            std::min(r.bottom, (b + 1) * bandRows)});
+        }
+    };
+    for (int i = 0; i < drawCount; ++i) {
+        const TileDraw& d = draws[i];
+        FrameRect reach;
+        DrawTile({target, &reach}, d.face, d.x, d.y, d.flags, d.shadows, d.mark, d.alpha);
+        tileRects[i] = reach.Clipped(target.width, target.height);
+        cover(tileRects[i]);
+    }
+    FrameRect ringRect;
+    if (ring) {
+        DrawFocusRing({target, &ringRect}, ringX, ringY);
+        ringRect = ringRect.Clipped(target.width, target.height);
+        cover(ringRect);
+    }
+    const FrameBuffer::Ground ground{pictureBehind, colour, backgroundSerial, bandRows};
+    const bool reuse =
+        canvas->groundKnown && canvas->ground == ground && canvas->covered.size() == covered.size();
+
+    for (int b = 0; b < bandCount; ++b) {
+        const int top = b * bandRows;
         PixelView band = target;
         band.pixels += static_cast<std::size_t>(top) * target.stride;
         band.height = std::min(bandRows, target.height - top);
-        if (pictureBehind) {
-            PixelView source = background;
-            source.pixels += static_cast<std::size_t>(top) * background.stride;
-            source.height = band.height;
-            CopyBackground(band, source);
-        } else {
-            FillFrame(band, colour);
+        FrameRect refresh{0, top, target.width, top + band.height};
+        if (reuse) {
+            refresh = covered[b];
+            refresh.Add(canvas->covered[b]);
         }
+        if (!refresh.Empty()) {
+            PixelView part = band;
+            part.pixels += static_cast<std::size_t>(refresh.top - top) * band.stride +
+                           static_cast<std::size_t>(refresh.left) * 4;
+            part.width = refresh.right - refresh.left;
+            part.height = refresh.bottom - refresh.top;
+            if (pictureBehind) {
+                PixelView source = background;
+                source.pixels += static_cast<std::size_t>(refresh.top) * background.stride +
+                                 static_cast<std::size_t>(refresh.left) * background.bytesPerPixel;
+                source.width = part.width;
+                source.height = part.height;
+                CopyBackground(part, source);
+            } else {
+                FillFrame(part, colour);
+            }
+        }
+        const TilePainter painter{band};
         for (int i = 0; i < drawCount; ++i) {
-            const TileDraw& d = draws[i];
-            if (d.y >= top + band.height || d.y + reach < top) {
+            const FrameRect& r = tileRects[i];
+            if (r.Empty() || r.top >= top + band.height || r.bottom <= top) {
                 continue;
             }
-            DrawTile(band, d.face, d.x, d.y - top, d.flags, d.shadows, d.mark, d.alpha);
+            const TileDraw& d = draws[i];
+            DrawTile(painter, d.face, d.x, d.y - top, d.flags, d.shadows, d.mark, d.alpha);
         }
-        if (ring) {
-            DrawFocusRing(band, ringX, ringY - top);
+        if (!ringRect.Empty() && ringRect.top < top + band.height && ringRect.bottom > top) {
+            DrawFocusRing(painter, ringX, ringY - top);
         }
     }
+    canvas->covered = std::move(covered);
+    canvas->ground = ground;
+    canvas->groundKnown = true;
     if (composed) {
         Publish(std::move(composed));
     }

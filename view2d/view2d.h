@@ -22,6 +22,7 @@
 static_assert(kTileSetBlankFace == kBlankFace);
 
 struct PixelView;
+struct TilePainter;
 
 // How a tile is marked: the selected tile and the hinted pair each get a grey veil over the face
 // and a frame of their own colour around it, so the two can be told apart and seen on any tile set.
@@ -196,10 +197,11 @@ private:
         int alpha;
     };
 
-    void DrawTile(const PixelView& frame, int face, int x, int y, const ShadowFlags* flags,
+    // Draws one tile (its shadows, face and mark) through `painter`, or measures where it would.
+    void DrawTile(const TilePainter& painter, int face, int x, int y, const ShadowFlags* flags,
                   bool shadows, TileMark mark, int alpha) const;
     // The keyboard focus's ring around the tile picture whose top-left corner is (x, y).
-    void DrawFocusRing(const PixelView& frame, int x, int y) const;
+    void DrawFocusRing(const TilePainter& painter, int x, int y) const;
     // Scales the background to the view from `decoded`, or from its kept file when null.
     void RescaleBackground(const Image* decoded = nullptr);
     // Decodes the kept file of the tile-set picture into the tile set's source, when it has none.
@@ -211,6 +213,7 @@ private:
     // Members of the view, in the order the board2d design lists them.
     std::shared_ptr<FrameBuffer> frame;  // the last composed picture, as handed to the window
     Image scaledBackground;              // the background rescaled to the view
+    std::uint64_t backgroundSerial = 0;  // counts the changes of scaledBackground
     // The background and tile-set pictures are kept as their files' bytes, a fraction of the
     // decoded pictures' size, and decoded again only when the view's size or the tile settings
     // change. The name's ending chooses the reader, as it did when the file was loaded.

@@ -37,3 +37,31 @@ bool FillFrame(const PixelView& frame, std::uint32_t bgra);
 // frame has no pixels or is not 4 bytes per pixel, or the rectangle is empty.
 bool BlendRect(const PixelView& frame, int x, int y, int width, int height, std::uint32_t bgra,
                int alpha);
+
+// A rectangle of the frame: left and top inside, right and bottom just past it. Empty when it
+// holds no pixel.
+struct FrameRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+
+    bool Empty() const { return left >= right || top >= bottom; }
+    // The smallest rectangle holding both (an empty one adds nothing).
+    void Add(const FrameRect& other);
+    // The part inside a frame of width x height.
+    FrameRect Clipped(int width, int height) const;
+};
+
+// Where the view's drawing goes: blended onto `frame`, or, with `reach` set, only measured: each
+// piece and rectangle that would be drawn is added to *reach, in the frame's coordinates and
+// unclipped, and nothing is written. Drawing the same tiles both ways keeps the measure exact.
+struct TilePainter {
+    PixelView frame;
+    FrameRect* reach = nullptr;
+
+    // BlendPiece onto the frame; false when the piece cannot be drawn.
+    bool Piece(const PixelView& piece, int x, int y, int alphaOverride) const;
+    // BlendRect onto the frame.
+    void Rect(int x, int y, int width, int height, std::uint32_t bgra, int alpha) const;
+};

@@ -120,3 +120,50 @@ TEST(FrameBlend, BackgroundCopyAndFill) {
     Picture wrongSize(2, 2, 4, {7, 8, 9, 255});
     EXPECT_FALSE(CopyBackground(frame.view, wrongSize.view));
 }
+
+// Every destination value, source value and alpha with the piece's own alpha (and a spread of
+// destination values with the fade's override), on rows of odd length so that whole groups of
+// pixels and the leftovers both run: each channel is d + (s - d) * a / 255 truncated toward
+// zero, and the frame's alpha byte is kept.
+TEST(FrameBlend, EveryChannelValueAndAlphaBlendsExactly) {
+    const int overrides[] = {kOwnAlpha, 0, 1, 77, 254, 255};
+    for (const int forced : overrides) {
+        for (int d = 0; d < 256; d += forced == kOwnAlpha ? 1 : 15) {
+            // One row per source value: pixel i of the row has alpha i; 257 pixels, so the last
+            // one is left over after the groups of four (it repeats alpha 0).
+            const int width = 257;
+            Picture frame(width, 256, 4, {0, 0, 0, 0});
+            Picture piece(width, 256, 4, {0, 0, 0, 0});
+            for (int s = 0; s < 256; ++s) {
+                for (int i = 0; i < width; ++i) {
+                    std::uint8_t* f = frame.bytes.data() + s * frame.view.stride + i * 4;
+                    std::uint8_t* p = piece.bytes.data() + s * piece.view.stride + i * 4;
+                    f[0] = static_cast<std::uint8_t>(d);
+                    f[1] = static_cast<std::uint8_t>(255 - d);
+                    f[2] = static_cast<std::uint8_t>(d);
+                    f[3] = static_cast<std::uint8_t>(i * 7);
+                    p[0] = static_cast<std::uint8_t>(s);
+                    p[1] = static_cast<std::uint8_t>(s);
+                    p[2] = static_cast<std::uint8_t>(255 - s);
+                    p[3] = static_cast<std::uint8_t>(i % 256);
+                }
+            }
+            ASSERT_TRUE(BlendPiece(frame.view, piece.view, 0, 0, forced));
+            int wrong = 0;
+            for (int s = 0; s < 256; ++s) {
+                for (int i = 0; i < width; ++i) {
+                    const std::uint8_t* f = frame.At(i, s);
+                    const int own = i % 256;
+                    const int a = own == 0 ? 0 : (forced >= 0 ? forced : own);
+                    const int under[3] = {d, 255 - d, d};
+                    const int over[3] = {s, s, 255 - s};
+                    for (int c = 0; c < 3; ++c) {
+                        wrong += f[c] != under[c] + (over[c] - under[c]) * a / 255;
+                    }
+                    wrong += f[3] != static_cast<std::uint8_t>(i * 7);
+                }
+            }
+            ASSERT_EQ(wrong, 0) << "destination " << d << ", override " << forced;
+        }
+    }
+}
