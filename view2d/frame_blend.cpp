@@ -157,6 +157,30 @@ bool BlendPiece(const PixelView& frame, const PixelView& piece, int x, int y, in
     return true;
 }
 
+bool CopyPiece(const PixelView& frame, const PixelView& piece, int x, int y) {
+    if (!Usable(frame) || !Usable(piece) || frame.bytesPerPixel != 4 || piece.bytesPerPixel != 4) {
+        return false;
+    }
+    const long long left = std::max<long long>(0, x);
+    const long long top = std::max<long long>(0, y);
+    const long long right =
+        std::min<long long>(frame.width, static_cast<long long>(x) + piece.width);
+    const long long bottom =
+        std::min<long long>(frame.height, static_cast<long long>(y) + piece.height);
+    if (left >= right || top >= bottom) {
+        return true;
+    }
+    const std::size_t rowBytes = static_cast<std::size_t>(right - left) * 4;
+    for (long long fy = top; fy < bottom; ++fy) {
+        std::memcpy(frame.pixels + static_cast<std::size_t>(fy) * frame.stride +
+                        static_cast<std::size_t>(left) * 4,
+                    piece.pixels + static_cast<std::size_t>(fy - y) * piece.stride +
+                        static_cast<std::size_t>(left - x) * 4,
+                    rowBytes);
+    }
+    return true;
+}
+
 bool CopyBackground(const PixelView& frame, const PixelView& source) {
     if (!Usable(frame) || !Usable(source) || frame.bytesPerPixel != 4 ||
         source.width != frame.width || source.height != frame.height) {
@@ -257,7 +281,97 @@ FrameRect RectAt(int x, int y, int width, int height) {
 
 }  // namespace
 
-bool TilePainter::Piece(const PixelView& piece, int x, int y, int alphaOverride) const {
+void ForEachVisiblePart(const FrameRect& area, const FrameRect* hidden, int count, int shiftY,
+                        void (*visible)(const FrameRect& part, void* context), void* context) {
+    if (area.Empty()) {
+        return;
+    }
+    // The hidden rectangles over the area, cut to it, and the rows where any of them starts or
+    // ends: between two such rows every one of them covers either all rows or none.
+    constexpr int kMost = 64;
+    FrameRect over[kMost];
+    int rows[2 * kMost + 2];
+    int overCount = 0;
+    int rowCount = 0;
+    rows[rowCount++] = area.top;
+    rows[rowCount++] = area.bottom;
+    for (int i = 0; i < count; ++i) {
+        FrameRect h{hidden[i].left, hidden[i].top - shiftY, hidden[i].right,
+                    hidden[i].bottom - shiftY};
+        h = {std::max(h.left, area.left), std::max(h.top, area.top), std::min(h.right, area.right),
+             std::min(h.bottom, area.bottom)};
+        if (h.Empty()) {
+            continue;
+        }
+        if (overCount == kMost) {
+            // More than a tile's neighbours can put over it: the rest is simply drawn.
+            break;
+        }
+        over[overCount++] = h;
+        rows[rowCount++] = h.top;
+        rows[rowCount++] = h.bottom;
+    }
+    if (overCount == 0) {
+        visible(area, context);
+        return;
+    }
+    std::sort(rows, rows + rowCount);
+    rowCount = static_cast<int>(std::unique(rows, rows + rowCount) - rows);
+    std::sort(over, over + overCount,
+              [](const FrameRect& a, const FrameRect& b) { return a.left < b.left; });
+    for (int r = 0; r + 1 < rowCount; ++r) {
+        const int top = rows[r];
+        const int bottom = rows[r + 1];
+        int column = area.left;
+        for (int i = 0; i < overCount; ++i) {
+            const FrameRect& h = over[i];
+            if (h.top > top || h.bottom < bottom) {
+                continue;  // not over these rows
+            }
+            if (h.left > column) {
+                visible({column, top, h.left, bottom}, context);
+            }
+            column = std::max(column, h.right);
+        }
+        if (column < area.right) {
+            visible({column, top, area.right, bottom}, context);
+        }
+    }
+}
+
+namespace {
+
+// Blends the part of `piece` (drawn with its top-left corner at (x, y)) that lies in `part`, and
+// copies the columns of it from `opaqueLeft` to `opaqueRight` of the piece instead.
+void DrawPart(const PixelView& frame, const PixelView& piece, int x, int y, int alphaOverride,
+              int opaqueLeft, int opaqueRight, const FrameRect& part) {
+    const auto cut = [&](int left, int right) {
+        PixelView from = piece;
+        from.pixels += static_cast<std::size_t>(part.top - y) * from.stride +
+                       static_cast<std::size_t>(left - x) * from.bytesPerPixel;
+        from.width = right - left;
+        from.height = part.bottom - part.top;
+        return from;
+    };
+    const int copyLeft = std::clamp(x + opaqueLeft, part.left, part.right);
+    const int copyRight = std::clamp(x + opaqueRight, copyLeft, part.right);
+    if (copyLeft >= copyRight) {
+        BlendPiece(frame, cut(part.left, part.right), part.left, part.top, alphaOverride);
+        return;
+    }
+    if (part.left < copyLeft) {
+        BlendPiece(frame, cut(part.left, copyLeft), part.left, part.top, alphaOverride);
+    }
+    CopyPiece(frame, cut(copyLeft, copyRight), copyLeft, part.top);
+    if (copyRight < part.right) {
+        BlendPiece(frame, cut(copyRight, part.right), copyRight, part.top, alphaOverride);
+    }
+}
+
+}  // namespace
+
+bool TilePainter::Piece(const PixelView& piece, int x, int y, int alphaOverride, int opaqueLeft,
+                        int opaqueRight) const {
     if (reach != nullptr) {
         if (!Usable(piece)) {
             return false;
@@ -265,7 +379,31 @@ bool TilePainter::Piece(const PixelView& piece, int x, int y, int alphaOverride)
         reach->Add(RectAt(x, y, piece.width, piece.height));
         return true;
     }
-    return BlendPiece(frame, piece, x, y, alphaOverride);
+    const bool copies = alphaOverride < 0 && piece.bytesPerPixel == 4 && opaqueLeft >= 0 &&
+                        opaqueLeft < opaqueRight && opaqueRight <= piece.width;
+    if ((hiddenCount == 0 && !copies) || !Usable(piece)) {
+        return BlendPiece(frame, piece, x, y, alphaOverride);
+    }
+    if (!Usable(frame) || frame.bytesPerPixel != 4) {
+        return false;
+    }
+    // Each visible part of the piece is drawn as a piece of its own: the same pixels over the
+    // same places, so the result is the same as drawing the whole piece there.
+    struct Parts {
+        const PixelView* frame;
+        const PixelView* piece;
+        int x, y, alpha, opaqueLeft, opaqueRight;
+    } parts{&frame, &piece, x, y, alphaOverride, copies ? opaqueLeft : 0, copies ? opaqueRight : 0};
+    const FrameRect whole =
+        RectAt(x, y, piece.width, piece.height).Clipped(frame.width, frame.height);
+    ForEachVisiblePart(
+        whole, hidden, hiddenCount, frameTop,
+        [](const FrameRect& part, void* context) {
+            const Parts& p = *static_cast<const Parts*>(context);
+            DrawPart(*p.frame, *p.piece, p.x, p.y, p.alpha, p.opaqueLeft, p.opaqueRight, part);
+        },
+        &parts);
+    return true;
 }
 
 void TilePainter::Rect(int x, int y, int width, int height, std::uint32_t bgra, int alpha) const {
@@ -275,5 +413,22 @@ void TilePainter::Rect(int x, int y, int width, int height, std::uint32_t bgra, 
         }
         return;
     }
-    BlendRect(frame, x, y, width, height, bgra, alpha);
+    if (hiddenCount == 0 || width <= 0 || height <= 0) {
+        BlendRect(frame, x, y, width, height, bgra, alpha);
+        return;
+    }
+    struct Parts {
+        const TilePainter* painter;
+        std::uint32_t bgra;
+        int alpha;
+    } parts{this, bgra, alpha};
+    ForEachVisiblePart(
+        RectAt(x, y, width, height).Clipped(frame.width, frame.height), hidden, hiddenCount,
+        frameTop,
+        [](const FrameRect& part, void* context) {
+            const Parts& p = *static_cast<const Parts*>(context);
+            BlendRect(p.painter->frame, part.left, part.top, part.right - part.left,
+                      part.bottom - part.top, p.bgra, p.alpha);
+        },
+        &parts);
 }

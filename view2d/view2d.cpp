@@ -171,12 +171,34 @@ bool View2D::SizeTileSet2D(int width, int height) {
     tileSet.borderOn = true;
     tileSet.shadowsOn = true;
     const bool built = tileSet.BuildFaces2D(width, height);
+    FindFaceCores();
     if (!tileSetFile.empty()) {
         // The faces are cut: the picture goes until the next cut decodes its file again.
         tileSet.source.Release();
         decodedTileSet = nullptr;
     }
     return built;
+}
+
+void View2D::FindFaceCores() {
+    for (int k = 0; k < kTileSetFaceCount; ++k) {
+        const Image& face = tileSet.faces[k];
+        FaceCore core;
+        const int left = std::max(0, face.Width() - tileSet.cellWidth);
+        const int right = tileSet.cellWidth;
+        bool opaque =
+            face.HasPixels() && face.BytesPerPixel() == 4 && left < right && right <= face.Width();
+        for (int y = 0; opaque && y < face.Height(); ++y) {
+            const std::uint8_t* p = face.Row(y);
+            for (int x = left; x < right; ++x) {
+                opaque = opaque && p[x * 4 + 3] == 255;
+            }
+        }
+        if (opaque) {
+            core = {face.Pixels(), left, right, face.Height()};
+        }
+        faceCores[k] = core;
+    }
 }
 
 bool View2D::LoadTileSet2D(const std::string& path) {
@@ -189,6 +211,7 @@ bool View2D::LoadTileSet2D(const std::string& path) {
         return false;
     }
     tileSet.Release();
+    faceCores = {};
     tileSet.source = std::move(picture);
     tileSet.hasSource = true;
     tileSetFile = std::move(file);
@@ -280,6 +303,7 @@ void View2D::Release() {
     tileSetFile.clear();
     tileSetFile.shrink_to_fit();
     tileSet.Release();
+    faceCores = {};
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -339,7 +363,7 @@ void View2D::PlaceTiles() {
 // Composing
 // ---------------------------------------------------------------------------------------------
 
-void View2D::DrawTile(const TilePainter& painter, int face, int x, int y, const ShadowFlags* flags,
+bool View2D::DrawTile(const TilePainter& painter, int face, int x, int y, const ShadowFlags* flags,
                       bool shadows, TileMark mark, int alpha) const {
     const int n = tileSet.borderSize;
     const int w = tileSet.cellWidth;
@@ -372,12 +396,18 @@ void View2D::DrawTile(const TilePainter& painter, int face, int x, int y, const 
         for (const Cast& cast : casts) {
             if (flags->*cast.flag != 0 && !painter.Piece(ViewOf(tileSet.shadowPieces[cast.piece]),
                                                          x + cast.dx, y + cast.dy, shadowAlpha)) {
-                return;
+                return false;
             }
         }
     }
-    if (!painter.Piece(ViewOf(tileSet.faces[face]), x, y, alpha)) {
-        return;
+    // The face's opaque core is copied rather than blended, when the face is drawn as it is.
+    const Image& picture = tileSet.faces[face];
+    const FaceCore& core = faceCores[face];
+    const bool known = core.pixels != nullptr && core.pixels == picture.Pixels() &&
+                       core.right <= picture.Width() && core.bottom == picture.Height();
+    if (!painter.Piece(ViewOf(picture), x, y, alpha, known ? core.left : 0,
+                       known ? core.right : 0)) {
+        return false;
     }
     if (mark != TileMark::None) {
         // The mark fades with its tile, so a leaving pair leaves no dark rectangle behind.
@@ -404,6 +434,7 @@ void View2D::DrawTile(const TilePainter& painter, int face, int x, int y, const 
             painter.Rect(fx + w - t - e, y + t + e, e, h - 2 * t - 2 * e, edge, frameAlpha);
         }
     }
+    return true;
 }
 
 void View2D::DrawFocusRing(const TilePainter& painter, int x, int y) const {
@@ -552,6 +583,10 @@ bool View2D::ComposeFrame(int fadeA, int fadeB, int alphaA, int alphaB) {
     // rectangle, and per band the columns anything covers. Only there does the background need
     // painting again, besides where the buffer's previous picture covered it.
     std::array<FrameRect, kTiles + 1> tileRects;
+    // The part of each tile's face that is opaque and drawn with the face's own alpha: nothing
+    // drawn earlier shows there, neither background nor tile (the blend only ever writes blue,
+    // green and red, so what the face covers adds nothing to the frame's pixels).
+    std::array<FrameRect, kTiles + 1> opaqueRects;
     std::vector<FrameRect> covered(static_cast<std::size_t>(bandCount));
     const auto cover = [&](const FrameRect& r) {
         for (int b = r.top / bandRows; !r.Empty() && b <= (r.bottom - 1) / bandRows; ++b) {
@@ -562,9 +597,20 @@ bool View2D::ComposeFrame(int fadeA, int fadeB, int alphaA, int alphaB) {
     for (int i = 0; i < drawCount; ++i) {
         const TileDraw& d = draws[i];
         FrameRect reach;
-        DrawTile({target, &reach}, d.face, d.x, d.y, d.flags, d.shadows, d.mark, d.alpha);
+        const bool faceDrawn =
+            DrawTile({target, &reach}, d.face, d.x, d.y, d.flags, d.shadows, d.mark, d.alpha);
         tileRects[i] = reach.Clipped(target.width, target.height);
         cover(tileRects[i]);
+        const FaceCore& core = faceCores[d.face];
+        const Image& face = tileSet.faces[d.face];
+        opaqueRects[i] = {};
+        if (faceDrawn && d.alpha == kOwnAlpha && core.pixels != nullptr &&
+            core.pixels == face.Pixels() && core.right <= face.Width() &&
+            core.bottom == face.Height()) {
+            opaqueRects[i] =
+                FrameRect{d.x + core.left, d.y, d.x + core.right, d.y + core.bottom}.Clipped(
+                    target.width, target.height);
+        }
     }
     FrameRect ringRect;
     if (ring) {
@@ -572,48 +618,88 @@ bool View2D::ComposeFrame(int fadeA, int fadeB, int alphaA, int alphaB) {
         ringRect = ringRect.Clipped(target.width, target.height);
         cover(ringRect);
     }
+    // For each tile, the opaque faces drawn after it over its rectangle: it is drawn only around
+    // them. (A tile hidden by more than ForEachVisiblePart follows is drawn whole where the rest
+    // lie, which changes no pixel, only the time.)
+    std::vector<FrameRect> hiddenBy;
+    std::array<int, kTiles + 2> hiddenStart;
+    for (int i = 0; i < drawCount; ++i) {
+        hiddenStart[i] = static_cast<int>(hiddenBy.size());
+        const FrameRect& r = tileRects[i];
+        for (int j = i + 1; j < drawCount && !r.Empty(); ++j) {
+            const FrameRect& o = opaqueRects[j];
+            if (!o.Empty() && o.left < r.right && r.left < o.right && o.top < r.bottom &&
+                r.top < o.bottom) {
+                hiddenBy.push_back(o);
+            }
+        }
+    }
+    hiddenStart[drawCount] = static_cast<int>(hiddenBy.size());
     const FrameBuffer::Ground ground{pictureBehind, colour, backgroundSerial, bandRows};
     const bool reuse =
         canvas->groundKnown && canvas->ground == ground && canvas->covered.size() == covered.size();
 
+    std::vector<FrameRect> bandOpaque;
     for (int b = 0; b < bandCount; ++b) {
         const int top = b * bandRows;
         PixelView band = target;
         band.pixels += static_cast<std::size_t>(top) * target.stride;
         band.height = std::min(bandRows, target.height - top);
         FrameRect refresh{0, top, target.width, top + band.height};
+        // Over a buffer that holds this ground already, the ground is painted again only where
+        // tiles were or go, and not under opaque faces: the frame's alpha there is the ground's
+        // already. A buffer painted whole gets the ground everywhere, alpha included.
+        bandOpaque.clear();
         if (reuse) {
             refresh = covered[b];
             refresh.Add(canvas->covered[b]);
-        }
-        if (!refresh.Empty()) {
-            PixelView part = band;
-            part.pixels += static_cast<std::size_t>(refresh.top - top) * band.stride +
-                           static_cast<std::size_t>(refresh.left) * 4;
-            part.width = refresh.right - refresh.left;
-            part.height = refresh.bottom - refresh.top;
-            if (pictureBehind) {
-                PixelView source = background;
-                source.pixels += static_cast<std::size_t>(refresh.top) * background.stride +
-                                 static_cast<std::size_t>(refresh.left) * background.bytesPerPixel;
-                source.width = part.width;
-                source.height = part.height;
-                CopyBackground(part, source);
-            } else {
-                FillFrame(part, colour);
+            for (int i = 0; i < drawCount; ++i) {
+                const FrameRect& o = opaqueRects[i];
+                if (!o.Empty() && o.top < top + band.height && o.bottom > top) {
+                    bandOpaque.push_back(o);
+                }
             }
         }
-        const TilePainter painter{band};
+        struct Ground {
+            const PixelView* band;
+            const PixelView* background;
+            bool picture;
+            std::uint32_t colour;
+            int top;
+        } groundOf{&band, &background, pictureBehind, colour, top};
+        ForEachVisiblePart(
+            refresh, bandOpaque.data(), static_cast<int>(bandOpaque.size()), 0,
+            [](const FrameRect& part, void* context) {
+                const Ground& g = *static_cast<const Ground*>(context);
+                PixelView to = *g.band;
+                to.pixels += static_cast<std::size_t>(part.top - g.top) * to.stride +
+                             static_cast<std::size_t>(part.left) * 4;
+                to.width = part.right - part.left;
+                to.height = part.bottom - part.top;
+                if (g.picture) {
+                    PixelView from = *g.background;
+                    from.pixels += static_cast<std::size_t>(part.top) * from.stride +
+                                   static_cast<std::size_t>(part.left) * from.bytesPerPixel;
+                    from.width = to.width;
+                    from.height = to.height;
+                    CopyBackground(to, from);
+                } else {
+                    FillFrame(to, g.colour);
+                }
+            },
+            &groundOf);
         for (int i = 0; i < drawCount; ++i) {
             const FrameRect& r = tileRects[i];
             if (r.Empty() || r.top >= top + band.height || r.bottom <= top) {
                 continue;
             }
             const TileDraw& d = draws[i];
+            const TilePainter painter{band, nullptr, hiddenBy.data() + hiddenStart[i],
+                                      hiddenStart[i + 1] - hiddenStart[i], top};
             DrawTile(painter, d.face, d.x, d.y - top, d.flags, d.shadows, d.mark, d.alpha);
         }
         if (!ringRect.Empty() && ringRect.top < top + band.height && ringRect.bottom > top) {
-            DrawFocusRing(painter, ringX, ringY - top);
+            DrawFocusRing(TilePainter{band}, ringX, ringY - top);
         }
     }
     canvas->covered = std::move(covered);

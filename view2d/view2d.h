@@ -198,10 +198,13 @@ private:
     };
 
     // Draws one tile (its shadows, face and mark) through `painter`, or measures where it would.
-    void DrawTile(const TilePainter& painter, int face, int x, int y, const ShadowFlags* flags,
+    // False when its face could not be drawn (nor its mark).
+    bool DrawTile(const TilePainter& painter, int face, int x, int y, const ShadowFlags* flags,
                   bool shadows, TileMark mark, int alpha) const;
     // The keyboard focus's ring around the tile picture whose top-left corner is (x, y).
     void DrawFocusRing(const TilePainter& painter, int x, int y) const;
+    // Finds the opaque part of each face picture just cut (see faceCores).
+    void FindFaceCores();
     // Scales the background to the view from `decoded`, or from its kept file when null.
     void RescaleBackground(const Image* decoded = nullptr);
     // Decodes the kept file of the tile-set picture into the tile set's source, when it has none.
@@ -228,6 +231,17 @@ private:
     int boardOffsetY = 0;
 
     TileSet tileSet;
+    // Of each face picture as last cut: the rectangle right of the side strip, as high as the
+    // picture, when every pixel there is opaque (a face with its own alpha then hides whatever
+    // lies under that rectangle), else nothing. Kept with the pixels' address, so that faces
+    // cut anew elsewhere count as having none until they are looked at again.
+    struct FaceCore {
+        const std::uint8_t* pixels = nullptr;
+        int left = 0;
+        int right = 0;
+        int bottom = 0;
+    };
+    std::array<FaceCore, kTileSetFaceCount> faceCores{};
     std::atomic<int> fadeSteps{0};
 
     std::shared_ptr<FramePool> pool;  // spare frame buffers no window holds any more

@@ -27,6 +27,12 @@ constexpr int kOwnAlpha = -1;
 bool BlendPiece(const PixelView& frame, const PixelView& piece, int x, int y,
                 int alphaOverride = kOwnAlpha);
 
+// Copies the rows of a 4-byte `piece` onto the frame at (x, y) as they are, alpha included,
+// clipped like BlendPiece. For a piece whose every pixel has alpha 255, over a frame whose every
+// pixel has alpha 255 (every composed frame: its ground is opaque and blends keep the frame's
+// alpha), this gives exactly what BlendPiece gives. False as BlendPiece, or for a 3-byte piece.
+bool CopyPiece(const PixelView& frame, const PixelView& piece, int x, int y);
+
 // Copies `source` (the scaled background, exactly the frame's size) over the frame, or fills the
 // frame with one colour given as blue, green, red, alpha bytes packed into `bgra`.
 bool CopyBackground(const PixelView& frame, const PixelView& source);
@@ -53,15 +59,28 @@ struct FrameRect {
     FrameRect Clipped(int width, int height) const;
 };
 
+// Calls `visible` with each part of `area` that none of the `count` rectangles at `hidden`
+// covers, as disjoint rectangles. `hidden` is in coordinates `shiftY` rows below those of `area`.
+void ForEachVisiblePart(const FrameRect& area, const FrameRect* hidden, int count, int shiftY,
+                        void (*visible)(const FrameRect& part, void* context), void* context);
+
 // Where the view's drawing goes: blended onto `frame`, or, with `reach` set, only measured: each
 // piece and rectangle that would be drawn is added to *reach, in the frame's coordinates and
 // unclipped, and nothing is written. Drawing the same tiles both ways keeps the measure exact.
+// Pixels inside the `hiddenCount` rectangles at `hidden` (in coordinates `frameTop` rows below
+// the frame's: `frame` may be a band of a larger picture) are left alone: something opaque is
+// drawn over them afterwards, so what lies under it never shows.
 struct TilePainter {
     PixelView frame;
     FrameRect* reach = nullptr;
+    const FrameRect* hidden = nullptr;
+    int hiddenCount = 0;
+    int frameTop = 0;
 
-    // BlendPiece onto the frame; false when the piece cannot be drawn.
-    bool Piece(const PixelView& piece, int x, int y, int alphaOverride) const;
+    // BlendPiece onto the frame; false when the piece cannot be drawn. Columns `opaqueLeft` to
+    // `opaqueRight` of the piece, when given, are opaque in every row and are copied (CopyPiece).
+    bool Piece(const PixelView& piece, int x, int y, int alphaOverride, int opaqueLeft = 0,
+               int opaqueRight = 0) const;
     // BlendRect onto the frame.
     void Rect(int x, int y, int width, int height, std::uint32_t bgra, int alpha) const;
 };
