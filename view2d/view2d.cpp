@@ -403,8 +403,9 @@ bool View2D::DrawTile(const TilePainter& painter, int face, int x, int y, const 
     // The face's opaque core is copied rather than blended, when the face is drawn as it is.
     const Image& picture = tileSet.faces[face];
     const FaceCore& core = faceCores[face];
-    const bool known = core.pixels != nullptr && core.pixels == picture.Pixels() &&
-                       core.right <= picture.Width() && core.bottom == picture.Height();
+    const bool known = !composePlainly && core.pixels != nullptr &&
+                       core.pixels == picture.Pixels() && core.right <= picture.Width() &&
+                       core.bottom == picture.Height();
     if (!painter.Piece(ViewOf(picture), x, y, alpha, known ? core.left : 0,
                        known ? core.right : 0)) {
         return false;
@@ -604,7 +605,7 @@ bool View2D::ComposeFrame(int fadeA, int fadeB, int alphaA, int alphaB) {
         const FaceCore& core = faceCores[d.face];
         const Image& face = tileSet.faces[d.face];
         opaqueRects[i] = {};
-        if (faceDrawn && d.alpha == kOwnAlpha && core.pixels != nullptr &&
+        if (!composePlainly && faceDrawn && d.alpha == kOwnAlpha && core.pixels != nullptr &&
             core.pixels == face.Pixels() && core.right <= face.Width() &&
             core.bottom == face.Height()) {
             opaqueRects[i] =
@@ -636,8 +637,8 @@ bool View2D::ComposeFrame(int fadeA, int fadeB, int alphaA, int alphaB) {
     }
     hiddenStart[drawCount] = static_cast<int>(hiddenBy.size());
     const FrameBuffer::Ground ground{pictureBehind, colour, backgroundSerial, bandRows};
-    const bool reuse =
-        canvas->groundKnown && canvas->ground == ground && canvas->covered.size() == covered.size();
+    const bool reuse = !composePlainly && canvas->groundKnown && canvas->ground == ground &&
+                       canvas->covered.size() == covered.size();
 
     std::vector<FrameRect> bandOpaque;
     for (int b = 0; b < bandCount; ++b) {

@@ -179,6 +179,10 @@ public:
     // The shortest frame the fade shows, so that a fast machine does not spend its whole fade
     // composing frames nobody sees. Tests may lower it.
     int minFrameMicroseconds = 10000;
+    // When set, every frame is composed the plain way: the ground painted whole, each tile drawn
+    // in full and blended, nothing skipped under opaque faces. The pictures are the same; tests
+    // compare the quick way against it.
+    bool composePlainly = false;
     // The clock that times the frames of Tick and AnimationFrame. Set it before the view is
     // used from more than one thread.
     View2DFrameClock frameClock = MachineFrameClock();

@@ -74,10 +74,11 @@ struct Game {
     }
 };
 
-// The frame of a new view composed whole into a buffer of its own: nothing left of any earlier
-// picture can show through.
+// The frame of a new view composed the plain way into a buffer of its own: nothing left of any
+// earlier picture can show through, nothing is skipped under faces taken for opaque.
 std::vector<std::uint8_t> ComposedWhole(Game& game, int width, int height) {
     View2D fresh;
+    fresh.composePlainly = true;
     game.Bind(fresh);
     fresh.LoadBackground2D(game.background);
     fresh.LoadTileSet2D(game.tileSet);
@@ -169,6 +170,20 @@ TEST(View2DFrameReuse, FramesPaintedOverEarlierOnesEqualFramesComposedWhole) {
          false},
         {"another background",
          [&] { view.LoadBackground2D(game.background = kData + "/BACKGRND/Lake.tga"); }, false},
+        {"see-through sides (faces cut anew: none is opaque)",
+         [&] {
+             game.options.sidesColour = {10, 200, 30, 128};
+             game.Bind(view);
+             view.SizeTileSet2D(width, height);
+             view.PlaceTiles();
+         },
+         false},
+        {"see-through tiles selected and hinted",
+         [&] {
+             game.board.firstSelected = firstPair.first;
+             game.hintA = firstPair.second;
+         },
+         true},
         {"layout editor", [&] { game.editing = true, game.editorTarget = CellIndex(1, 4, 6); },
          false},
         {"back to the game", [&] { game.editing = false; }, false},
