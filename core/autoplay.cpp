@@ -1,7 +1,9 @@
 // Autoplay: a worker thread replays the removal order recorded by the easy-mode deal, one pair
 // per step, then puts the game back at its start. The board lock that makes each step atomic to
 // the window thread lives here too.
+#include <algorithm>
 #include <chrono>
+#include <cstring>
 
 #include "core/game_core.h"
 
@@ -70,6 +72,49 @@ bool GameCore::AutoplayCommand() {
     return true;
 }
 
+bool GameCore::AutoplayFromHere(const TilePair* pairs, int count, int delay) {
+    if (AutoplayActive() || count <= 0 || count > kPairs) {
+        board.AutoplayRunning = 0;
+        return false;
+    }
+    if (autoplayThread_.joinable()) {
+        autoplayThread_.join();
+    }
+    std::copy(pairs, pairs + count, autoplayPairs_.begin());
+    autoplayPairCount_ = count;
+    autoplayFromHere_ = true;
+    hereUndoCount_ = board.undoCount;
+    hereRedoLimit_ = board.redoLimit;
+    hereChrono_ = board.chronoSeconds;
+    hereUndoStack_ = board.undoStack;
+    board.firstSelected = NoTile;
+    board.secondSelected = NoTile;
+    board.AutoplayRunning = 1;
+    autoplayActive_ = true;
+    autoplayThread_ = std::thread(&GameCore::AutoplayWorker, this, board.gameSerial, delay);
+    return true;
+}
+
+void GameCore::RestoreAfterAutoplay() {
+    // Only the worker's own removals are taken back: when an UNDO, a load or anything else
+    // changed the pairs below the starting point, the game is left as it is.
+    const bool ours =
+        board.undoCount >= hereUndoCount_ &&
+        std::memcmp(hereUndoStack_.data(), board.undoStack.data(),
+                    sizeof(UndoEntry) * static_cast<std::size_t>(hereUndoCount_)) == 0;
+    if (!ours) {
+        return;
+    }
+    while (board.undoCount > hereUndoCount_ && board.Undo()) {
+    }
+    board.undoStack = hereUndoStack_;
+    board.redoLimit = hereRedoLimit_;
+    board.chronoSeconds = hereChrono_;
+    board.GameOverShown = 0;
+    board.UpdateFreeTiles();
+    board.UpdateShadows();
+}
+
 void GameCore::StopAutoplay() {
     board.AutoplayRunning = 0;
     if (autoplayThread_.joinable() && autoplayThread_.get_id() != std::this_thread::get_id()) {
@@ -96,7 +141,9 @@ void GameCore::AutoplayWorker(std::uint32_t serial, int delay) {
     auto stillReplaying = [this, serial] {
         return board.AutoplayRunning && board.gameSerial == serial;
     };
-    for (int i = 0; i + 1 < kTiles; i += 2) {
+    const bool fromHere = autoplayFromHere_;
+    const int steps = fromHere ? autoplayPairCount_ : kPairs;
+    for (int step = 0; step < steps; ++step) {
         int a = NoTile;
         int b = NoTile;
         {
@@ -104,8 +151,13 @@ void GameCore::AutoplayWorker(std::uint32_t serial, int delay) {
             if (!stillReplaying()) {
                 break;
             }
-            a = board.dealOrder[static_cast<std::size_t>(i)];
-            b = board.dealOrder[static_cast<std::size_t>(i + 1)];
+            if (fromHere) {
+                a = autoplayPairs_[static_cast<std::size_t>(step)].first;
+                b = autoplayPairs_[static_cast<std::size_t>(step)].second;
+            } else {
+                a = board.dealOrder[static_cast<std::size_t>(2 * step)];
+                b = board.dealOrder[static_cast<std::size_t>(2 * step + 1)];
+            }
             board.firstSelected = static_cast<std::int16_t>(a);
             board.secondSelected = static_cast<std::int16_t>(b);
         }
@@ -145,9 +197,14 @@ void GameCore::AutoplayWorker(std::uint32_t serial, int delay) {
         if (board.gameSerial == serial) {
             board.firstSelected = NoTile;
             board.secondSelected = NoTile;
-            board.RestartGame();
+            if (fromHere) {
+                RestoreAfterAutoplay();
+            } else {
+                board.RestartGame();
+            }
             restarted = true;
         }
+        autoplayFromHere_ = false;
     }
     if (restarted) {
         AutoplayRedraw(true);

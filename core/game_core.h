@@ -75,6 +75,13 @@ public:
     void StopAutoplay();
     // Whether a worker thread is still replaying or restarting the game.
     bool AutoplayActive() const { return autoplayActive_.load(); }
+    // Autoplay from here: plays `pairs` (a winning order for the board as it is, `count` pairs)
+    // on the same worker and at the same pace, `delay` milliseconds a step, then puts the board
+    // back as it was when the replay started: the pairs go back, with the redo chain and the
+    // chrono as they were. A click stops it as it stops the replay. Refused (false) while a
+    // replay runs, which the refusal stops, and when the order is empty. Called on the window
+    // thread with boardMutex held.
+    bool AutoplayFromHere(const TilePair* pairs, int count, int delay);
 
     // -- chrono and status (chrono_status.cpp) --
     // The one-second timer: counts the second, then refreshes the status when the chrono shows.
@@ -151,6 +158,19 @@ private:
     friend struct BoardLockProbe;
 
     void AutoplayWorker(std::uint32_t serial, int delay);
+
+    // Puts back what autoplay from here removed, when nobody else changed the game meanwhile.
+    void RestoreAfterAutoplay();
+
+    // The order autoplay from here plays (the written autoplay plays the deal's own order), and
+    // the game as it was when it started.
+    bool autoplayFromHere_ = false;
+    int autoplayPairCount_ = 0;
+    std::array<TilePair, kPairs> autoplayPairs_{};
+    std::int16_t hereUndoCount_ = 0;
+    std::int16_t hereRedoLimit_ = 0;
+    std::int32_t hereChrono_ = 0;
+    UndoStack hereUndoStack_{};
 
     std::thread autoplayThread_;
     std::atomic<bool> autoplayActive_{false};

@@ -42,6 +42,8 @@ std::string_view TextSuffix(TextId id) {
             return "\tCtrl+Y";
         case TextId::SHUFFLE:
             return "\tCtrl+R";
+        case TextId::AUTOPLAY_HERE:
+            return "\tCtrl+P";
         default:
             return {};
     }
@@ -51,7 +53,8 @@ size_t TextRoom(TextId id) {
     const int index = static_cast<int>(id);
     const bool menuText = (index >= static_cast<int>(TextId::GAME) &&
                            index <= static_cast<int>(TextId::T_EXIT) && id != TextId::LANGUAGE) ||
-                          id == TextId::REDO || id == TextId::SHUFFLE;
+                          id == TextId::REDO || id == TextId::SHUFFLE ||
+                          id == TextId::AUTOPLAY_HERE;
     return menuText ? kMenuTextRoom : kTextRoom;
 }
 

@@ -48,7 +48,7 @@ struct LanguageChoice {
     X(MesUnsavedLayout) X(MesGameInProgress) X(CLOSE) X(ABOUTVERSION) X(ABOUTLICENCE)            \
     X(ABOUTFOLDER) X(REDO) X(SHUFFLE) X(MesWinnable) X(MesNotWinnable) X(MesWinnableThinking)      \
     X(MesWinnableUnknown) X(MesHintWinnable) X(MesHintNotWinnable) X(MesShuffleFailed)            \
-    X(MesWinShuffled)                                                                              \
+    X(MesWinShuffled) X(AUTOPLAY_HERE) X(MesAutoplayHereError)                                     \
     X(AccCharacter) X(AccCircle) X(AccBamboo) X(AccPlum) X(AccOrchid) X(AccChrysanthemum)          \
     X(AccBambooFlower) X(AccEastWind) X(AccSouthWind) X(AccWestWind) X(AccNorthWind) X(AccSpring)  \
     X(AccSummer) X(AccAutumn) X(AccWinter) X(AccRedDragon) X(AccGreenDragon) X(AccWhiteDragon)     \

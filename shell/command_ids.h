@@ -39,6 +39,7 @@ inline constexpr int ZOOM_DEFAULT = 40031;
 // Aids the game gained later; the Ctrl keys below reach them.
 inline constexpr int REDO = 40032;
 inline constexpr int SHUFFLE = 40033;
+inline constexpr int AUTOPLAY_HERE = 40034;
 
 // First identifiers of the file lists. Sounds and music have ADD at the base, NONE at base + 1 and
 // their files from base + 2; the background list likewise.
@@ -75,10 +76,11 @@ struct CommandShortcut {
     int command;
     const char* keys;  // in the portable form of Qt's key sequences
 };
-inline constexpr std::array<CommandShortcut, 3> kShortcuts = {{
+inline constexpr std::array<CommandShortcut, 4> kShortcuts = {{
     {REDO, "Ctrl+Shift+Z"},
     {REDO, "Ctrl+Y"},
     {SHUFFLE, "Ctrl+R"},
+    {AUTOPLAY_HERE, "Ctrl+P"},
 }};
 
 // The one-second timer of the main window.

@@ -216,6 +216,12 @@ public:
     // SHUFFLE: deals the faces left again over the same tiles so that the game can be won; a
     // minute on the chrono, undone by one UNDO, and the game enters no hall of fame.
     void ShuffleCommand();
+    // AUTOPLAY_HERE: plays the solver's winning order from the board as it is, at the autoplay's
+    // pace, then puts the board back. Refused with a message while the position is not known to
+    // be winnable (the menu entry is greyed then) or an autoplay runs (which is stopped).
+    void AutoplayHereCommand();
+    // Whether the solver has found a winning order for the board as it is now.
+    bool KnownWinnable() const;
     // UNDO: takes back the last shuffle when nothing was removed since, else the last pair.
     void UndoWithShuffles();
     // RESTART_GAME: every shuffle and pair taken back, so the deal starts as it was dealt.

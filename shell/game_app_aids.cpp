@@ -115,6 +115,13 @@ void GameApp::ShowOutlook() {
         }
     }
     window_->SetOutlookText(text);
+    // Autoplay from here is offered only on a board the solver has won.
+    if (menusBuilt_) {
+        mainMenu_.SetEnabled(command::AUTOPLAY_HERE, KnownWinnable() && !AutoplayActive());
+        if (!editorMenuShown_) {
+            window_->UpdateMenuStates(mainMenu_);
+        }
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -144,6 +151,26 @@ void GameApp::HintWithSolver() {
         }
     }
     Tick();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Autoplay from here
+// ---------------------------------------------------------------------------------------------
+
+bool GameApp::KnownWinnable() const {
+    return !editMode && watching_ && outlook_ == Outlook::Winnable && answer_.pairCount > 0 &&
+           PositionKey(board) == watchedKey_;
+}
+
+void GameApp::AutoplayHereCommand() {
+    // The order is the solver's answer for this very board; anything else is refused, as the
+    // written autoplay refuses a game it has no order for (and a running replay is stopped).
+    if (!KnownWinnable() || AutoplayActive()) {
+        board.AutoplayRunning = 0;
+        ShowMessage(Text(TextId::MesAutoplayHereError), MessageIcon::Information);
+        return;
+    }
+    AutoplayFromHere(answer_.pairs.data(), answer_.pairCount, settings.autoPlaySleep);
 }
 
 // ---------------------------------------------------------------------------------------------

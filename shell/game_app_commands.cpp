@@ -79,6 +79,9 @@ void GameApp::ExecuteCommand(int id) {
         case command::SHUFFLE:
             ShuffleCommand();
             break;
+        case command::AUTOPLAY_HERE:
+            AutoplayHereCommand();
+            break;
         case command::SAVE_GAME:
             SaveGameCommand();
             break;

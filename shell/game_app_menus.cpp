@@ -67,6 +67,7 @@ constexpr FixedEntry kGameEntries[] = {{command::NEW_GAME, TextId::NEW_GAME, fal
                                        {command::RESTART_GAME, TextId::RESTART_GAME, false},
                                        {command::EASYMODE, TextId::EASYMODE, true},
                                        {command::AUTOPLAY, TextId::AUTOPLAY, false},
+                                       {command::AUTOPLAY_HERE, TextId::AUTOPLAY_HERE, false},
                                        kSeparator,
                                        {command::PAUSE_CHRONO, TextId::PAUSE_CHRONO, false},
                                        {command::HINT, TextId::HINT, false},

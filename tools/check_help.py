@@ -31,7 +31,7 @@ MENU_KEYS = [
     "CHANGE_SOUND2", "CHANGE_SOUND3", "USE_SOUNDS", "GRAPHICS", "TILESET", "BACKGROUND",
     "CHANGE_COLORS", "ZOOM_DEFAULT", "LAYOUT", "LOAD_LAYOUT", "SAVE_LAYOUT", "EDIT_LAYOUT",
     "NEW_LAYOUT", "EXIT_EDIT_LAYOUT", "HALL_OF_FAME", "RANDOM_LAYOUT", "HELP", "HELP_FILE",
-    "HELP_ABOUT", "REDO", "SHUFFLE",
+    "HELP_ABOUT", "REDO", "SHUFFLE", "AUTOPLAY_HERE",
 ]
 VOID_TAGS = {"meta", "br", "hr", "img", "link", "input", "col", "area", "base", "param"}
 # Tags whose end tag HTML 4 lets a page leave out.

@@ -261,6 +261,62 @@ TEST_F(AidsTest, RedoReplaysUndoneRemovalsByteForByte) {
     EXPECT_NE(window.shownBar.Find(command::REDO)->text.find("\tCtrl+Y"), std::string::npos);
 }
 
+// Autoplay from here is greyed and refused with its message until the solver has won the board
+// as it is (while it thinks, and on a lost board); on a won board it plays the winning order to
+// the last pair at the autoplay's pace and then gives the board back byte for byte, with its
+// redo chain and its chrono.
+TEST_F(AidsTest, AutoplayFromHerePlaysToTheEndAndPutsTheBoardBack) {
+    ASSERT_EQ(app->CurrentOutlook(), GameApp::Outlook::Thinking);
+    EXPECT_FALSE(window.shownBar.Find(command::AUTOPLAY_HERE)->enabled);
+    EXPECT_NE(window.shownBar.Find(command::AUTOPLAY_HERE)->text.find("\tCtrl+P"),
+              std::string::npos);
+    const BoardBytes dealt(app->board);
+    app->ExecuteCommand(command::AUTOPLAY_HERE);
+    EXPECT_EQ(desktop.MessageTexts(), std::vector<std::string>{Text(TextId::MesAutoplayHereError)});
+    EXPECT_FALSE(app->AutoplayActive());
+    EXPECT_TRUE(BoardBytes(app->board).bytes == dealt.bytes);
+
+    for (int k = 0; k < 3; ++k) {
+        RemoveDealPair(k);
+    }
+    app->ExecuteCommand(command::UNDO);  // a redo chain of one pair, kept through the replay
+    app->board.chronoSeconds = 77;
+    AwaitAnswer();
+    ASSERT_EQ(app->CurrentOutlook(), GameApp::Outlook::Winnable);
+    EXPECT_TRUE(window.shownBar.Find(command::AUTOPLAY_HERE)->enabled);
+    const BoardBytes before(app->board);
+    const int redoLimit = app->board.redoLimit;
+    app->settings.autoPlaySleep = 20;
+    app->ExecuteCommand(command::AUTOPLAY_HERE);
+    ASSERT_TRUE(app->AutoplayActive());
+    int fewest = kTiles;
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (app->AutoplayActive() && std::chrono::steady_clock::now() < giveUp) {
+        {
+            BoardLock lock(*app);
+            fewest = std::min<int>(fewest, app->board.tilesLeft);
+        }
+        window.RunHeldWork();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_FALSE(app->AutoplayActive());
+    window.RunHeldWork();
+    EXPECT_LE(fewest, 2);  // the last pair was on its way out
+    EXPECT_TRUE(BoardBytes(app->board).bytes == before.bytes);
+    EXPECT_EQ(app->board.redoLimit, redoLimit);
+    EXPECT_TRUE(app->board.CanRedo());
+    EXPECT_EQ(desktop.MessageTexts().size(), 1u);
+
+    MakeLost(app->board);
+    app->WatchPosition();
+    AwaitAnswer();
+    ASSERT_EQ(app->CurrentOutlook(), GameApp::Outlook::NotWinnable);
+    EXPECT_FALSE(window.shownBar.Find(command::AUTOPLAY_HERE)->enabled);
+    app->ExecuteCommand(command::AUTOPLAY_HERE);
+    EXPECT_EQ(desktop.MessageTexts().size(), 2u);
+    EXPECT_FALSE(app->AutoplayActive());
+}
+
 // The pairs taken back before a game was saved can be redone after it is loaded; a saved game
 // whose chain was ended by a new removal offers none.
 TEST_F(AidsTest, RedoChainSurvivesSaveAndLoad) {

@@ -37,8 +37,9 @@ TEST_F(MenusTest, MainMenuHasEveryPopupAndEntryInOrder) {
     EXPECT_EQ(PopupTexts(bar), expected);
     using namespace command;
     EXPECT_EQ(EntryIds(bar.popups[0]),
-              (std::vector<int>{NEW_GAME, RESTART_GAME, EASYMODE, AUTOPLAY, -1, PAUSE_CHRONO, HINT,
-                                UNDO, REDO, SHUFFLE, -1, SAVE_GAME, LOAD_GAME, -1, EXIT}));
+              (std::vector<int>{NEW_GAME, RESTART_GAME, EASYMODE, AUTOPLAY, AUTOPLAY_HERE, -1,
+                                PAUSE_CHRONO, HINT, UNDO, REDO, SHUFFLE, -1, SAVE_GAME, LOAD_GAME,
+                                -1, EXIT}));
     EXPECT_EQ(EntryIds(bar.popups[1]), (std::vector<int>{SHOW_CHRONO, SHADOWS, CHANGE_CURSOR,
                                                          MSG_WHEN_LOSE, -1, -2, CONFIG}));
     EXPECT_EQ(EntryIds(bar.popups[2]), (std::vector<int>{-2, -2, -2, -2, USE_SOUNDS}));
