@@ -56,7 +56,7 @@ bool GameCore::AutoplayCommand() {
     // deal that found no winnable order was dealt at random and recorded none. A second
     // AUTOPLAY while one runs is refused too, and its refusal stops the running one. A shuffled
     // deal no longer has the faces the order was recorded for.
-    const bool refused = AutoplayActive() || !board.easyMode || board.tilesLeft != kTiles ||
+    const bool refused = AutoplayActive() || !settings.easyMode || board.tilesLeft != kTiles ||
                          board.LoadedGame || board.Shuffled ||
                          board.lastDeal != DealResult::Solvable;
     if (refused) {
@@ -68,7 +68,8 @@ bool GameCore::AutoplayCommand() {
         autoplayThread_.join();  // the last replay has ended; only its thread is left
     }
     autoplayActive_ = true;
-    autoplayThread_ = std::thread(&GameCore::AutoplayWorker, this, board.gameSerial, AutoPlaySleep);
+    autoplayThread_ =
+        std::thread(&GameCore::AutoplayWorker, this, board.gameSerial, settings.autoPlaySleep);
     return true;
 }
 

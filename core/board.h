@@ -188,7 +188,6 @@ struct Board : LayoutGrid {
     std::string savedGameFileName;
     std::string randomLayoutName = "RANDOM.TVL";
     std::string soundsFolder;
-    std::array<std::string, 3> soundFiles = {"Select.wav", "Remove.wav", "Beside.wav"};
     std::int32_t hintIndex = 0;
     std::int32_t moveCount = 0;
     std::int16_t undoCount = 0;
@@ -196,12 +195,11 @@ struct Board : LayoutGrid {
     std::int32_t chronoSeconds = 0;
     std::uint8_t ChronoPaused = 0;
     std::int32_t pairLimit = kPairLimit;
-    std::uint8_t easyMode = 1;
     std::uint8_t WinHandled = 0;
     std::atomic<std::uint8_t> AutoplayRunning{0};  // cleared by the window thread to stop a replay
     std::uint8_t LoadedGame = 0;
-    std::uint8_t gridFormat = 0;  // the `.lay` switch: lets files starting with 'K' be grids
-    std::uint8_t soundEffects = 1;
+    // Set when the last layout read failed its check: its grid holds no winnable order to find.
+    std::uint8_t layoutRefused = 0;
     // Grows each time a game starts afresh (ResetPlayState), so an autoplay replay notices that
     // the game it was showing has been replaced.
     std::uint32_t gameSerial = 0;
@@ -232,11 +230,12 @@ struct Board : LayoutGrid {
     // -- layouts (layout_file.cpp) --
     // Reads the current layout (or generates a random one), checks and numbers it, then loads
     // the layout's hall of fame. True when the layout has exactly 144 usable positions.
-    bool LoadLayout();
+    // `gridFormat` is the configuration's `.lay` switch: files starting with 'K' are grids.
+    bool LoadLayout(bool gridFormat = false);
     // Reads a layout from the bytes of a whole layout file (the format told apart as LoadLayout
     // does), checks and numbers it; the hall of fame is left alone. LoadLayout reads the file
     // through it. True when the layout has exactly 144 usable positions.
-    bool ReadLayout(const std::uint8_t* data, std::size_t size);
+    bool ReadLayout(const std::uint8_t* data, std::size_t size, bool gridFormat = false);
     bool CheckLayout();
     // Whether two positions of one layer cover some of the same cells without standing on the
     // same place: such a layout has 144 positions but no sound drawing or saved game.
@@ -306,10 +305,12 @@ struct Board : LayoutGrid {
     bool ReadGame(const std::uint8_t* data, std::size_t size);
 
     // -- dealing (deal.cpp) --
-    // Deals faces to the current layout and starts the game's counters afresh. Returns how the
-    // deal was made; with easy mode on, SolvableFellBack means no winnable order was found
-    // within the bound and the faces were dealt at random.
-    DealResult Deal();
+    // Deals faces to the current layout and starts the game's counters afresh: with `easyMode`
+    // in a winnable order, else at random (always at random on a refused layout). A board that
+    // holds a loaded game reads its layout again first, with the `gridFormat` switch. Returns
+    // how the deal was made; with easy mode on, SolvableFellBack means no winnable order was
+    // found within the bound and the faces were dealt at random.
+    DealResult Deal(bool easyMode = true, bool gridFormat = false);
 
     // -- play rules (play_rules.cpp) --
     void UpdateFreeTiles();

@@ -44,7 +44,7 @@ void Board::ChronoTick() {
 
 void GameCore::ChronoTick() {
     board.ChronoTick();
-    if (ShowChrono) {
+    if (settings.showChrono) {
         RefreshStatus();
     }
 }
@@ -57,7 +57,7 @@ std::string GameCore::StatusLine() const {
         return text;
     }
     text = std::to_string(board.tilesLeft) + " " + LanguageText("Tiles");
-    if (ShowChrono) {
+    if (settings.showChrono) {
         text += kGap + LanguageText("Chrono") + " : " +
                 (board.ChronoPaused ? LanguageText("MesChronoPaused")
                                     : FormatTime(board.chronoSeconds));

@@ -55,15 +55,15 @@ int DrawFree(int n, Taken taken) {
 
 }  // namespace
 
-DealResult Board::Deal() {
+DealResult Board::Deal(bool easyMode, bool gridFormat) {
     if (LoadedGame != 0) {
-        LoadLayout();
+        LoadLayout(gridFormat);
         LoadedGame = 0;
     }
 
     FaceTable faces = kFaceTable;
     DealResult result = DealResult::Random;
-    if (easyMode == 0) {
+    if (!easyMode || layoutRefused != 0) {
         RandomDeal(faces);
     } else if (SolvableDeal(faces)) {
         result = DealResult::Solvable;

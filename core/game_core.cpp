@@ -36,7 +36,7 @@ MessageAnswer GameCore::ShowMessage(const std::string& text, MessageIcon icon,
 }
 
 void GameCore::NewGame() {
-    const DealResult dealt = board.Deal();
+    const DealResult dealt = board.Deal(settings.easyMode, settings.lay);
     UpdateTitle();
     PlaceTiles();
     Tick();
@@ -75,7 +75,7 @@ void GameCore::TryPair(int a, int b) {
         if (board.moveCount == 0) {
             board.GameOverShown = 1;
             RefreshStatus();
-            if (MessageBoxWhenLose && board.tilesLeft > 0) {
+            if (settings.messageBoxWhenLose && board.tilesLeft > 0) {
                 ShowMessage(LanguageText("MesStatusLose"), MessageIcon::Information);
             }
         }

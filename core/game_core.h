@@ -29,10 +29,9 @@ public:
 
     // Window title, also the caption of every message box.
     std::string titleText{kGameTitle};
-    // Settings the rules read.
-    bool MessageBoxWhenLose = true;
-    bool ShowChrono = true;   // the chrono in the status text, and a status refresh every tick
-    int AutoPlaySleep = 500;  // milliseconds between two autoplay steps
+    // The game's configuration, the one copy of every setting: the rules read easy mode, the
+    // `.lay` switch, the lost-game message, the chrono and the autoplay pace from it.
+    Settings settings;
 
     // Deals the current layout and shows the new game: title, tile placement, redraw. When easy
     // mode could not find a winnable deal for this layout, says so after dealing at random.
@@ -130,9 +129,9 @@ public:
     // The two hooks below are called on the autoplay worker's thread, never with boardMutex
     // held (the worker also calls PlayEffect (1) there, with the mutex held). None of them may
     // touch a window directly or wait for the window thread; they post to it instead.
-    // The wait before pair (a, b) is removed; `delay` is AutoPlaySleep as it was when the replay
-    // started. The 3D editions sleep (this default); the 2D edition redraws and fades the pair
-    // out, taking boardMutex itself for each frame it composes.
+    // The wait before pair (a, b) is removed; `delay` is the autoplay pace as it was when the
+    // replay started. The 3D editions sleep (this default); the 2D edition redraws and fades the
+    // pair out, taking boardMutex itself for each frame it composes.
     virtual void AutoplayWait(int a, int b, int delay);
     // Asks the window thread to draw the board again (after placing the tiles when asked).
     virtual void AutoplayRedraw(bool placeTiles) { (void)placeTiles; }

@@ -133,7 +133,7 @@ void ReadGridFormat(LayoutBytes& file, PositionGrid& grid) {
 
 }  // namespace
 
-bool Board::LoadLayout() {
+bool Board::LoadLayout(bool gridFormat) {
     bool result = false;
     if (layoutFileName == randomLayoutName) {
         tileGrid.fill(NoTile);
@@ -146,19 +146,19 @@ bool Board::LoadLayout() {
         std::vector<std::uint8_t> bytes;
         files::ReadWholeFile(ResolveInFolder(layoutsFolder, layoutFileName), kMaxLayoutFileBytes,
                              bytes);
-        result = ReadLayout(bytes.data(), bytes.size());
+        result = ReadLayout(bytes.data(), bytes.size(), gridFormat);
     }
     LoadHall();
     return result;
 }
 
-bool Board::ReadLayout(const std::uint8_t* data, std::size_t size) {
+bool Board::ReadLayout(const std::uint8_t* data, std::size_t size, bool gridFormat) {
     tileGrid.fill(NoTile);
     positionGrid.fill(0);
     LayoutBytes file{data, size};
     if (size == kBinaryLayoutSize) {
         ReadBinaryFormat(file, positionGrid);
-    } else if (file.Get() == 'K' && gridFormat != 0) {
+    } else if (file.Get() == 'K' && gridFormat) {
         ReadGridFormat(file, positionGrid);
     } else {
         file.position = 0;
@@ -210,9 +210,10 @@ bool Board::CheckLayout() {
     }
     if (count == kTiles && wholeTiles) {
         NumberTiles();
+        layoutRefused = 0;
         return true;
     }
-    easyMode = 0;
+    layoutRefused = 1;
     return false;
 }
 

@@ -159,6 +159,6 @@ bool GameCore::EasyModeCommand() {
                     MessageButtons::OkCancel) != MessageAnswer::Ok) {
         return false;
     }
-    board.easyMode = board.easyMode ? 0 : 1;
+    settings.easyMode = !settings.easyMode;
     return true;
 }

@@ -87,13 +87,13 @@ void Play(GameCore& game) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    for (std::uint8_t gridFormat : {0, 1}) {
+    for (const bool gridFormat : {false, true}) {
         GameCore game;
-        game.board.gridFormat = gridFormat;
+        game.settings.lay = gridFormat;
         // Easy mode with a short search keeps a layout without any winning order quick.
-        game.board.easyMode = gridFormat;
+        game.settings.easyMode = gridFormat;
         game.board.solvableAttempts = 3;
-        if (game.board.ReadLayout(data, size)) {
+        if (game.board.ReadLayout(data, size, gridFormat)) {
             Play(game);
         }
     }

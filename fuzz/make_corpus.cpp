@@ -86,7 +86,6 @@ bool MakeSavedGames(const fs::path& corpus) {
     fs::create_directories(folder, error);
     for (const int pairs : {0, 5, 40}) {
         Board board;
-        board.easyMode = 1;
         if (!LoadShipped(board, "Pyramid.tvl")) {
             return false;
         }

@@ -90,6 +90,14 @@ struct Settings {
     int maxMenuItems = 10;
 
     friend bool operator==(const Settings&, const Settings&) = default;
+
+    // The effect files by number: 0 select, 1 remove, 2 a tile beside the selected one.
+    std::string& SoundFile(int effect) {
+        return effect == 0 ? sound1 : effect == 1 ? sound2 : sound3;
+    }
+    const std::string& SoundFile(int effect) const {
+        return effect == 0 ? sound1 : effect == 1 ? sound2 : sound3;
+    }
 };
 
 // The level colour as the 3D back ends take it: 0x00BBGGRR.

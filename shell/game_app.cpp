@@ -107,35 +107,9 @@ bool GameApp::LoadSettings() {
         shellDesktop_.ShowMessage(loaded.refusal, WindowTitle(edition_), MessageIcon::Error);
         return false;
     }
-    SettingsToBoard();
+    board.layoutFileName = settings.layout;
     board.pairLimit = kPairLimit;
     return true;
-}
-
-void GameApp::SettingsToBoard() {
-    board.easyMode = settings.easyMode ? 1 : 0;
-    board.soundEffects = settings.soundEffects ? 1 : 0;
-    board.gridFormat = settings.lay ? 1 : 0;
-    board.layoutFileName = settings.layout;
-    board.soundFiles = {settings.sound1, settings.sound2, settings.sound3};
-    SettingsToCore();
-}
-
-void GameApp::SettingsToCore() {
-    MessageBoxWhenLose = settings.messageBoxWhenLose;
-    ShowChrono = settings.showChrono;
-    AutoPlaySleep = settings.autoPlaySleep;
-}
-
-void GameApp::BoardToSettings() {
-    settings.easyMode = board.easyMode != 0;
-    settings.soundEffects = board.soundEffects != 0;
-    settings.lay = board.gridFormat != 0;
-    settings.layout = board.layoutFileName;
-    settings.sound1 = board.soundFiles[0];
-    settings.sound2 = board.soundFiles[1];
-    settings.sound3 = board.soundFiles[2];
-    settings.messageBoxWhenLose = MessageBoxWhenLose;
 }
 
 void GameApp::SaveSettings() {
@@ -146,7 +120,6 @@ void GameApp::SaveSettings() {
         settings.windowXSize = rect.width;
         settings.windowYSize = rect.height;
     }
-    BoardToSettings();
     if (!::SaveSettings(settings, folders, edition_, screen, *this)) {
         shellDesktop_.ShowMessage(
             ConfigFilePath(folders, edition_) + " : " + Text(TextId::MesWriteError), titleText,
@@ -185,7 +158,7 @@ void GameApp::StartGame() {
             CheckListEntry(fallback, command::LayoutList, layoutList);
         }
     }
-    const bool laidOut = board.LoadLayout();
+    const bool laidOut = board.LoadLayout(settings.lay);
     NewGame();
     if (!laidOut) {
         ShowNoGame();
@@ -292,9 +265,8 @@ bool GameApp::LayoutUsable(const std::string& name) const {
     // The file is tried on a board of its own, so a refusal leaves the game untouched.
     auto probe = std::make_unique<Board>();
     probe->layoutsFolder = board.layoutsFolder;
-    probe->gridFormat = board.gridFormat;
     probe->layoutFileName = name;
-    return probe->LoadLayout() && !probe->PositionsOverlap();
+    return probe->LoadLayout(settings.lay) && !probe->PositionsOverlap();
 }
 
 void GameApp::ShowNoGame() {
@@ -316,7 +288,7 @@ void GameApp::LoadLayoutAndDeal(const std::string& previous) {
         CheckListEntry(previous, command::LayoutList, layoutList);
         return;
     }
-    board.LoadLayout();
+    board.LoadLayout(settings.lay);
     StartNewGame();
 }
 

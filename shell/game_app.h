@@ -108,11 +108,6 @@ public:
     bool LoadSettings();
     // Writes the settings, storing the window's outer rectangle first.
     void SaveSettings();
-    // Copies the settings the board keeps a copy of into the board, and back.
-    void SettingsToBoard();
-    void BoardToSettings();
-    // Copies the settings the core's rules read (chrono shown, autoplay delay, lose message).
-    void SettingsToCore();
     // The core's texts come from the language table.
     std::string LanguageText(const char* key) const override;
     // The window the application talks to (may be null: nothing is shown).
@@ -292,7 +287,6 @@ public:
     // -----------------------------------------------------------------------------------------
     // State
     // -----------------------------------------------------------------------------------------
-    Settings settings;
     LanguageTexts texts;
     ResourceFolders folders;
     ScreenMetrics screen;

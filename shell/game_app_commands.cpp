@@ -55,7 +55,6 @@ void GameApp::ExecuteCommand(int id) {
             break;
         case command::EASYMODE:
             if (EasyModeCommand()) {
-                settings.easyMode = board.easyMode != 0;
                 ExecuteCommand(command::NEW_GAME);
             }
             break;
@@ -94,7 +93,6 @@ void GameApp::ExecuteCommand(int id) {
             break;
         case command::SHOW_CHRONO:
             settings.showChrono = !settings.showChrono;
-            SettingsToCore();
             RefreshStatus();
             break;
         case command::CHANGE_COLORS:
@@ -132,16 +130,14 @@ void GameApp::ExecuteCommand(int id) {
             if (!HasWaveDevice()) {
                 break;
             }
-            board.soundEffects = board.soundEffects ? 0 : 1;
-            settings.soundEffects = board.soundEffects != 0;
+            settings.soundEffects = !settings.soundEffects;
             break;
         case command::CHANGE_CURSOR:
             settings.newCursors = !settings.newCursors;
             LoadCursors();
             break;
         case command::MSG_WHEN_LOSE:
-            MessageBoxWhenLose = !MessageBoxWhenLose;
-            settings.messageBoxWhenLose = MessageBoxWhenLose;
+            settings.messageBoxWhenLose = !settings.messageBoxWhenLose;
             break;
         case command::EDIT_LAYOUT:
             if (HasLayoutEditor()) {
@@ -215,14 +211,11 @@ void GameApp::ExecuteListCommand(int id) {
             LoadLayoutAndDeal(previous);
         }
     } else if (low > command::Sound1Base && low < command::Sound1Base + command::ListSpan) {
-        SoundListCommand(id, command::Sound1Base, board.soundFiles[0], sound1List, false);
-        settings.sound1 = board.soundFiles[0];
+        SoundListCommand(id, command::Sound1Base, settings.sound1, sound1List, false);
     } else if (low > command::Sound2Base && low < command::Sound2Base + command::ListSpan) {
-        SoundListCommand(id, command::Sound2Base, board.soundFiles[1], sound2List, false);
-        settings.sound2 = board.soundFiles[1];
+        SoundListCommand(id, command::Sound2Base, settings.sound2, sound2List, false);
     } else if (low > command::Sound3Base && low < command::Sound3Base + command::ListSpan) {
-        SoundListCommand(id, command::Sound3Base, board.soundFiles[2], sound3List, false);
-        settings.sound3 = board.soundFiles[2];
+        SoundListCommand(id, command::Sound3Base, settings.sound3, sound3List, false);
     } else if (low > command::MusicBase && low < command::MusicBase + command::ListSpan) {
         SoundListCommand(id, command::MusicBase, settings.music, musicList, true);
     } else if (low == command::BackgroundBase + command::NoneOffset) {
@@ -363,7 +356,7 @@ void GameApp::SaveLayoutCommand() {
     UpdateTitle();
     if (editMode) {
         // The next game is played on the saved layout; editing goes on meanwhile.
-        if (saved && !board.LoadLayout()) {
+        if (saved && !board.LoadLayout(settings.lay)) {
             ShowMessage(Text(TextId::MesNo144Tiles), MessageIcon::Warning);
         }
         editorMenuShown_ = true;

@@ -168,13 +168,13 @@ void GameApp::BuildMenus() {
                                             folders.sounds, musicList, settings.music));
         sounds.items.push_back(ResourceMenu(TextId::CHANGE_SOUND1, command::Sound1Base,
                                             kSoundPattern, folders.sounds, sound1List,
-                                            board.soundFiles[0]));
+                                            settings.sound1));
         sounds.items.push_back(ResourceMenu(TextId::CHANGE_SOUND2, command::Sound2Base,
                                             kSoundPattern, folders.sounds, sound2List,
-                                            board.soundFiles[1]));
+                                            settings.sound2));
         sounds.items.push_back(ResourceMenu(TextId::CHANGE_SOUND3, command::Sound3Base,
                                             kSoundPattern, folders.sounds, sound3List,
-                                            board.soundFiles[2]));
+                                            settings.sound3));
         sounds.items.push_back(
             MenuItem::Command(command::USE_SOUNDS, Text(TextId::USE_SOUNDS), true));
         mainMenu_.popups.push_back(sounds);
@@ -262,11 +262,11 @@ void GameApp::RefreshChecks() {
         return;
     }
     mainMenu_.SetChecked(command::SHOW_CHRONO, settings.showChrono);
-    mainMenu_.SetChecked(command::EASYMODE, board.easyMode != 0);
-    mainMenu_.SetChecked(command::USE_SOUNDS, board.soundEffects != 0);
+    mainMenu_.SetChecked(command::EASYMODE, settings.easyMode);
+    mainMenu_.SetChecked(command::USE_SOUNDS, settings.soundEffects);
     mainMenu_.SetChecked(command::SHADOWS, settings.shadows);
     mainMenu_.SetChecked(command::CHANGE_CURSOR, settings.newCursors);
-    mainMenu_.SetChecked(command::MSG_WHEN_LOSE, MessageBoxWhenLose);
+    mainMenu_.SetChecked(command::MSG_WHEN_LOSE, settings.messageBoxWhenLose);
     // REDO is offered only while UNDO has taken back a pair that can be replayed.
     mainMenu_.SetEnabled(command::REDO, board.CanRedo());
     if (window_ != nullptr && !editorMenuShown_) {

@@ -96,16 +96,16 @@ int WriteRing(TileVertices& vertices, int first, float outer, float inner, std::
 }
 
 void BuildMarkFrames(TileVertices& vertices) {
-    WriteRing(vertices, kSelectedFramePiece.first, 0.0f, kFrameWidth, kSelectedFrameColour);
-    WriteRing(vertices, kHintFramePiece.first, 0.0f, kFrameWidth, kHintFrameColour);
+    WriteRing(vertices, kSelectedFramePiece.first, 0.0f, kFrameWidth, kSelectedFrameVertexColour);
+    WriteRing(vertices, kHintFramePiece.first, 0.0f, kFrameWidth, kHintFrameVertexColour);
     WriteRing(vertices, kFrameEdgePiece.first, kFrameWidth, kFrameWidth + kEdgeWidth,
-              kFrameEdgeColour);
+              kFrameEdgeVertexColour);
     int k = kFocusRingPiece.first;
-    k = WriteRing(vertices, k, kFocusInset, kFocusInset + kEdgeWidth, kFrameEdgeColour);
+    k = WriteRing(vertices, k, kFocusInset, kFocusInset + kEdgeWidth, kFocusLineVertexColour);
     k = WriteRing(vertices, k, kFocusInset + kEdgeWidth, kFocusInset + kEdgeWidth + kFrameWidth,
-                  kFocusRingColour);
+                  kFocusBandVertexColour);
     k = WriteRing(vertices, k, kFocusInset + kEdgeWidth + kFrameWidth,
-                  kFocusInset + 2 * kEdgeWidth + kFrameWidth, kFrameEdgeColour);
+                  kFocusInset + 2 * kEdgeWidth + kFrameWidth, kFocusLineVertexColour);
     assert(k == kFocusRingPiece.End() && k == kVertexCount);
 }
 

@@ -47,7 +47,7 @@ inline constexpr PieceRange kBackgroundPiece{114, 6};  // drawn with identity ma
 // The frames on the face, each a ring of four flat bands in the face plane, as far in from the
 // face's edge as the 2D board draws them (a twelfth of the face's width): the selected tile's and
 // the hint pair's coloured band at the edge with a dark line inside it; the keyboard focus ring
-// further in (a dark line, a cyan band, a dark line), so it shows together with either frame.
+// further in (a white line, a blue band, a white line), so it shows together with either frame.
 inline constexpr PieceRange kSelectedFramePiece{120, 24};
 inline constexpr PieceRange kHintFramePiece{144, 24};
 inline constexpr PieceRange kFrameEdgePiece{168, 24};
@@ -63,10 +63,12 @@ inline constexpr std::uint32_t kShadowColour = 0x80404040;
 inline constexpr std::uint32_t kHighlightColour = 0x80404040;
 inline constexpr std::uint32_t kOpaqueWhite = 0xFFFFFFFF;
 // Colours of the mark frames, opaque, the same as on the 2D board.
-inline constexpr std::uint32_t kSelectedFrameColour = 0xFFFF6E00;  // orange
-inline constexpr std::uint32_t kHintFrameColour = 0xFFE61EC8;      // magenta
-inline constexpr std::uint32_t kFrameEdgeColour = 0xFF000000;
-inline constexpr std::uint32_t kFocusRingColour = 0xFF00C8FF;  // cyan
+inline constexpr std::uint32_t kSelectedFrameVertexColour = 0xFFFF6E00;  // orange
+inline constexpr std::uint32_t kHintFrameVertexColour = 0xFFE61EC8;      // magenta
+inline constexpr std::uint32_t kFrameEdgeVertexColour = 0xFF000000;
+// The keyboard focus ring: a blue band between white lines, as on the 2D board.
+inline constexpr std::uint32_t kFocusBandVertexColour = 0xFF0050DC;
+inline constexpr std::uint32_t kFocusLineVertexColour = 0xFFFFFFFF;
 
 // Texture of the tile body, of the paused faces, and of faces without a picture.
 inline constexpr int kBodyTexture = kBlankFace;  // 42

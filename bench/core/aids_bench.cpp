@@ -24,7 +24,6 @@ public:
         board.layoutsFolder = std::string(GAME_DATA_DIR) + "/LAYOUTS";
         board.layoutFileName = "Default.tvl";
         board.millisecondSource = &FixedMillisecond;
-        board.easyMode = 1;
         board.LoadLayout();
         std::srand(5);
         board.Deal();

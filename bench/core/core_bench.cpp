@@ -24,10 +24,9 @@ std::unique_ptr<Board> Loaded(const std::string& name) {
 
 void DealLayout(benchmark::State& state, const std::string& name, bool easy) {
     auto board = Loaded(name);
-    board->easyMode = easy ? 1 : 0;
     int fellBack = 0;
     for (auto _ : state) {
-        fellBack += board->Deal() == DealResult::SolvableFellBack ? 1 : 0;
+        fellBack += board->Deal(easy) == DealResult::SolvableFellBack ? 1 : 0;
         benchmark::DoNotOptimize(board->tiles.data());
     }
     state.counters["fell_back"] = fellBack;
@@ -35,8 +34,7 @@ void DealLayout(benchmark::State& state, const std::string& name, bool easy) {
 
 void FreeTilesAndMoves(benchmark::State& state) {
     auto board = Loaded("Default.tvl");
-    board->easyMode = 0;
-    board->Deal();
+    board->Deal(false);
     for (auto _ : state) {
         board->UpdateFreeTiles();
         board->BuildMoveList(false);

@@ -31,7 +31,6 @@ std::unique_ptr<Board> Loaded(const std::string& name) {
     board->layoutsFolder = kLayouts;
     board->layoutFileName = name;
     board->millisecondSource = &PinnedMillisecond;
-    board->easyMode = 0;
     board->LoadLayout();
     return board;
 }
@@ -50,7 +49,7 @@ void SolveDeals(benchmark::State& state, const std::string& name) {
         positions = 0;
         for (int deal = 0; deal < kDeals; ++deal) {
             g_millisecond = deal;
-            board->Deal();
+            board->Deal(false);
             const auto start = std::chrono::steady_clock::now();
             const SolveResult result =
                 solver.Solve(*board, SolveLimits::Within(std::chrono::seconds(1)));
@@ -81,7 +80,7 @@ void SolveDeals(benchmark::State& state, const std::string& name) {
 void ShuffleTurtle(benchmark::State& state) {
     auto board = Loaded("Default.tvl");
     g_millisecond = 250;
-    board->Deal();
+    board->Deal(false);
     for (int k = 0; k < 20; ++k) {
         board->BuildMoveList(false);
         if (board->moveCount == 0) {

@@ -264,7 +264,6 @@ void GameApp2D::ConfigDialog() {
             switch (row) {
                 case 0:
                     stepDelay(settings.autoPlaySleep);
-                    SettingsToCore();
                     return msText(settings.autoPlaySleep);
                 case 1:
                     stepDelay(settings.removeTileTime);

@@ -244,7 +244,6 @@ void GameApp3D::ConfigDialog() {
                 BoardLock lock(*this);
                 if (row == 0) {
                     settings.autoPlaySleep = StepDelay(settings.autoPlaySleep, delta);
-                    SettingsToCore();
                     return msText(settings.autoPlaySleep);
                 }
                 if (row == 1) {

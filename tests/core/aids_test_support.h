@@ -46,10 +46,9 @@ inline void DealTurtle(Board& board, bool easy, unsigned seed = 7) {
     board.layoutsFolder = std::string(GAME_DATA_DIR) + "/LAYOUTS";
     board.layoutFileName = "Default.tvl";
     board.millisecondSource = &FixedMillisecond;
-    board.easyMode = easy ? 1 : 0;
     board.LoadLayout();
     std::srand(seed);
-    board.Deal();
+    board.Deal(easy);
 }
 
 // The faces of all 144 records, to compare a board with the deal it started from.

@@ -120,9 +120,9 @@ TEST_F(AutoplayTest, RefusedAfterARemovalInALoadedGameWithoutEasyModeOrWithoutAR
     EXPECT_FALSE(Autoplay());
     game.board.LoadedGame = 0;
 
-    game.board.easyMode = 0;
+    game.settings.easyMode = false;
     EXPECT_FALSE(Autoplay());
-    game.board.easyMode = 1;
+    game.settings.easyMode = true;
 
     // An easy-mode deal that found no winnable order was dealt at random and has no order to
     // replay: refused, and the game (its chrono too) goes on untouched.

@@ -44,12 +44,12 @@ TEST_F(StatusTest, StatusShowsTilesAndChronoWithTheirSpacing) {
     EXPECT_EQ(game.StatusLine(), "144 Tiles" + kGap + "Chrono : 01:02:05");
     game.board.ChronoPaused = 1;
     EXPECT_EQ(game.StatusLine(), "144 Tiles" + kGap + "Chrono : MesChronoPaused");
-    game.ShowChrono = false;
+    game.settings.showChrono = false;
     EXPECT_EQ(game.StatusLine(), "144 Tiles");
 }
 
 TEST_F(StatusTest, StatusShowsTheEndOnlyWhileAsked) {
-    game.ShowChrono = false;
+    game.settings.showChrono = false;
     game.board.tilesLeft = 10;
     game.board.GameOverShown = 1;
     EXPECT_EQ(game.StatusLine(), "10 Tiles" + kGap + "MesStatusLose");
@@ -114,7 +114,7 @@ TEST_F(StatusTest, ChronoCountsOnlyWhileRunning) {
 
     // Hidden, the ticks still count but no longer rebuild the status.
     game.board.WinHandled = 0;
-    game.ShowChrono = false;
+    game.settings.showChrono = false;
     const int shown = game.statusShown;
     game.ChronoTick();
     EXPECT_EQ(game.board.chronoSeconds, 4);

@@ -47,8 +47,7 @@ void ExpectFullFaceSet(const Board& board) {
 
 TEST(Deal, RandomDealGivesEveryFaceItsCount) {
     auto board = Turtle();
-    board->easyMode = 0;
-    EXPECT_EQ(board->Deal(), DealResult::Random);
+    EXPECT_EQ(board->Deal(false), DealResult::Random);
     ExpectFullFaceSet(*board);
     EXPECT_EQ(board->tilesLeft, 144);
     EXPECT_EQ(board->moveCount, 0);
@@ -57,12 +56,11 @@ TEST(Deal, RandomDealGivesEveryFaceItsCount) {
 TEST(Deal, DealsMadeInTheSameMillisecondAreEqual) {
     auto first = Turtle();
     auto second = Turtle();
-    for (int easy = 0; easy < 2; ++easy) {
-        first->easyMode = second->easyMode = static_cast<std::uint8_t>(easy);
+    for (const bool easy : {false, true}) {
         std::srand(1);
-        first->Deal();
+        first->Deal(easy);
         std::srand(1);
-        second->Deal();
+        second->Deal(easy);
         for (int t = 0; t < kTiles; ++t) {
             ASSERT_EQ(first->tiles[t].face, second->tiles[t].face) << "easy " << easy;
         }
@@ -72,7 +70,6 @@ TEST(Deal, DealsMadeInTheSameMillisecondAreEqual) {
 
 TEST(Deal, SolvableDealRecordsMatchingPairsThatEmptyTheBoard) {
     auto board = Turtle();
-    board->easyMode = 1;
     for (int round = 0; round < 5; ++round) {
         std::srand(static_cast<unsigned>(round));
         ASSERT_EQ(board->Deal(), DealResult::Solvable);
@@ -96,7 +93,6 @@ TEST(Deal, SolvableDealRecordsMatchingPairsThatEmptyTheBoard) {
 // listed, and the only choice, the first, when one or two are.
 TEST(Deal, SolvableDealPicksAmongTheFirstListedPairsButNeverTheLast) {
     auto board = Turtle();
-    board->easyMode = 1;
     bool sawShortList = false;
     bool sawCutList = false;
     for (int round = 0; round < 8; ++round) {
@@ -140,7 +136,7 @@ TEST(Deal, SolvableDealPicksAmongTheFirstListedPairsButNeverTheLast) {
 TEST(Deal, PinnedDealsOfTheTurtle) {
     struct Case {
         const char* what;
-        std::uint8_t easyMode;
+        bool easyMode;
         std::vector<int> firstOrder;  // the first eight tile numbers of the removal order
         std::vector<int> firstFaces;  // the faces of tiles 0 to 11
         std::uint32_t orderHash;      // FNV-1a of the whole removal order
@@ -164,16 +160,15 @@ TEST(Deal, PinnedDealsOfTheTurtle) {
     };
     for (const Case& c : cases) {
         auto board = Turtle();
-        board->easyMode = c.easyMode;
         std::srand(7);
-        board->Deal();
+        board->Deal(c.easyMode);
         std::vector<int> faces;
         for (const TileRecord& t : board->tiles) {
             faces.push_back(t.face);
         }
         EXPECT_EQ(std::vector<int>(faces.begin(), faces.begin() + 12), c.firstFaces) << c.what;
         EXPECT_EQ(fnv(faces), c.facesHash) << c.what;
-        if (c.easyMode != 0) {
+        if (c.easyMode) {
             EXPECT_EQ(std::vector<int>(board->dealOrder.begin(), board->dealOrder.begin() + 8),
                       c.firstOrder);
             EXPECT_EQ(fnv(board->dealOrder), c.orderHash);
@@ -185,7 +180,6 @@ TEST(Deal, PinnedDealsOfTheTurtle) {
 // covered); it takes the first or the second at random, never the third.
 TEST(Deal, SolvableDealWithTwoPairsLeftTakesOneOfTheFirstTwoOfThree) {
     auto board = Turtle();
-    board->easyMode = 1;
     std::array<int, 3> picks{};
     for (unsigned seed = 0; seed < 60; ++seed) {
         std::srand(seed);
@@ -218,18 +212,16 @@ TEST(Deal, SolvableDealWithTwoPairsLeftTakesOneOfTheFirstTwoOfThree) {
 TEST(Deal, FacesDependOnlyOnTheMillisecondOfTheDeal) {
     auto first = Turtle();
     auto second = Turtle();
-    first->easyMode = second->easyMode = 0;
     std::srand(1);
-    first->Deal();
+    first->Deal(false);
     std::srand(999);
     std::rand();
-    second->Deal();
+    second->Deal(false);
     for (int t = 0; t < kTiles; ++t) {
         ASSERT_EQ(first->tiles[t].face, second->tiles[t].face) << "tile " << t;
     }
 
     // In easy mode the same pairs of the order get the same faces whatever the order.
-    first->easyMode = second->easyMode = 1;
     std::srand(2);
     first->Deal();
     std::srand(77);
@@ -264,25 +256,23 @@ TEST(Deal, StartsTheGameCountersAfresh) {
 
 TEST(Deal, SolvableDealGivesUpAtItsBoundAndDealsAtRandom) {
     auto board = Turtle();
-    board->easyMode = 1;
     board->solvableAttempts = 0;
     EXPECT_EQ(board->Deal(), DealResult::SolvableFellBack);
     ExpectFullFaceSet(*board);
     for (std::uint8_t t : board->dealOrder) {
         ASSERT_EQ(t, NoTile);  // nothing for autoplay to replay
     }
-    EXPECT_EQ(board->easyMode, 1);
 }
 
-TEST(Deal, LayoutThatFailedItsCheckStillEndsInEasyMode) {
+// In easy mode too: a refused grid has no winning order to look for.
+TEST(Deal, LayoutThatFailedItsCheckIsDealtAtRandom) {
     TempFolder folder("deal_bad");
     folder.Write("bad.tvl", "0 0 0\n");
     Board board;
     board.layoutsFolder = folder.Path();
     board.layoutFileName = "bad.tvl";
     ASSERT_FALSE(board.LoadLayout());
-    board.easyMode = 1;  // switched on again by the player
-    EXPECT_EQ(board.Deal(), DealResult::SolvableFellBack);
+    EXPECT_EQ(board.Deal(true), DealResult::Random);
     EXPECT_EQ(board.tilesLeft, 144);  // every record got a face
     for (const TileRecord& t : board.tiles) {
         ASSERT_EQ(t.state, 0);
@@ -295,8 +285,7 @@ TEST(Deal, AfterALoadedGameTheLayoutIsReadAgain) {
     board->positionGrid.fill(0);  // as a saved game of another layout would leave it
     board->tileGrid.fill(NoTile);
     board->LoadedGame = 1;
-    board->easyMode = 0;
-    board->Deal();
+    board->Deal(false);
     EXPECT_EQ(board->LoadedGame, 0);
     EXPECT_EQ(board->positionGrid, turtle);
     EXPECT_EQ(DrawingOrderProblem(*board), "");

@@ -134,7 +134,7 @@ TEST_F(ClickTest, StuckGameShowsTheLoseBoxOnlyWhenAsked) {
     SmallGame small;
     small.Build(other.board);
     other.board.tiles[small.d].face = 10;
-    other.MessageBoxWhenLose = false;
+    other.settings.messageBoxWhenLose = false;
     other.ClickTile(small.a);
     other.ClickTile(small.b);
     EXPECT_EQ(other.board.GameOverShown, 1);
@@ -170,7 +170,6 @@ TEST(GameCore, NewGameDealsThenShowsTheBoard) {
     RecordingGame game(&desktop);
     game.board.layoutsFolder = std::string(GAME_DATA_DIR) + "/LAYOUTS";
     ASSERT_TRUE(game.board.LoadLayout());
-    game.board.easyMode = 1;
     game.NewGame();
     EXPECT_EQ(game.calls, (std::vector<std::string>{"title", "place", "tick"}));
     EXPECT_TRUE(desktop.Calls(ScriptedDesktop::Call::Message).empty());

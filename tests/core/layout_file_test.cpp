@@ -73,7 +73,6 @@ TEST(LayoutFile, JunkBytesNeverMarkOutsideTheGrid) {
     }
     folder.Write("a.tvl", junk);
     auto board = BoardIn(folder, "a.tvl");
-    board->easyMode = 1;
     const bool loaded = board->LoadLayout();
     EXPECT_EQ(loaded, CountPositions(board->positionGrid) == 144);
     for (std::uint8_t cell : board->positionGrid) {
@@ -128,14 +127,12 @@ TEST(LayoutFile, GridFormatNeedsTheSwitchAndReadsExactly3400Characters) {
     cells[CellIndex(2, 4, 6)] = '1';
     folder.Write("g.tvl", "K grid header\n3 1 2 is ignored\n" + cells);
     auto board = BoardIn(folder, "g.tvl");
-    board->gridFormat = 1;
-    board->LoadLayout();
+    board->LoadLayout(true);
     EXPECT_EQ(CountPositions(board->positionGrid), 2);
     EXPECT_EQ(board->positionGrid[CellIndex(2, 4, 6)], 1);
 
     // With the switch off the same file is read as lines: the ignored line's numbers count.
-    board->gridFormat = 0;
-    board->LoadLayout();
+    board->LoadLayout(false);
     EXPECT_EQ(CountPositions(board->positionGrid), 1);
     EXPECT_EQ(board->positionGrid[CellIndex(2, 3, 1)], 1);
 
@@ -145,28 +142,32 @@ TEST(LayoutFile, GridFormatNeedsTheSwitchAndReadsExactly3400Characters) {
         broken += "1" + std::string(kColumns - 1, '0') + "\n";
     }
     folder.Write("g.tvl", "K\n\n" + broken);
-    board->gridFormat = 1;
-    board->LoadLayout();
+    board->LoadLayout(true);
     EXPECT_EQ(board->positionGrid[CellIndex(0, 0, 0)], 1);
     EXPECT_EQ(board->positionGrid[CellIndex(0, 1, 1)], 1);
     EXPECT_EQ(board->positionGrid[CellIndex(0, 2, 2)], 1);
 
     // Cut short anywhere: fewer positions, no failure beyond the count.
     folder.Write("g.tvl", "K");
-    EXPECT_FALSE(board->LoadLayout());
+    EXPECT_FALSE(board->LoadLayout(true));
     EXPECT_EQ(CountPositions(board->positionGrid), 0);
 }
 
-TEST(LayoutFile, MissingFileOrWrongCountSwitchesEasyModeOff) {
+// A refused layout is marked so: even in easy mode its grid is dealt at random (there is no
+// winning order to look for), and the next layout that passes clears the mark.
+TEST(LayoutFile, MissingFileOrWrongCountIsDealtAtRandom) {
     TempFolder folder("missing");
     auto board = BoardIn(folder, "none.tvl");
-    board->easyMode = 1;
     board->tileGrid[5] = 3;
     EXPECT_FALSE(board->LoadLayout());
-    EXPECT_EQ(board->easyMode, 0);
+    EXPECT_EQ(board->layoutRefused, 1);
     for (std::uint8_t cell : board->tileGrid) {
         ASSERT_EQ(cell, NoTile);
     }
+    EXPECT_EQ(board->Deal(true), DealResult::Random);
+    folder.Write("none.tvl", ValidLines());
+    EXPECT_TRUE(board->LoadLayout());
+    EXPECT_EQ(board->layoutRefused, 0);
 }
 
 // A named pipe in the layouts folder reads as a missing layout instead of blocking the game.
@@ -296,7 +297,7 @@ TEST(RandomLayout, SameMillisecondGivesTheSameStackedLayout) {
 TEST(RandomLayout, LowerCaseNameIsLookedUpAsAFile) {
     TempFolder folder("random");
     auto board = BoardIn(folder, "random.tvl");
-    EXPECT_FALSE(board->LoadLayout());
+    EXPECT_FALSE(board->LoadLayout(true));
     EXPECT_EQ(CountPositions(board->positionGrid), 0);
 }
 
@@ -318,24 +319,22 @@ TEST(LayoutFile, BytesInMemoryReadLikeTheFileInEveryFormat) {
     const struct {
         const char* name;
         std::string bytes;
-        std::uint8_t gridFormat;
+        bool gridFormat;
     } cases[] = {
-        {"lines", ValidLines(), 0},  {"grid off", grid, 0}, {"grid on", grid, 1},
-        {"binary", binary, 0},       {"empty", "", 0},      {"one byte K", "K", 1},
-        {"junk", "\x01\xff 3 3", 1},
+        {"lines", ValidLines(), false}, {"grid off", grid, false}, {"grid on", grid, true},
+        {"binary", binary, false},      {"empty", "", false},      {"one byte K", "K", true},
+        {"junk", "\x01\xff 3 3", true},
     };
     TempFolder folder("memory");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         folder.Write("a.tvl", c.bytes);
         auto fromFile = BoardIn(folder, "a.tvl");
-        fromFile->gridFormat = c.gridFormat;
-        const bool fileResult = fromFile->LoadLayout();
+        const bool fileResult = fromFile->LoadLayout(c.gridFormat);
         Board fromBytes;
-        fromBytes.gridFormat = c.gridFormat;
         fromBytes.hall[0].seconds = 12345;
         EXPECT_EQ(fromBytes.ReadLayout(reinterpret_cast<const std::uint8_t*>(c.bytes.data()),
-                                       c.bytes.size()),
+                                       c.bytes.size(), c.gridFormat),
                   fileResult);
         EXPECT_EQ(fromBytes.positionGrid, fromFile->positionGrid);
         EXPECT_EQ(fromBytes.tileGrid, fromFile->tileGrid);

@@ -133,7 +133,6 @@ TEST_F(SavedGameTest, EveryShippedLayoutSurvivesTheRoundTrip) {
         played.board.layoutsFolder = layouts;
         played.board.layoutFileName = name;
         played.board.millisecondSource = &FixedMillisecond;
-        played.board.easyMode = 1;
         ASSERT_TRUE(played.board.LoadLayout()) << name;
         std::srand(3);
         played.board.Deal();
@@ -288,8 +287,7 @@ TEST(SavedGameLayouts, AGameThatCouldNotBeLoadedIsNotSaved) {
         board.positionGrid[CellIndex(c.extra.layer, c.extra.row, c.extra.column)] = 1;
         ASSERT_TRUE(board.CheckLayout()) << c.what;
         board.millisecondSource = [] { return 3; };
-        board.easyMode = 0;
-        board.Deal();
+        board.Deal(false);
         board.savedGamesFolder = folder.Path();
         board.savedGameFileName = "Old.TVM";
         EXPECT_EQ(board.SaveGame(), c.saves) << c.what;

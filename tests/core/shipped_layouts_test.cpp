@@ -59,7 +59,6 @@ TEST(ShippedLayouts, EachIsWellStackedAndWinsByReplayingItsDealOrder) {
 
         for (unsigned seed = 0; seed < 8; ++seed) {
             std::srand(seed);
-            board.easyMode = 1;
             ASSERT_EQ(board.Deal(), DealResult::Solvable) << "seed " << seed;
             // Play the recorded pairs with the mouse, as a player would.
             for (int i = 0; i < kTiles; i += 2) {

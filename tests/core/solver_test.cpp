@@ -323,7 +323,6 @@ TEST(Solver, FindsEveryEasyModeDealWinnable) {
         board.layoutFileName = name;
         ASSERT_TRUE(board.LoadLayout());
         board.millisecondSource = &PinnedMillisecond;
-        board.easyMode = 1;
         for (int deal = 0; deal < 25; ++deal) {
             SCOPED_TRACE(std::string(name) + " deal " + std::to_string(deal));
             g_millisecond = deal * 37 % 1000;
@@ -356,11 +355,10 @@ TEST(Solver, AnswersRandomDealsOfShippedLayoutsTheSameEachTime) {
                              "Ring.tvl", "Spiral.tvl", "Stairs.tvl", "Towers.tvl", "RANDOM.TVL"}) {
         auto board = ShippedLayout(name);
         board->millisecondSource = &PinnedMillisecond;
-        board->easyMode = 0;
         for (int deal = 0; deal < 12; ++deal) {
             SCOPED_TRACE(std::string(name) + " deal " + std::to_string(deal));
             g_millisecond = deal * 83 % 1000;
-            board->Deal();
+            board->Deal(false);
             // Half the deals are asked after a few pairs, taken from the front of the list.
             for (int k = 0; k < deal % 2 * 3; ++k) {
                 board->BuildMoveList(false);
@@ -404,9 +402,8 @@ TEST(Solver, AnswersRandomDealsOfShippedLayoutsTheSameEachTime) {
 TEST(Solver, LimitsGiveUnknown) {
     auto board = ShippedLayout("Default.tvl");
     board->millisecondSource = &PinnedMillisecond;
-    board->easyMode = 0;
     g_millisecond = 321;
-    board->Deal();
+    board->Deal(false);
     const TileGrid grid = board->tileGrid;
     Solver solver;
 
@@ -475,9 +472,8 @@ TEST(Solver, CancelFromAnotherThreadStopsALongSearch) {
 TEST(Solver, ShuffleKeepsTheFacesAndIsWinnable) {
     auto board = ShippedLayout("Default.tvl");
     board->millisecondSource = &PinnedMillisecond;
-    board->easyMode = 0;
     g_millisecond = 77;
-    board->Deal();
+    board->Deal(false);
     for (int k = 0; k < 10; ++k) {
         board->BuildMoveList(false);
         ASSERT_GT(board->moveCount, 0);

@@ -235,7 +235,7 @@ TEST_F(AidsTest, EasyModeAnsweredWithCancelChangesNothing) {
     const std::vector<int> dealt = Faces(game.board);
     desktop.defaultAnswer = MessageAnswer::Cancel;
     EXPECT_FALSE(game.EasyModeCommand());
-    EXPECT_EQ(game.board.easyMode, 1);
+    EXPECT_TRUE(game.settings.easyMode);
     EXPECT_EQ(Faces(game.board), dealt);
     ASSERT_EQ(desktop.Calls(ScriptedDesktop::Call::Message).size(), 1u);
     EXPECT_EQ(desktop.Calls(ScriptedDesktop::Call::Message)[0].text, "MesEasyMode");
@@ -243,7 +243,7 @@ TEST_F(AidsTest, EasyModeAnsweredWithCancelChangesNothing) {
 
     desktop.defaultAnswer = MessageAnswer::Ok;
     EXPECT_TRUE(game.EasyModeCommand());
-    EXPECT_EQ(game.board.easyMode, 0);
+    EXPECT_FALSE(game.settings.easyMode);
     EXPECT_TRUE(game.EasyModeCommand());
-    EXPECT_EQ(game.board.easyMode, 1);
+    EXPECT_TRUE(game.settings.easyMode);
 }

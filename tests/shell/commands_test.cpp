@@ -110,13 +110,12 @@ TEST_F(CommandsTest, EasyModeCancelKeepsTheGameAndOkDealsAgain) {
     const int ticks = app->ticks;
     desktop.messageAnswers.push_back(MessageAnswer::Cancel);
     app->ExecuteCommand(command::EASYMODE);
-    EXPECT_EQ(app->board.easyMode, 1);
+    EXPECT_TRUE(app->settings.easyMode);
     EXPECT_EQ(app->ticks, ticks);
     EXPECT_EQ(desktop.Calls(ScriptedDesktop::Call::Message).back().buttons,
               MessageButtons::OkCancel);
     desktop.messageAnswers.push_back(MessageAnswer::Ok);
     app->ExecuteCommand(command::EASYMODE);
-    EXPECT_EQ(app->board.easyMode, 0);
     EXPECT_FALSE(app->settings.easyMode);
     EXPECT_GT(app->ticks, ticks);
 }
@@ -167,11 +166,10 @@ TEST_F(CommandsTest, LoadLayoutTakesTheChosenNameUpperCased) {
 
 TEST_F(CommandsTest, SoundNoneEmptiesTheSettingAndAListEntryChoosesAgain) {
     app->ExecuteCommand(command::Sound2Base + command::NoneOffset);
-    EXPECT_EQ(app->board.soundFiles[1], "");
     EXPECT_EQ(app->settings.sound2, "");
     EXPECT_TRUE(app->MainMenu().IsChecked(command::Sound2Base + 1));
     app->ExecuteCommand(command::Sound2Base + command::FilesOffset);  // Bell
-    EXPECT_EQ(app->board.soundFiles[1], "Bell.wav");
+    EXPECT_EQ(app->settings.sound2, "Bell.wav");
     EXPECT_FALSE(app->MainMenu().IsChecked(command::Sound2Base + 1));
     const int plays = app->musicPlays;
     app->ExecuteCommand(command::MusicBase + command::NoneOffset);

@@ -34,7 +34,7 @@ bool PlayGreedily(TestApp& app) {
 
 // Deals random games with pinned clocks until one is lost by greedy play.
 bool LoseAGame(TestApp& app) {
-    app.board.easyMode = 0;
+    app.settings.easyMode = false;
     static int millisecond = 0;
     for (int attempt = 0; attempt < 200; ++attempt) {
         millisecond = attempt * 7 % 1000;

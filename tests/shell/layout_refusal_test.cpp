@@ -66,7 +66,6 @@ TEST_F(LayoutRefusalTest, RefusedLayoutsKeepTheGameInProgress) {
         EXPECT_EQ(app->board.layoutFileName, "WHOLE.TVL") << c.why;
         EXPECT_EQ(app->settings.layout, "WHOLE.TVL") << c.why;
         EXPECT_EQ(app->board.tilesLeft, tilesLeft) << c.why;
-        EXPECT_EQ(app->board.easyMode, 1) << c.why;
         EXPECT_TRUE(app->settings.easyMode) << c.why;
         EXPECT_EQ(window.title, title) << c.why;
         for (int t = 0; t < kTiles; ++t) {
@@ -77,7 +76,7 @@ TEST_F(LayoutRefusalTest, RefusedLayoutsKeepTheGameInProgress) {
 
 TEST_F(LayoutRefusalTest, AtStartUpARefusedLayoutGivesWayToTheDefault) {
     std::ofstream(folder.File("LAYOUTS/Bad.tvl"), std::ios::binary) << "0 0 0\r\n";
-    app->board.layoutFileName = "Bad.tvl";
+    app->settings.layout = "Bad.tvl";
     app->ExecuteCommand(command::EXIT);
     // The next start finds the refused name in its settings.
     desktop.Clear();

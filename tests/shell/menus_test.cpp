@@ -131,7 +131,7 @@ TEST_F(MenusTest, ToggleChecksFollowTheSettingsAfterEveryCommand) {
     EXPECT_TRUE(window.ownCursors);
     app->ExecuteCommand(command::MSG_WHEN_LOSE);
     EXPECT_FALSE(bar.IsChecked(command::MSG_WHEN_LOSE));
-    EXPECT_FALSE(app->MessageBoxWhenLose);
+    EXPECT_FALSE(app->settings.messageBoxWhenLose);
     // Easy mode through its confirmation shows its mark without a rebuild of the menus.
     const int builds = window.menuBarsShown;
     desktop.messageAnswers.push_back(MessageAnswer::Ok);

@@ -420,9 +420,10 @@ void GlRenderer::DrawTile(const FramePlan& plan, const PlannedTile& tile) {
         glPolygonOffset(-static_cast<float>(kMarkDepthBias), -static_cast<float>(kMarkDepthBias));
         glDisable(GL_TEXTURE_2D);
         if ((tile.marks & (kMarkSelected | kMarkHint)) != 0) {
-            SetColour((tile.marks & kMarkSelected) != 0 ? kSelectedFrameColour : kHintFrameColour);
+            SetColour((tile.marks & kMarkSelected) != 0 ? kSelectedFrameVertexColour
+                                                        : kHintFrameVertexColour);
             glCallList(listBase_ + kMarkFrameList);
-            SetColour(kFrameEdgeColour);
+            SetColour(kFrameEdgeVertexColour);
             glCallList(listBase_ + kFrameEdgeList);
         }
         if ((tile.marks & kMarkFocus) != 0) {

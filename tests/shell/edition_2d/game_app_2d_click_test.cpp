@@ -35,7 +35,7 @@ protected:
 
 TEST_F(GameApp2DClickTest, ClicksOnThePlacedFacesWinAnEasyGame) {
     ASSERT_GT(app->View().TileWidth(), 0) << "the shipped tile set did not load";
-    ASSERT_EQ(app->board.easyMode, 1);
+    ASSERT_TRUE(app->settings.easyMode);
     for (int i = 0; i < kTiles; i += 2) {
         for (int k = 0; k < 2; ++k) {
             const int t = app->board.dealOrder[static_cast<std::size_t>(i + k)];

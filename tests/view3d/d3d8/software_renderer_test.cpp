@@ -158,7 +158,7 @@ TEST_F(SoftwareRendererTest, FaceShowsItsTextureLevelColourAndHighlight) {
 TEST_F(SoftwareRendererTest, MarkFramesAndFocusRing) {
     const float frame = kTileWidth / 12.0f;
     const float edge = frame / 3.0f;
-    const float ring = frame + edge + 0.25f + edge;  // where the focus ring's cyan band starts
+    const float ring = frame + edge + 0.25f + edge;  // where the focus ring's blue band starts
     const float depths[] = {frame / 2, frame + edge / 2, ring - edge / 2, ring + frame / 2, 7.5f};
     const int face = 9;
     constexpr std::uint32_t F = 0;  // the face itself
@@ -168,12 +168,13 @@ TEST_F(SoftwareRendererTest, MarkFramesAndFocusRing) {
     };
     const Case cases[] = {
         {0, {F, F, F, F, F}},
-        {kMarkSelected, {kSelectedFrameColour, kFrameEdgeColour, F, F, F}},
-        {kMarkHint, {kHintFrameColour, kFrameEdgeColour, F, F, F}},
-        {kMarkSelected | kMarkHint, {kSelectedFrameColour, kFrameEdgeColour, F, F, F}},
-        {kMarkFocus, {F, F, kFrameEdgeColour, kFocusRingColour, F}},
+        {kMarkSelected, {kSelectedFrameVertexColour, kFrameEdgeVertexColour, F, F, F}},
+        {kMarkHint, {kHintFrameVertexColour, kFrameEdgeVertexColour, F, F, F}},
+        {kMarkSelected | kMarkHint, {kSelectedFrameVertexColour, kFrameEdgeVertexColour, F, F, F}},
+        {kMarkFocus, {F, F, kFocusLineVertexColour, kFocusBandVertexColour, F}},
         {kMarkHint | kMarkFocus,
-         {kHintFrameColour, kFrameEdgeColour, kFrameEdgeColour, kFocusRingColour, F}},
+         {kHintFrameVertexColour, kFrameEdgeVertexColour, kFocusLineVertexColour,
+          kFocusBandVertexColour, F}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "marks " << int{c.marks});
