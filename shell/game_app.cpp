@@ -340,15 +340,26 @@ void GameApp::Click(const std::function<void()>& pick) {
         return;
     }
     BoardLock lock(*this);
+    bool focusFollowed = false;
     {
         BusyCursor busy(*this);
         board.GameOverShown = 0;
         board.AutoplayRunning = 0;
+        const int selectedBefore = board.firstSelected;
         pick();
         if (editMode) {
             AfterEditorChange();
+        } else if (focusTile_ != NoTile && board.firstSelected != NoTile &&
+                   board.firstSelected != selectedBefore) {
+            // A keyboard focus that is shown follows a tile the mouse selected, so that the keys
+            // go on from where the player's eyes are.
+            focusFollowed = focusTile_ != board.firstSelected;
+            focusTile_ = board.firstSelected;
         }
         Tick();
+    }
+    if (focusFollowed && Window() != nullptr) {
+        Window()->FocusMoved();
     }
     RefreshChecks();
     WatchPosition();

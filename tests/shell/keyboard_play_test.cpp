@@ -195,11 +195,22 @@ TEST_F(KeyboardPlay, KeysMoveTheFocusOverTheBoard) {
     Press(KeyCode::Escape);
     EXPECT_EQ(board.firstSelected, NoTile);
 
+    // A mouse click that selects another free tile brings the shown focus along.
+    const int other = NextFreeTile(board, tile, true);
+    ASSERT_NE(other, tile);
+    int x = 0;
+    int y = 0;
+    FacePoint2D(*app, other, x, y);
+    app->OnLeftButtonDown(x, y);
+    ASSERT_EQ(board.firstSelected, other);
+    EXPECT_EQ(app->FocusedTile(), other);
+    Press(KeyCode::Escape);
+
     // While paused the faces are hidden: the keys neither move the focus nor click.
     app->ExecuteCommand(command::PAUSE_CHRONO);
     Press(KeyCode::Tab);
     Press(KeyCode::Space);
-    EXPECT_EQ(app->FocusedTile(), tile);
+    EXPECT_EQ(app->FocusedTile(), other);
     EXPECT_EQ(board.firstSelected, NoTile);
 }
 
