@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "bench/view2d/full_board.h"
@@ -86,6 +87,23 @@ void ComposeFadeFrame(benchmark::State& state) {
     });
 }
 
+// The fade as the autoplay worker composes it: the window holds the frame shown while the next
+// one is composed, so each frame goes into a spare buffer that holds an older picture.
+void ComposeFadeFrameWhileShown(benchmark::State& state) {
+    FullBoardScene scene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    if (!scene.tileSetLoaded) {
+        state.SkipWithError("the shipped tile set could not be loaded");
+        return;
+    }
+    int alpha = 255;
+    std::shared_ptr<const Image> shown = scene.view.PaintFrame();
+    ComposeAgainstMemcpy(state, scene, [&] {
+        benchmark::DoNotOptimize(scene.view.ComposeFrame(100, 101, alpha, alpha));
+        alpha = alpha > 10 ? alpha - 10 : 255;
+        shown = scene.view.PaintFrame();
+    });
+}
+
 void CutTileSetForView(benchmark::State& state) {
     FullBoardScene scene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
     if (!scene.tileSetLoaded) {
@@ -107,6 +125,10 @@ BENCHMARK(ComposeFullBoard)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 BENCHMARK(ComposeFadeFrame)->Args({1280, 800})->Args({1920, 1080})->Unit(benchmark::kMillisecond);
+BENCHMARK(ComposeFadeFrameWhileShown)
+    ->Args({1280, 800})
+    ->Args({1920, 1080})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(CutTileSetForView)
     ->Args({1280, 800})
     ->Args({1920, 1080})
