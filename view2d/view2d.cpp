@@ -10,6 +10,11 @@
 // the worker), the composition goes into a buffer nobody else sees and only the finished frame
 // is published; when the window lets go of an old frame, its buffer goes back to a small pool
 // for the next composition, and the pool is emptied once compositions no longer need it.
+//
+// A buffer remembers what it holds: the ground (background picture or colour) everywhere except
+// where its last composition drew. The next composition into it paints the ground again only
+// there and where its own tiles go, and nowhere under an opaque face, since the face covers it.
+// Every composed pixel is the same as if the frame had been painted whole.
 #include "view2d/view2d.h"
 
 #include <algorithm>
