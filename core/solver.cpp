@@ -171,7 +171,14 @@ struct SolverState {
     void RemoveSingle(int a);
     void UndoTo(int count);
     bool RelaxedClears();
-    bool RelaxedClearsByRules() const;
+    bool RelaxedClearsByRules();
+    struct RelaxRun {
+        TileSet left;     // tiles not taken yet
+        TileSet open;     // of those, the free ones
+        TileSet gone;     // unpaired tiles taken alone
+        TileSet pending;  // tiles whose way out may have opened since they were last looked at
+    };
+    void Relax(RelaxRun& run, TileSet watched, RelaxRun* marks);
     bool FreeAmong(int t, const TileSet& left) const;
     enum class ProbeOutcome { Nothing, Split, Lost };
     ProbeOutcome ProbeSplits();
@@ -208,7 +215,14 @@ struct SolverState {
     std::array<std::uint8_t, kTiles> groupOf{};
     std::array<TileSet, kTiles> groupTiles{};
     std::array<std::int8_t, kTiles> groupSplits{};  // ValidSplits of a group of four, else -1
-    std::array<TileSet, kTiles> canPair{};          // the tiles each tile may ever be paired with
+    // The splits of each group of four not yet ruled out on the way to the current position.
+    std::array<std::uint8_t, kTiles> splitsLeft{};
+    std::array<RelaxRun, kTiles> relaxMarks{};  // per group: the relaxed check before it began
+    // In the unsplit relaxed check of ProbeSplits: how many tiles had gone when each tile became
+    // free, and when it went itself.
+    std::array<std::uint8_t, kTiles> relaxOpened{};
+    std::array<std::uint8_t, kTiles> relaxTaken{};
+    std::array<TileSet, kTiles> canPair{};  // the tiles each tile may ever be paired with
     // The free rule of each tile as sets of tiles that must be gone: every tile lying on it, and
     // for at least one side (or a board edge), every tile beside it.
     struct FreeRule {
@@ -432,6 +446,7 @@ bool SolverState::Prepare(const SolverPosition& position) {
             std::uint8_t four[4];
             groupTiles[g].List(four);
             groupSplits[g] = static_cast<std::int8_t>(ValidSplits(four));
+            splitsLeft[g] = static_cast<std::uint8_t>(groupSplits[g]);
         }
     }
     present.ForEach([&](int t) {
@@ -704,93 +719,156 @@ bool SolverState::RelaxedClears() {
     return clear;
 }
 
-// Tries each way a whole group of four can still be split, with the relaxed check: a split
-// under which even the relaxed removals leave tiles behind can never happen. None left: the
-// position is lost; one left: the group is split that way. Costs a relaxed check per split, so
-// only the later attempts, on the deals the first ones could not settle, look this far.
+// The relaxed check, with every way a whole group of four can still be split tried as well: a
+// split under which even the relaxed removals leave tiles behind can never happen, here or in any
+// position after this one (fewer tiles and more fixed pairs never let the relaxed removals take
+// more), so it stays ruled out below. No split left: the position is lost; one left: the group is
+// split that way. A split changes only how its own group's tiles may go, so its check takes up the
+// unsplit check where that first took a tile of the group, rather than starting over.
 SolverState::ProbeOutcome SolverState::ProbeSplits() {
-    if (!probing || !byRules) {
-        return ProbeOutcome::Nothing;
-    }
+    TileSet watched;
+    std::uint8_t probed[kTiles];
+    int probedCount = 0;
     for (int g = 0; g < groupCount; ++g) {
-        if (groupSplits[g] <= 0) {
-            continue;
+        if (groupSplits[g] > 0 && std::popcount(static_cast<unsigned>(splitsLeft[g])) >= 2 &&
+            (present & groupTiles[g]) == groupTiles[g] && !groupTiles[g].Meets(committed)) {
+            watched |= groupTiles[g];
+            probed[probedCount++] = static_cast<std::uint8_t>(g);
         }
-        const TileSet unpaired = (present & groupTiles[g]).Without(committed);
-        if (unpaired.Count() != 4) {
-            continue;
+    }
+    RelaxRun run{present, free, {}, free};
+    free.ForEach([&](int t) { relaxOpened[t] = 0; });
+    Relax(run, watched, relaxMarks.data());
+    if (run.left.Any()) {
+        return ProbeOutcome::Lost;
+    }
+    // Most splits pass, and most need no check of their own: in the unsplit check, take the
+    // pair together once both its tiles are free. A tile that went earlier stays a while longer;
+    // if no tile whose freedom reads it became free in that while, every other removal of the
+    // unsplit check still happens on time, and the board still clears.
+    auto together = [&](int x, int y) {
+        const int both = std::max(relaxOpened[x], relaxOpened[y]);
+        for (int z : {x, y}) {
+            const int went = relaxTaken[z];
+            if (went >= both) {
+                continue;
+            }
+            bool waits = false;
+            (dependents[z] & present).ForEach([&](int d) {
+                waits = waits || (relaxOpened[d] > went && relaxOpened[d] <= both);
+            });
+            if (waits) {
+                return false;
+            }
         }
+        return true;
+    };
+    std::uint8_t pass[kTiles];
+    for (int i = 0; i < probedCount; ++i) {
+        const int g = probed[i];
         std::uint8_t four[4];
-        unpaired.List(four);
-        int pass = 0;
+        groupTiles[g].List(four);
+        pass[i] = 0;
         for (int k = 0; k < 3; ++k) {
-            if ((groupSplits[g] & (1 << k)) == 0) {
+            if ((splitsLeft[g] & (1 << k)) == 0) {
+                continue;
+            }
+            if (together(four[kSplit[k][0]], four[kSplit[k][1]]) &&
+                together(four[kSplit[k][2]], four[kSplit[k][3]])) {
+                pass[i] = static_cast<std::uint8_t>(pass[i] | (1 << k));
                 continue;
             }
             const int before = commits;
             Commit(four[kSplit[k][0]], four[kSplit[k][1]]);
             Commit(four[kSplit[k][2]], four[kSplit[k][3]]);
-            if (RelaxedClearsByRules()) {
-                pass |= 1 << k;
+            RelaxRun split = relaxMarks[g];
+            split.pending |= groupTiles[g] & split.open;
+            Relax(split, {}, nullptr);
+            if (!split.left.Any()) {
+                pass[i] = static_cast<std::uint8_t>(pass[i] | (1 << k));
             }
             UndoCommitsTo(before);
         }
-        if (pass == 0) {
+        if (pass[i] == 0) {
             return ProbeOutcome::Lost;
         }
-        if (std::popcount(static_cast<unsigned>(pass)) == 1) {
-            const int k = std::countr_zero(static_cast<unsigned>(pass));
+    }
+    bool split = false;
+    for (int i = 0; i < probedCount; ++i) {
+        const int g = probed[i];
+        splitsLeft[g] = pass[i];
+        if (std::popcount(static_cast<unsigned>(pass[i])) == 1) {
+            std::uint8_t four[4];
+            groupTiles[g].List(four);
+            const int k = std::countr_zero(static_cast<unsigned>(pass[i]));
             Commit(four[kSplit[k][0]], four[kSplit[k][1]]);
             Commit(four[kSplit[k][2]], four[kSplit[k][3]]);
-            return ProbeOutcome::Split;
+            split = true;
         }
     }
-    return ProbeOutcome::Nothing;
+    return split ? ProbeOutcome::Split : ProbeOutcome::Nothing;
 }
 
 // The relaxed check on the free rules' tile sets, without touching the grid: the same removals,
 // each tile looked at again only when a way out may have opened for it.
-bool SolverState::RelaxedClearsByRules() const {
-    TileSet left = present;
-    TileSet open = free;
-    TileSet gone;
-    TileSet pending = free;  // tiles whose way out may have opened since they were last looked at
+bool SolverState::RelaxedClearsByRules() {
+    RelaxRun run{present, free, {}, free};
+    Relax(run, {}, nullptr);
+    return !run.left.Any();
+}
+
+// Runs the relaxed removals from `run` until none is left. For each group with tiles in
+// `watched`, `marks` gets the run as it stood just before the first of them went, and the
+// times at which tiles became free and went are kept.
+void SolverState::Relax(RelaxRun& run, TileSet watched, RelaxRun* marks) {
+    int steps = 0;
     auto take = [&](int t) {
-        left.Remove(t);
-        open.Remove(t);
-        (dependents[t] & left).Without(open).ForEach([&](int d) {
-            if (FreeAmong(d, left)) {
-                open.Add(d);
-                pending.Add(d);
+        run.left.Remove(t);
+        run.open.Remove(t);
+        if (marks != nullptr) {
+            relaxTaken[t] = static_cast<std::uint8_t>(steps++);
+        }
+        (dependents[t] & run.left).Without(run.open).ForEach([&](int d) {
+            if (FreeAmong(d, run.left)) {
+                run.open.Add(d);
+                run.pending.Add(d);
+                if (marks != nullptr) {
+                    relaxOpened[d] = static_cast<std::uint8_t>(steps);
+                }
             }
         });
     };
-    while (pending.Any()) {
+    while (run.pending.Any()) {
         int t = 0;
         for (int k = 0; k < 3; ++k) {
-            if (pending.w[k] != 0) {
-                t = k * 64 + std::countr_zero(pending.w[k]);
+            if (run.pending.w[k] != 0) {
+                t = k * 64 + std::countr_zero(run.pending.w[k]);
                 break;
             }
         }
-        pending.Remove(t);
-        if (!open.Has(t)) {
+        run.pending.Remove(t);
+        if (!run.open.Has(t)) {
             continue;
         }
         if (committed.Has(t)) {
-            if (open.Has(partner[t])) {
+            if (run.open.Has(partner[t])) {
                 take(t);
                 take(partner[t]);
             }
             continue;
         }
-        if (canPair[t].Meets(open.Without(committed) | gone)) {
+        if (canPair[t].Meets(run.open.Without(committed) | run.gone)) {
+            if (watched.Has(t)) {
+                const int g = groupOf[t];
+                marks[g] = run;
+                marks[g].pending.Add(t);
+                watched = watched.Without(groupTiles[g]);
+            }
             take(t);
-            gone.Add(t);
-            pending |= canPair[t] & open;
+            run.gone.Add(t);
+            run.pending |= canPair[t] & run.open;
         }
     }
-    return !left.Any();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -807,7 +885,7 @@ bool SolverState::Stacked(int a, int b) const {
 int SolverState::ValidSplits(const std::uint8_t* four) const {
     const int g = groupOf[four[0]];
     if (groupSplits[g] >= 0) {
-        return groupSplits[g];  // a group of exactly four: always the same four tiles
+        return splitsLeft[g];  // a group of exactly four: always the same four tiles
     }
     int valid = 0;
     for (int k = 0; k < 3; ++k) {
@@ -1104,6 +1182,7 @@ Outcome SolverState::SearchPairings(bool newPairs) {
     const std::uint64_t startPositions = positions;
     const int removedMark = removed;
     const int commitMark = commits;
+    const std::array<std::uint8_t, kTiles> splitsMark = splitsLeft;
     bool lost = false;
     for (;;) {
         lost = !Propagate(newPairs);
@@ -1112,8 +1191,8 @@ Outcome SolverState::SearchPairings(bool newPairs) {
         }
         // The relaxed check also sees fixed pairs that lie on each other's tiles, through any
         // chain.
-        lost = lost || !RelaxedClears();
-        if (lost) {
+        if (lost || !probing || !byRules) {
+            lost = lost || !RelaxedClears();
             break;
         }
         const ProbeOutcome probe = ProbeSplits();
@@ -1137,6 +1216,7 @@ Outcome SolverState::SearchPairings(bool newPairs) {
     if (lost) {
         UndoTo(removedMark);
         UndoCommitsTo(commitMark);
+        splitsLeft = splitsMark;
         return Outcome::Lost;
     }
 
@@ -1158,6 +1238,7 @@ Outcome SolverState::SearchPairings(bool newPairs) {
     }
     UndoTo(removedMark);
     UndoCommitsTo(commitMark);
+    splitsLeft = splitsMark;
     return outcome;
 }
 

@@ -3,11 +3,17 @@
 // solved from scratch. Reports the median, 99th percentile and worst time, the share of deals
 // that cannot be won and the share left unknown at the one-second limit. Also the winnable
 // shuffle of a part-played turtle game.
+//
+// To compare versions of the solver by work rather than by time on a busy machine, set
+// SOLVER_BENCH_POSITIONS to a bound on positions per deal (the time limit then becomes a minute)
+// and SOLVER_BENCH_PROBE_FROM to the attempt from which the solver tries splits; with
+// SOLVER_BENCH_SHOW set, the deals left unknown or taking over that many positions are listed.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -35,9 +41,16 @@ std::unique_ptr<Board> Loaded(const std::string& name) {
     return board;
 }
 
+std::uint64_t FromEnvironment(const char* name, std::uint64_t otherwise) {
+    const char* text = std::getenv(name);
+    return text != nullptr && *text != 0 ? std::strtoull(text, nullptr, 10) : otherwise;
+}
+
 void SolveDeals(benchmark::State& state, const std::string& name) {
     auto board = Loaded(name);
-    Solver solver;
+    const std::uint64_t maxPositions = FromEnvironment("SOLVER_BENCH_POSITIONS", 0);
+    const std::uint64_t show = FromEnvironment("SOLVER_BENCH_SHOW", 0);
+    Solver solver(18, static_cast<int>(FromEnvironment("SOLVER_BENCH_PROBE_FROM", 3)));
     std::vector<double> ms;
     int lost = 0;
     int unknown = 0;
@@ -51,9 +64,18 @@ void SolveDeals(benchmark::State& state, const std::string& name) {
             g_millisecond = deal;
             board->Deal(false);
             const auto start = std::chrono::steady_clock::now();
-            const SolveResult result =
-                solver.Solve(*board, SolveLimits::Within(std::chrono::seconds(1)));
+            SolveLimits limits = SolveLimits::Within(std::chrono::seconds(maxPositions ? 60 : 1));
+            limits.maxPositions = maxPositions;
+            const SolveResult result = solver.Solve(*board, limits);
             const auto stop = std::chrono::steady_clock::now();
+            if (show != 0 && (result.answer == SolveAnswer::Unknown || result.positions > show)) {
+                std::printf("%s deal %d: %s, %llu positions, %.1f ms\n", name.c_str(), deal,
+                            result.answer == SolveAnswer::Unknown
+                                ? "unknown"
+                                : (result.answer == SolveAnswer::Winnable ? "winnable" : "lost"),
+                            static_cast<unsigned long long>(result.positions),
+                            std::chrono::duration<double, std::milli>(stop - start).count());
+            }
             ms.push_back(std::chrono::duration<double, std::milli>(stop - start).count());
             lost += result.answer == SolveAnswer::NotWinnable ? 1 : 0;
             unknown += result.answer == SolveAnswer::Unknown ? 1 : 0;
