@@ -197,9 +197,10 @@ TEST(Solver, AgreesWithExhaustiveSearchOnSmallLayouts) {
         {12, 20, 3, 8, 12, true, false, 6}, {16, 24, 3, 10, 14, false, false, 7},
         {16, 22, 4, 8, 10, true, false, 8}, {8, 16, 2, 6, 10, true, true, 4},
         {12, 18, 3, 8, 12, true, true, 6},  {18, 22, 3, 12, 16, true, false, 10},
-        {8, 14, 3, 4, 6, true, false, 2},
+        {8, 14, 3, 4, 6, true, false, 2},   {16, 20, 3, 8, 10, true, false, 5},
     };
-    // The second solver tries the splits of groups of four from its first attempt on.
+    // The second solver tries the splits of groups of four from its first attempt on, and keeps
+    // the splits it ruled out for the positions below; the last shape has many groups of four.
     Solver solver(12);
     Solver probing(12, 0);
     auto board = std::make_unique<Board>();
