@@ -104,19 +104,24 @@ bool Usable(const PixelView& v) {
            (v.bytesPerPixel == 3 || v.bytesPerPixel == 4) && v.stride >= v.width * v.bytesPerPixel;
 }
 
+// The part of a piece placed at (x, y) that lies inside the frame, in frame coordinates; 64 bits,
+// so that huge offsets cannot overflow.
+struct Placed {
+    long long left, top, right, bottom;
+};
+Placed PlacePiece(const PixelView& frame, const PixelView& piece, int x, int y) {
+    return {std::max<long long>(0, x), std::max<long long>(0, y),
+            std::min<long long>(frame.width, static_cast<long long>(x) + piece.width),
+            std::min<long long>(frame.height, static_cast<long long>(y) + piece.height)};
+}
+
 }  // namespace
 
 bool BlendPiece(const PixelView& frame, const PixelView& piece, int x, int y, int alphaOverride) {
     if (!Usable(frame) || !Usable(piece) || frame.bytesPerPixel != 4) {
         return false;
     }
-    // Clip the piece's rectangle to the frame; work in 64 bits so huge offsets cannot overflow.
-    const long long left = std::max<long long>(0, x);
-    const long long top = std::max<long long>(0, y);
-    const long long right =
-        std::min<long long>(frame.width, static_cast<long long>(x) + piece.width);
-    const long long bottom =
-        std::min<long long>(frame.height, static_cast<long long>(y) + piece.height);
+    const auto [left, top, right, bottom] = PlacePiece(frame, piece, x, y);
     if (left >= right || top >= bottom) {
         return true;  // nothing of the piece is inside the frame
     }
@@ -163,12 +168,7 @@ bool CopyPiece(const PixelView& frame, const PixelView& piece, int x, int y) {
     if (!Usable(frame) || !Usable(piece) || frame.bytesPerPixel != 4 || piece.bytesPerPixel != 4) {
         return false;
     }
-    const long long left = std::max<long long>(0, x);
-    const long long top = std::max<long long>(0, y);
-    const long long right =
-        std::min<long long>(frame.width, static_cast<long long>(x) + piece.width);
-    const long long bottom =
-        std::min<long long>(frame.height, static_cast<long long>(y) + piece.height);
+    const auto [left, top, right, bottom] = PlacePiece(frame, piece, x, y);
     if (left >= right || top >= bottom) {
         return true;
     }
