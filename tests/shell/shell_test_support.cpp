@@ -62,6 +62,15 @@ void FacePoint2D(const GameApp2D& app, int t, int& x, int& y) {
     y = tile.y2d + view.TileHeight() / 2;
 }
 
+int TileSetMenuEntry(const GameApp& app, const std::string& fileName) {
+    for (std::size_t i = 0; i < app.tileSetList.size(); ++i) {
+        if (app.tileSetList[i].fileName == fileName) {
+            return command::TileSetList + static_cast<int>(i);
+        }
+    }
+    return 0;
+}
+
 void StartIn(GameApp& app, const GameFolder& folder, WindowPort& window) {
     app.SetStartFolder(folder.Path());
     app.OfferFirstRunLanguage();

@@ -103,6 +103,9 @@ public:
 // The middle of tile t's face as board2d's view placed it, in view pixels.
 void FacePoint2D(const GameApp2D& app, int t, int& x, int& y);
 
+// The command of the Tile set menu's entry for `fileName`, or 0 when the menu has none.
+int TileSetMenuEntry(const GameApp& app, const std::string& fileName);
+
 // Starts `app` in `folder` with `window` attached, as the program does.
 void StartIn(GameApp& app, const GameFolder& folder, WindowPort& window);
 

@@ -38,14 +38,7 @@ protected:
         app = std::make_unique<TestApp2D>(desktop);
         StartIn(*app, folder, window);
     }
-    int MenuEntryOf(const std::string& fileName) const {
-        for (std::size_t i = 0; i < app->tileSetList.size(); ++i) {
-            if (app->tileSetList[i].fileName == fileName) {
-                return command::TileSetList + static_cast<int>(i);
-            }
-        }
-        return 0;
-    }
+    int MenuEntryOf(const std::string& fileName) const { return TileSetMenuEntry(*app, fileName); }
     std::string ReadSettingsFile() const {
         std::ifstream ini(folder.File("TAVX2D.INI"));
         return std::string((std::istreambuf_iterator<char>(ini)), std::istreambuf_iterator<char>());

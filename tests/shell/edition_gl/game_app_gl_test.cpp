@@ -276,12 +276,7 @@ TEST_F(GameAppGLTest, UnreadableTileSetKeepsTheFacesAndSaysWhichFile) {
     Start();
     std::ofstream(folder.File("TILESETS/Broken.bmp"), std::ios::binary) << "no picture here";
     app->BuildMenus();
-    int id = 0;
-    for (std::size_t i = 0; i < app->tileSetList.size(); ++i) {
-        if (app->tileSetList[i].fileName == "Broken.bmp") {
-            id = command::TileSetList + static_cast<int>(i);
-        }
-    }
+    const int id = TileSetMenuEntry(*app, "Broken.bmp");
     ASSERT_NE(id, 0);
     const Image before = app->Tiles().faces[5];
     ASSERT_TRUE(before.HasPixels());
