@@ -9,6 +9,10 @@
 #include <numbers>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "images/readers.h"
 
 // ================================================================================================
@@ -326,9 +330,36 @@ inline std::uint8_t ClampToByte(float value) {
     return static_cast<std::uint8_t>(value);  // truncates toward zero
 }
 
+// Whether the taps along an axis leave every pixel where it is: each output position has its own
+// source position at weight 1 and the other taps' weights are so small (an interpolating
+// filter's zeros, off by rounding) that together they cannot move a sum by half a float step of
+// any byte value. Filtering such an axis gives back the source bytes exactly, so it is skipped.
+bool LeavesPixelsInPlace(const ContributionLists& lists, std::int32_t length) {
+    if (static_cast<std::int32_t>(lists.first.size()) != length + 1) {
+        return false;
+    }
+    for (std::int32_t i = 0; i < length; ++i) {
+        int own = 0;
+        double others = 0.0;
+        for (std::int32_t t = lists.first[i]; t < lists.first[i + 1]; ++t) {
+            if (lists.pixel[t] == i && lists.weight[t] == 1.0f) {
+                ++own;
+            } else {
+                others += std::fabs(static_cast<double>(lists.weight[t]));
+            }
+        }
+        if (own != 1 || others * 255.0 >= 0x1p-26) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // One row of the horizontal pass with SB source and DB destination bytes per pixel, from the
-// source row already widened to floats (each source byte feeds several taps). A 4-byte
-// destination of a 3-byte source gets alpha 255.
+// source row already widened to floats (each source byte feeds several taps; a 3-byte row has
+// one float more at its end, so four floats can be read at its last pixel). A 4-byte destination
+// of a 3-byte source gets alpha 255. Every channel's sum is built tap by tap in the list's order,
+// whether channel by channel or four channels at once, so both ways give the same bytes.
 template <int SB, int DB>
 void FilterRowHorizontally(const ContributionLists& lists, const float* source,
                            std::uint8_t* destination, std::int32_t destWidth) {
@@ -336,6 +367,29 @@ void FilterRowHorizontally(const ContributionLists& lists, const float* source,
     const std::int32_t* first = lists.first.data();
     const std::int32_t* pixel = lists.pixel.data();
     const float* weight = lists.weight.data();
+#if defined(__SSE2__)
+    if constexpr (DB == 4) {
+        const __m128 zero = _mm_setzero_ps();
+        const __m128 top = _mm_set1_ps(255.0f);
+        for (std::int32_t x = 0; x < destWidth; ++x, destination += DB) {
+            __m128 sum = zero;
+            for (std::int32_t t = first[x]; t < first[x + 1]; ++t) {
+                const __m128 s = _mm_loadu_ps(source + std::ptrdiff_t{pixel[t]} * SB);
+                sum = _mm_add_ps(sum, _mm_mul_ps(s, _mm_set1_ps(weight[t])));
+            }
+            // Clamped to 0..255 and truncated, as ClampToByte does one channel.
+            const __m128i whole = _mm_cvttps_epi32(_mm_min_ps(_mm_max_ps(sum, zero), top));
+            const __m128i words = _mm_packs_epi32(whole, whole);
+            const __m128i bytes = _mm_packus_epi16(words, words);
+            std::uint32_t four = static_cast<std::uint32_t>(_mm_cvtsi128_si32(bytes));
+            if constexpr (SB == 3) {
+                four |= 0xFF000000u;
+            }
+            std::memcpy(destination, &four, 4);
+        }
+        return;
+    }
+#endif
     for (std::int32_t x = 0; x < destWidth; ++x, destination += DB) {
         float sum[kChannels] = {};
         for (std::int32_t t = first[x]; t < first[x + 1]; ++t) {
@@ -357,13 +411,36 @@ void FilterRowHorizontally(const ContributionLists& lists, const float* source,
 template <int SB, int DB>
 void ResampleHorizontally(const ContributionLists& lists, const Image& source, Image& temp) {
     const std::size_t rowBytes = static_cast<std::size_t>(source.Width()) * SB;
-    std::vector<float> row(rowBytes);
+    std::vector<float> row(rowBytes + 1);
     for (std::int32_t y = 0; y < source.Height(); ++y) {
         const std::uint8_t* s = source.Row(y);
         for (std::size_t k = 0; k < rowBytes; ++k) {
             row[k] = s[k];
         }
         FilterRowHorizontally<SB, DB>(lists, row.data(), temp.Row(y), temp.Width());
+    }
+}
+
+// The horizontal pass of an axis that leaves pixels in place: the source bytes, with alpha 255
+// added for a 4-byte destination of a 3-byte source.
+void CopyHorizontally(const Image& source, Image& temp) {
+    const std::uint32_t sbpp = source.BytesPerPixel();
+    const std::uint32_t dbpp = temp.BytesPerPixel();
+    for (std::int32_t y = 0; y < source.Height(); ++y) {
+        const std::uint8_t* s = source.Row(y);
+        std::uint8_t* d = temp.Row(y);
+        if (sbpp == dbpp) {
+            std::memcpy(d, s, static_cast<std::size_t>(source.Width()) * sbpp);
+            continue;
+        }
+        for (std::int32_t x = 0; x < source.Width(); ++x, s += sbpp, d += dbpp) {
+            d[0] = s[0];
+            d[1] = s[1];
+            d[2] = s[2];
+            if (dbpp == 4) {
+                d[3] = 255;
+            }
+        }
     }
 }
 
@@ -482,7 +559,9 @@ bool Resample(ResampleFilter filter, const Image& source, Image& destination) {
             return false;
         }
         const ContributionLists across = Contributions(filter, source.Width(), destination.Width());
-        if (sbpp == 3 && dbpp == 3) {
+        if (LeavesPixelsInPlace(across, source.Width())) {
+            CopyHorizontally(source, temp);
+        } else if (sbpp == 3 && dbpp == 3) {
             ResampleHorizontally<3, 3>(across, source, temp);
         } else if (sbpp == 3) {
             ResampleHorizontally<3, 4>(across, source, temp);

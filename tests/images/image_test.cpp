@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -355,19 +356,59 @@ TEST(Resample, EveryFilterMatchesTheDirectFormulaWhenEnlargingAndShrinking) {
     }
 }
 
-TEST(Resample, ThreeByteSourceIntoFourByteImageFiltersColourAndKeepsItOpaque) {
-    const Image source = PatternImage(9, 9, 3);
-    Image destination;
-    ASSERT_TRUE(destination.Create(18, 18, 4));
-    ASSERT_TRUE(Resample(ResampleFilter::Triangle, source, destination));
-    Image asThree;
-    ASSERT_TRUE(asThree.Create(18, 18, 3));
-    ASSERT_TRUE(Resample(ResampleFilter::Triangle, source, asThree));
-    for (std::int32_t y = 0; y < 18; ++y) {
-        for (std::int32_t x = 0; x < 18; ++x) {
-            const std::vector<std::uint8_t> four = GetPixel(destination, x, y);
-            EXPECT_EQ(std::vector<std::uint8_t>(four.begin(), four.begin() + 3),
-                      GetPixel(asThree, x, y));
+// The four-byte destinations are filtered four channels at a time, the three-byte ones channel
+// by channel: the colour bytes must agree exactly.
+TEST(Resample, FourByteDestinationsGetTheSameColourAsThreeByteOnes) {
+    for (ResampleFilter filter : kAllFilters) {
+        for (auto [sw, sh, dw, dh, bpp] :
+             {std::array{9, 9, 18, 18, 3}, std::array{41, 23, 13, 30, 4},
+              std::array{30, 7, 29, 11, 3}}) {
+            const Image source = PatternImage(sw, sh, static_cast<std::uint32_t>(bpp), sw + dh);
+            Image four;
+            Image three;
+            ASSERT_TRUE(four.Create(dw, dh, 4) && three.Create(dw, dh, 3));
+            ASSERT_TRUE(Resample(filter, source, four) && Resample(filter, source, three));
+            for (std::int32_t y = 0; y < dh; ++y) {
+                for (std::int32_t x = 0; x < dw; ++x) {
+                    const std::vector<std::uint8_t> p = GetPixel(four, x, y);
+                    ASSERT_EQ(std::vector<std::uint8_t>(p.begin(), p.begin() + 3),
+                              GetPixel(three, x, y))
+                        << "filter " << static_cast<int>(filter) << " at " << x << "," << y;
+                }
+            }
+        }
+    }
+}
+
+// A width that stays the same is not filtered across by the filters that go through their
+// samples (a background as wide as the window); the bytes must be those of filtering it, which
+// the vertical pass of the picture turned on its side gives.
+TEST(Resample, AnUnchangedWidthGivesTheBytesOfFilteringIt) {
+    const auto turned = [](const Image& image) {
+        Image result;
+        result.Create(image.Height(), image.Width(), image.BytesPerPixel());
+        for (std::int32_t y = 0; y < image.Height(); ++y) {
+            for (std::int32_t x = 0; x < image.Width(); ++x) {
+                std::memcpy(result.Row(x) + std::size_t{image.BytesPerPixel()} * y,
+                            PixelAt(image, x, y), image.BytesPerPixel());
+            }
+        }
+        return result;
+    };
+    for (ResampleFilter filter : {ResampleFilter::Box, ResampleFilter::Triangle,
+                                  ResampleFilter::Hermite, ResampleFilter::Lanczos3}) {
+        for (std::uint32_t bpp : {3u, 4u}) {
+            const Image source = PatternImage(37, 20, bpp, 5);
+            Image across;
+            Image down;
+            ASSERT_TRUE(across.Create(37, 13, bpp) && down.Create(13, 37, bpp));
+            ASSERT_TRUE(Resample(filter, source, across));
+            ASSERT_TRUE(Resample(filter, turned(source), down));
+            const Image back = turned(down);
+            for (std::int32_t y = 0; y < 13; ++y) {
+                ASSERT_EQ(std::memcmp(across.Row(y), back.Row(y), std::size_t{37} * bpp), 0)
+                    << "filter " << static_cast<int>(filter) << ", row " << y;
+            }
         }
     }
 }
