@@ -105,6 +105,10 @@ void ScaleBackground(benchmark::State& state) {
         benchmark::DoNotOptimize(scaled.Pixels());
     }
 }
-BENCHMARK(ScaleBackground)->Args({1280, 800})->Args({1920, 1080})->Args({1920, 1000})->Unit(benchmark::kMillisecond);
+BENCHMARK(ScaleBackground)
+    ->Args({1280, 800})
+    ->Args({1920, 1080})
+    ->Args({1920, 1000})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
