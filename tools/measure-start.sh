@@ -40,7 +40,7 @@ if [ -z "${MEASURE_START_INSIDE:-}" ]; then
     args=(--runs "$runs")
     [ "$breakdown" = 1 ] && args+=(--breakdown)
     # A display number of its own, away from those other programs' tests take.
-    exec env MEASURE_START_INSIDE=1 xvfb-run -a -n $((200 + RANDOM % 500)) -s "-screen 0 ${screen}x24" \
+    exec env MEASURE_START_INSIDE=1 xvfb-run -a -n $((200 + RANDOM % 500)) -s "-screen 0 ${screen}x24 -noreset" \
         "$0" "${args[@]}" "$program"
 fi
 
