@@ -178,7 +178,7 @@ struct SolverState {
         TileSet gone;     // unpaired tiles taken alone
         TileSet pending;  // tiles whose way out may have opened since they were last looked at
     };
-    void Relax(RelaxRun& run, TileSet watched, RelaxRun* marks);
+    void Relax(RelaxRun& run, TileSet watched, RelaxRun* marks, TileSet until = {});
     bool FreeAmong(int t, const TileSet& left) const;
     enum class ProbeOutcome { Nothing, Split, Lost };
     ProbeOutcome ProbeSplits();
@@ -781,10 +781,14 @@ SolverState::ProbeOutcome SolverState::ProbeSplits() {
             const int before = commits;
             Commit(four[kSplit[k][0]], four[kSplit[k][1]]);
             Commit(four[kSplit[k][2]], four[kSplit[k][3]]);
+            // The split's check starts where the unsplit one first took a tile of the group, and
+            // ends once all four have gone: from there on it has fewer tiles left and as many
+            // taken alone as the unsplit check had at that start, the other groups' rules are
+            // the same, and the unsplit check went on from there to clear the board.
             RelaxRun split = relaxMarks[g];
             split.pending |= groupTiles[g] & split.open;
-            Relax(split, {}, nullptr);
-            if (!split.left.Any()) {
+            Relax(split, {}, nullptr, groupTiles[g]);
+            if (!split.left.Meets(groupTiles[g])) {
                 pass[i] = static_cast<std::uint8_t>(pass[i] | (1 << k));
             }
             UndoCommitsTo(before);
@@ -817,10 +821,11 @@ bool SolverState::RelaxedClearsByRules() {
     return !run.left.Any();
 }
 
-// Runs the relaxed removals from `run` until none is left. For each group with tiles in
-// `watched`, `marks` gets the run as it stood just before the first of them went, and the
-// times at which tiles became free and went are kept.
-void SolverState::Relax(RelaxRun& run, TileSet watched, RelaxRun* marks) {
+// Runs the relaxed removals from `run` until none is left, or until every tile of `until` has
+// gone when it is not empty. For each group with tiles in `watched`, `marks` gets the run as it
+// stood just before the first of them went, and the times at which tiles became free and went
+// are kept.
+void SolverState::Relax(RelaxRun& run, TileSet watched, RelaxRun* marks, TileSet until) {
     int steps = 0;
     auto take = [&](int t) {
         run.left.Remove(t);
@@ -838,7 +843,11 @@ void SolverState::Relax(RelaxRun& run, TileSet watched, RelaxRun* marks) {
             }
         });
     };
+    const bool bounded = until.Any();
     while (run.pending.Any()) {
+        if (bounded && !run.left.Meets(until)) {
+            return;
+        }
         int t = 0;
         for (int k = 0; k < 3; ++k) {
             if (run.pending.w[k] != 0) {
