@@ -355,6 +355,26 @@ bool LeavesPixelsInPlace(const ContributionLists& lists, std::int32_t length) {
     return true;
 }
 
+// A row of sums to bytes, as ClampToByte does each one (sixteen at a time where it can).
+void ClampRowToBytes(const float* sum, std::uint8_t* bytes, std::size_t count) {
+    std::size_t k = 0;
+#if defined(__SSE2__)
+    const __m128 zero = _mm_setzero_ps();
+    const __m128 top = _mm_set1_ps(255.0f);
+    const auto whole = [&](std::size_t at) {
+        return _mm_cvttps_epi32(_mm_min_ps(_mm_max_ps(_mm_loadu_ps(sum + at), zero), top));
+    };
+    for (; k + 16 <= count; k += 16) {
+        const __m128i low = _mm_packs_epi32(whole(k), whole(k + 4));
+        const __m128i high = _mm_packs_epi32(whole(k + 8), whole(k + 12));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(bytes + k), _mm_packus_epi16(low, high));
+    }
+#endif
+    for (; k < count; ++k) {
+        bytes[k] = ClampToByte(sum[k]);
+    }
+}
+
 // One row of the horizontal pass with SB source and DB destination bytes per pixel, from the
 // source row already widened to floats (each source byte feeds several taps; a 3-byte row has
 // one float more at its end, so four floats can be read at its last pixel). A 4-byte destination
@@ -408,64 +428,95 @@ void FilterRowHorizontally(const ContributionLists& lists, const float* source,
     }
 }
 
-template <int SB, int DB>
-void ResampleHorizontally(const ContributionLists& lists, const Image& source, Image& temp) {
-    const std::size_t rowBytes = static_cast<std::size_t>(source.Width()) * SB;
-    std::vector<float> row(rowBytes + 1);
-    for (std::int32_t y = 0; y < source.Height(); ++y) {
-        const std::uint8_t* s = source.Row(y);
-        for (std::size_t k = 0; k < rowBytes; ++k) {
-            row[k] = s[k];
-        }
-        FilterRowHorizontally<SB, DB>(lists, row.data(), temp.Row(y), temp.Width());
-    }
-}
-
-// The horizontal pass of an axis that leaves pixels in place: the source bytes, with alpha 255
-// added for a 4-byte destination of a 3-byte source.
-void CopyHorizontally(const Image& source, Image& temp) {
+// The horizontal pass of one source row, written into `out` (the destination's width and bytes
+// per pixel). `widened` has room for the row as floats and one float more.
+void FilterRow(const ContributionLists& across, bool copyAcross, const Image& source,
+               std::int32_t y, std::vector<float>& widened, std::uint8_t* out,
+               std::int32_t destWidth, std::uint32_t dbpp) {
     const std::uint32_t sbpp = source.BytesPerPixel();
-    const std::uint32_t dbpp = temp.BytesPerPixel();
-    for (std::int32_t y = 0; y < source.Height(); ++y) {
-        const std::uint8_t* s = source.Row(y);
-        std::uint8_t* d = temp.Row(y);
+    const std::uint8_t* s = source.Row(y);
+    if (copyAcross) {
+        // An axis that leaves pixels in place: the source bytes, with alpha 255 added for a
+        // 4-byte destination of a 3-byte source.
         if (sbpp == dbpp) {
-            std::memcpy(d, s, static_cast<std::size_t>(source.Width()) * sbpp);
-            continue;
+            std::memcpy(out, s, static_cast<std::size_t>(destWidth) * sbpp);
+            return;
         }
-        for (std::int32_t x = 0; x < source.Width(); ++x, s += sbpp, d += dbpp) {
-            d[0] = s[0];
-            d[1] = s[1];
-            d[2] = s[2];
+        for (std::int32_t x = 0; x < destWidth; ++x, s += sbpp, out += dbpp) {
+            out[0] = s[0];
+            out[1] = s[1];
+            out[2] = s[2];
             if (dbpp == 4) {
-                d[3] = 255;
+                out[3] = 255;
             }
         }
+        return;
+    }
+    const std::size_t rowBytes = static_cast<std::size_t>(source.Width()) * sbpp;
+    for (std::size_t k = 0; k < rowBytes; ++k) {
+        widened[k] = s[k];
+    }
+    if (sbpp == 3 && dbpp == 3) {
+        FilterRowHorizontally<3, 3>(across, widened.data(), out, destWidth);
+    } else if (sbpp == 3) {
+        FilterRowHorizontally<3, 4>(across, widened.data(), out, destWidth);
+    } else if (dbpp == 3) {
+        FilterRowHorizontally<4, 3>(across, widened.data(), out, destWidth);
+    } else {
+        FilterRowHorizontally<4, 4>(across, widened.data(), out, destWidth);
     }
 }
 
-// The inner loop of the vertical pass; the restrict qualifiers tell the compiler that the byte
-// row cannot overlap the sums, so the loop can use vector instructions.
-void AccumulateRow(const std::uint8_t* __restrict source, float weight, float* __restrict sum,
+// The inner loop of the vertical pass; the restrict qualifiers tell the compiler that the rows
+// cannot overlap, so the loop can use vector instructions.
+void AccumulateRow(const float* __restrict source, float weight, float* __restrict sum,
                    std::size_t count) {
     for (std::size_t k = 0; k < count; ++k) {
         sum[k] += source[k] * weight;
     }
 }
 
-void ResampleVertically(const ContributionLists& lists, const Image& temp, Image& destination) {
-    const std::size_t rowBytes =
-        static_cast<std::size_t>(destination.Width()) * destination.BytesPerPixel();
+// The vertical pass, over rows of the horizontal pass made when a tap first needs them. The
+// taps of one output row reach a run of neighbouring source rows (mirrored ones included) and
+// the runs move down with the output, so a few rows, each kept in the slot of its number, serve
+// the whole picture: every row is filtered across once, and no filtered copy of the whole
+// picture is made. A kept row holds the bytes of the horizontal pass as floats, so each byte is
+// widened once rather than once for every tap that reads it.
+void ResampleVertically(const ContributionLists& down, const ContributionLists& across,
+                        bool copyAcross, const Image& source, Image& destination) {
+    const std::uint32_t dbpp = destination.BytesPerPixel();
+    const std::size_t rowBytes = static_cast<std::size_t>(destination.Width()) * dbpp;
+    std::int32_t slots = 1;
+    for (std::int32_t y = 0; y < destination.Height(); ++y) {
+        const auto [low, high] = std::minmax_element(down.pixel.begin() + down.first[y],
+                                                     down.pixel.begin() + down.first[y + 1]);
+        if (down.first[y] < down.first[y + 1]) {
+            slots = std::max(slots, *high - *low + 1);
+        }
+    }
+    std::vector<float> rows(static_cast<std::size_t>(slots) * rowBytes);
+    std::vector<std::uint8_t> filtered(rowBytes);
+    std::vector<std::int32_t> held(static_cast<std::size_t>(slots), -1);
+    std::vector<float> widened(static_cast<std::size_t>(source.Width()) * source.BytesPerPixel() +
+                               1);
     std::vector<float> sum(rowBytes);
     for (std::int32_t y = 0; y < destination.Height(); ++y) {
         std::fill(sum.begin(), sum.end(), 0.0f);
-        for (std::int32_t t = lists.first[y]; t < lists.first[y + 1]; ++t) {
-            AccumulateRow(temp.Row(lists.pixel[t]), lists.weight[t], sum.data(), rowBytes);
+        for (std::int32_t t = down.first[y]; t < down.first[y + 1]; ++t) {
+            const std::int32_t row = down.pixel[t];
+            const auto slot = static_cast<std::size_t>(row % slots);
+            float* kept = rows.data() + slot * rowBytes;
+            if (held[slot] != row) {
+                FilterRow(across, copyAcross, source, row, widened, filtered.data(),
+                          destination.Width(), dbpp);
+                for (std::size_t k = 0; k < rowBytes; ++k) {
+                    kept[k] = filtered[k];
+                }
+                held[slot] = row;
+            }
+            AccumulateRow(kept, down.weight[t], sum.data(), rowBytes);
         }
-        std::uint8_t* d = destination.Row(y);
-        for (std::size_t k = 0; k < rowBytes; ++k) {
-            d[k] = ClampToByte(sum[k]);
-        }
+        ClampRowToBytes(sum.data(), destination.Row(y), rowBytes);
     }
 }
 
@@ -552,26 +603,12 @@ bool Resample(ResampleFilter filter, const Image& source, Image& destination) {
         return false;
     }
 
-    // The contribution lists and the row of sums are the only allocations that could fail.
+    // The contribution lists and the rows of sums are the only allocations that could fail.
     try {
-        Image temp;
-        if (!temp.Create(destination.Width(), source.Height(), dbpp)) {
-            return false;
-        }
         const ContributionLists across = Contributions(filter, source.Width(), destination.Width());
-        if (LeavesPixelsInPlace(across, source.Width())) {
-            CopyHorizontally(source, temp);
-        } else if (sbpp == 3 && dbpp == 3) {
-            ResampleHorizontally<3, 3>(across, source, temp);
-        } else if (sbpp == 3) {
-            ResampleHorizontally<3, 4>(across, source, temp);
-        } else if (dbpp == 3) {
-            ResampleHorizontally<4, 3>(across, source, temp);
-        } else {
-            ResampleHorizontally<4, 4>(across, source, temp);
-        }
         const ContributionLists down = Contributions(filter, source.Height(), destination.Height());
-        ResampleVertically(down, temp, destination);
+        ResampleVertically(down, across, LeavesPixelsInPlace(across, source.Width()), source,
+                           destination);
     } catch (const std::bad_alloc&) {
         return false;
     }
