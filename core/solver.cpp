@@ -1105,25 +1105,43 @@ int SolverState::PairScore(int a, int b) {
     return 1000 + 64 * freed + weight[a] + weight[b];
 }
 
-// The decision to take: the partner of one free unpaired tile, in a group with at least two
-// free unpaired tiles (with none, nothing can be removed: the position is lost). The tile is
-// the one of the free pair that opens the board most, and that pair is tried first; then the
-// tile's other partners, those letting a pair go at once first. False when the position is lost.
+// The decision to take: the partner of one unpaired tile. A group of four that can still be split
+// only two ways comes first, the one whose tiles have most tiles lying on them before the others:
+// a two-way choice settled early lets the split checks below rule out more, and a group deep
+// under others is the one whose wrong split shows latest. Such a group is decided even when its
+// tiles are covered (its first tile then takes the partner). Otherwise the decision is in a group
+// with at least two free unpaired tiles, for the tile of the free pair that opens the board most,
+// and that pair is tried first; then the tile's other partners, those letting a pair go at once
+// first. With no group having two free unpaired tiles nothing can be removed. False when the
+// position is lost.
 bool SolverState::ChooseDecision(Decision& decision) {
+    constexpr int kTwoWay = 1000000;  // above any pair's score
+    constexpr int kPerTileOn = 10000;
     int bestScore = -1;
+    bool movable = false;
     for (int g = 0; g < groupCount; ++g) {
         const TileSet unpaired = (present & groupTiles[g]).Without(committed);
         const TileSet open = unpaired & free;
-        if (!open.HasTwo()) {
-            continue;
-        }
         std::uint8_t tiles[kTiles];
         const int u = unpaired.List(tiles);
         const int valid = u == 4 ? ValidSplits(tiles) : 0;
+        const bool twoWay = u == 4 && std::popcount(static_cast<unsigned>(valid)) == 2;
+        const bool withFreePair = open.HasTwo();
+        movable = movable || withFreePair;
+        if (!withFreePair && !twoWay) {
+            continue;
+        }
+        int priority = 0;
+        if (twoWay) {
+            priority = kTwoWay;
+            for (int q = 0; q < 4; ++q) {
+                priority += kPerTileOn * (above[tiles[q]] & present).Count();
+            }
+        }
         // Every partner of every free tile, scored; the best free pair names the decision.
         for (int i = 0; i < u; ++i) {
             const int x = tiles[i];
-            if (!free.Has(x)) {
+            if (withFreePair ? !free.Has(x) : i != 0) {
                 continue;
             }
             Decision d;
@@ -1164,13 +1182,14 @@ bool SolverState::ChooseDecision(Decision& decision) {
             if (d.count == 0) {
                 return false;  // a free tile no tile of its group can ever pair with
             }
+            top += priority;
             if (top > bestScore) {
                 bestScore = top;
                 decision = d;
             }
         }
     }
-    if (bestScore < 0) {
+    if (bestScore < 0 || !movable) {
         return false;
     }
     // Best partner first; equal scores keep tile order, so the search is repeatable.
