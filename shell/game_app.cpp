@@ -129,8 +129,7 @@ void GameApp::SaveSettings() {
 
 void GameApp::LoadPictures() {
     InitRendererObjects();
-    LoadBackgroundPicture();
-    if (!LoadTileSetPicture()) {
+    if (!LoadBackgroundAndTileSet()) {
         // Without faces the board would be invisible: the player hears which file failed, and
         // a readable tile set of the folder takes its place.
         ShowFileMessage(settings.tileSet, TextId::MesReadError);

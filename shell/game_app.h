@@ -72,6 +72,12 @@ public:
     // False when the file of `TileSet` cannot be read as a tile set; the edition then keeps the
     // tile set it had, and the shell says so and decides which set to use.
     virtual bool LoadTileSetPicture() { return true; }
+    // Both at the start of a game, with LoadTileSetPicture's answer; an edition that can make
+    // the two at once does.
+    virtual bool LoadBackgroundAndTileSet() {
+        LoadBackgroundPicture();
+        return LoadTileSetPicture();
+    }
     // The left click at a point of the view, in view pixels: picks the tile there (or edits the
     // layout in the editor) and hands it to the rules.
     virtual void PickAt(int x, int y) {

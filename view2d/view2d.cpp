@@ -229,46 +229,72 @@ bool View2D::LoadTileSet2D(const std::string& path) {
     return true;
 }
 
-void View2D::RescaleBackground(const Image* decoded) {
+bool View2D::StretchBackground(const Image& decoded, int width, int height, Image& scaled) {
+    scaled.Release();
+    if (width <= 0 || height <= 0 || !scaled.Create(width, height, 4)) {
+        return false;
+    }
+    const bool sameSize = decoded.Width() == width && decoded.Height() == height;
+    // Resample copies without filtering when the sizes agree, and refuses pictures too small to
+    // filter; a picture it refused is dropped rather than shown as garbage.
+    if (!Resample(ResampleFilter::Lanczos3, decoded, scaled) && !sameSize) {
+        scaled.Release();
+        return false;
+    }
+    scaled.SetAlpha(255, false);
+    return true;
+}
+
+void View2D::RescaleBackground() {
     ++backgroundSerial;  // frames painted over the old picture must be painted whole again
     scaledBackground.Release();
     if (backgroundFile.empty() || viewWidth <= 0 || viewHeight <= 0) {
         return;
     }
-    Image decodedNow;
-    if (decoded == nullptr) {
-        if (!decodedNow.LoadMemory(backgroundName, backgroundFile.data(), backgroundFile.size())) {
-            return;
-        }
-        decoded = &decodedNow;
+    Image decoded;
+    if (decoded.LoadMemory(backgroundName, backgroundFile.data(), backgroundFile.size())) {
+        StretchBackground(decoded, viewWidth, viewHeight, scaledBackground);
     }
-    const Image& backgroundSource = *decoded;
-    if (!scaledBackground.Create(viewWidth, viewHeight, 4)) {
-        return;
+}
+
+View2D::PreparedBackground View2D::PrepareBackground2D(const std::string& path, int width,
+                                                       int height) {
+    PreparedBackground prepared;
+    prepared.path = path;
+    prepared.width = width;
+    prepared.height = height;
+    Image picture;
+    if (!files::ReadWholeFile(path, kMaxPictureFileBytes, prepared.file) ||
+        !picture.LoadMemory(path, prepared.file.data(), prepared.file.size())) {
+        prepared.file.clear();
+        return prepared;
     }
-    const bool sameSize =
-        backgroundSource.Width() == viewWidth && backgroundSource.Height() == viewHeight;
-    // Resample copies without filtering when the sizes agree, and refuses pictures too small to
-    // filter; a picture it refused is dropped rather than shown as garbage.
-    if (!Resample(ResampleFilter::Lanczos3, backgroundSource, scaledBackground) && !sameSize) {
-        scaledBackground.Release();
-        return;
+    StretchBackground(picture, width, height, prepared.scaled);
+    return prepared;
+}
+
+bool View2D::TakeBackground2D(PreparedBackground&& prepared) {
+    std::lock_guard lock(viewMutex);
+    backgroundFile = std::move(prepared.file);
+    backgroundName = std::move(prepared.path);
+    if (prepared.width != viewWidth || prepared.height != viewHeight) {
+        RescaleBackground();
+    } else {
+        ++backgroundSerial;  // frames painted over the old picture must be painted whole again
+        scaledBackground = std::move(prepared.scaled);
     }
-    scaledBackground.SetAlpha(255, false);
+    return !backgroundFile.empty();
 }
 
 bool View2D::LoadBackground2D(const std::string& path) {
-    std::lock_guard lock(viewMutex);
-    backgroundFile.clear();
-    backgroundName = path;
-    Image picture;
-    const bool loaded = files::ReadWholeFile(path, kMaxPictureFileBytes, backgroundFile) &&
-                        picture.LoadMemory(path, backgroundFile.data(), backgroundFile.size());
-    if (!loaded) {
-        backgroundFile.clear();
+    int width = 0;
+    int height = 0;
+    {
+        std::lock_guard lock(viewMutex);
+        width = viewWidth;
+        height = viewHeight;
     }
-    RescaleBackground(&picture);
-    return loaded;
+    return TakeBackground2D(PrepareBackground2D(path, width, height));
 }
 
 void View2D::Resize(int width, int height) {

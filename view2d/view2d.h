@@ -123,6 +123,19 @@ public:
     // Loads the background picture from `path` and scales it to the view. False when the file
     // could not be read; the view then shows `BackgroundColor`.
     bool LoadBackground2D(const std::string& path);
+    // The same in two steps, so that the reading and stretching, which touch nothing of the
+    // view, can run on another thread while the tile set is cut: PrepareBackground2D reads
+    // `path` and stretches it to `width` x `height`; TakeBackground2D makes the result the
+    // view's background (stretched again if the view's size changed in between).
+    struct PreparedBackground {
+        std::string path;
+        std::vector<std::uint8_t> file;  // empty when the file could not be read
+        Image scaled;
+        int width = 0;
+        int height = 0;
+    };
+    static PreparedBackground PrepareBackground2D(const std::string& path, int width, int height);
+    bool TakeBackground2D(PreparedBackground&& prepared);
     // Loads the tile-set picture from `path`, cuts it for the current view and places the tiles.
     // False when the file could not be read as a tile set (IsTileSetPicture); the view then
     // keeps the tile set it had.
@@ -209,8 +222,10 @@ private:
     void DrawFocusRing(const TilePainter& painter, int x, int y) const;
     // Finds the opaque part of each face picture just cut (see faceCores).
     void FindFaceCores();
-    // Scales the background to the view from `decoded`, or from its kept file when null.
-    void RescaleBackground(const Image* decoded = nullptr);
+    // Scales the background to the view from its kept file.
+    void RescaleBackground();
+    // Stretches a decoded background to width x height; false leaves `scaled` empty.
+    static bool StretchBackground(const Image& decoded, int width, int height, Image& scaled);
     // Decodes the kept file of the tile-set picture into the tile set's source, when it has none.
     bool DecodeTileSetSource();
     std::unique_ptr<FrameBuffer> TakeFrameBuffer();

@@ -1,6 +1,8 @@
 #include "shell/edition_2d/game_app_2d.h"
 
 #include <chrono>
+#include <future>
+#include <system_error>
 #include <thread>
 
 #include "shell/command_ids.h"
@@ -145,16 +147,35 @@ bool GameApp2D::PaintFrame(const FrameSink& sink) {
     return true;
 }
 
+std::string GameApp2D::BackgroundPath() const {
+    std::string path = ResolveInFolder(folders.backgrounds, settings.background);
+    return path.empty() ? JoinPath(folders.backgrounds, settings.background) : path;
+}
+
 void GameApp2D::LoadBackgroundPicture() {
     SyncViewOptions();
     if (settings.background.empty()) {
         return;  // "none": the background colour shows
     }
-    std::string path = ResolveInFolder(folders.backgrounds, settings.background);
-    if (path.empty()) {
-        path = JoinPath(folders.backgrounds, settings.background);
+    view_.LoadBackground2D(BackgroundPath());
+}
+
+bool GameApp2D::LoadBackgroundAndTileSet() {
+    SyncViewOptions();
+    if (settings.background.empty()) {
+        return LoadTileSetPicture();
     }
-    view_.LoadBackground2D(path);
+    std::future<View2D::PreparedBackground> background;
+    try {
+        background = std::async(std::launch::async, View2D::PrepareBackground2D, BackgroundPath(),
+                                view_.ViewWidth(), view_.ViewHeight());
+    } catch (const std::system_error&) {
+        LoadBackgroundPicture();  // no thread to spare: one after the other
+        return LoadTileSetPicture();
+    }
+    const bool faces = LoadTileSetPicture();
+    view_.TakeBackground2D(background.get());
+    return faces;
 }
 
 bool GameApp2D::LoadTileSetPicture() {

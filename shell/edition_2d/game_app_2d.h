@@ -24,6 +24,8 @@ public:
     bool PaintFrame(const FrameSink& sink) override;
     void LoadBackgroundPicture() override;
     bool LoadTileSetPicture() override;
+    // The background is read and stretched on a thread of its own while the faces are cut.
+    bool LoadBackgroundAndTileSet() override;
     // A left click: the tile under the point, or in the layout editor a position added there.
     void PickAt(int x, int y) override;
     // The editor's changes are drawn at once, without a fade.
@@ -60,6 +62,8 @@ private:
     void SyncViewOptions();
     // The editor cell where a left click at the pointer would put a position, or -1.
     int EditorTargetUnderPointer();
+    // The file of the settings' background picture.
+    std::string BackgroundPath() const;
 
     View2D view_;
     // The pointer over the view (-1 outside) and the editor hint the last frame showed. A frame

@@ -281,6 +281,17 @@ TEST(View2DFrameReuse, KeptPictureBytesDecodeAfterAResizeAsTheFileDoesDirectly) 
 
         EXPECT_TRUE(Bytes(resized.ScaledBackground()) == Bytes(direct.ScaledBackground()))
             << c.background;
+        // A background prepared aside, for the size the view had before it was resized, and one
+        // prepared for the size it has.
+        for (int width : {c.fromWidth, c.width}) {
+            View2D aside;
+            aside.Resize(c.width, c.height);
+            const int height = width == c.width ? c.height : c.fromHeight;
+            ASSERT_TRUE(
+                aside.TakeBackground2D(View2D::PrepareBackground2D(background, width, height)));
+            EXPECT_TRUE(Bytes(aside.ScaledBackground()) == Bytes(direct.ScaledBackground()))
+                << c.background << " prepared at width " << width;
+        }
         ASSERT_EQ(resized.TileWidth(), direct.TileWidth()) << c.tileSet;
         for (int face = 0; face < kTileSetFaceCount; ++face) {
             EXPECT_TRUE(Bytes(resized.Tiles().faces[face]) == Bytes(direct.Tiles().faces[face]))
