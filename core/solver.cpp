@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <bit>
 #include <cassert>
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -217,6 +218,9 @@ struct SolverState {
     std::array<std::int8_t, kTiles> groupSplits{};  // ValidSplits of a group of four, else -1
     // The splits of each group of four not yet ruled out on the way to the current position.
     std::array<std::uint8_t, kTiles> splitsLeft{};
+    // How often the split checks ruled out splits of each group in this question, over all
+    // attempts: the groups that keep failing are decided early in the next ones.
+    std::array<int, kTiles> splitFailures{};
     std::array<RelaxRun, kTiles> relaxMarks{};  // per group: the relaxed check before it began
     // In the unsplit relaxed check of ProbeSplits: how many tiles had gone when each tile became
     // free, and when it went itself.
@@ -794,12 +798,16 @@ SolverState::ProbeOutcome SolverState::ProbeSplits() {
             UndoCommitsTo(before);
         }
         if (pass[i] == 0) {
+            ++splitFailures[g];
             return ProbeOutcome::Lost;
         }
     }
     bool split = false;
     for (int i = 0; i < probedCount; ++i) {
         const int g = probed[i];
+        if (pass[i] != splitsLeft[g]) {
+            ++splitFailures[g];
+        }
         splitsLeft[g] = pass[i];
         if (std::popcount(static_cast<unsigned>(pass[i])) == 1) {
             std::uint8_t four[4];
@@ -1106,9 +1114,10 @@ int SolverState::PairScore(int a, int b) {
 }
 
 // The decision to take: the partner of one unpaired tile. A group of four that can still be split
-// only two ways comes first, the one whose tiles have most tiles lying on them before the others:
-// a two-way choice settled early lets the split checks below rule out more, and a group deep
-// under others is the one whose wrong split shows latest. Such a group is decided even when its
+// only two ways comes first, the one whose splits the checks ruled out most often in this question
+// and then the one whose tiles have most tiles lying on them: a two-way choice settled early lets
+// the split checks below rule out more, and a group deep under others is the one whose wrong split
+// shows latest. Such a group is decided even when its
 // tiles are covered (its first tile then takes the partner). Otherwise the decision is in a group
 // with at least two free unpaired tiles, for the tile of the free pair that opens the board most,
 // and that pair is tried first; then the tile's other partners, those letting a pair go at once
@@ -1117,6 +1126,7 @@ int SolverState::PairScore(int a, int b) {
 bool SolverState::ChooseDecision(Decision& decision) {
     constexpr int kTwoWay = 1000000;  // above any pair's score
     constexpr int kPerTileOn = 10000;
+    constexpr int kPerFailure = 100000;
     int bestScore = -1;
     bool movable = false;
     for (int g = 0; g < groupCount; ++g) {
@@ -1137,6 +1147,7 @@ bool SolverState::ChooseDecision(Decision& decision) {
             for (int q = 0; q < 4; ++q) {
                 priority += kPerTileOn * (above[tiles[q]] & present).Count();
             }
+            priority += kPerFailure * std::min(splitFailures[g], 8);
         }
         // Every partner of every free tile, scored; the best free pair names the decision.
         for (int i = 0; i < u; ++i) {
@@ -1167,6 +1178,17 @@ bool SolverState::ChooseDecision(Decision& decision) {
                         if (free.Has(a) && free.Has(b)) {
                             score = std::max(score, PairScore(a, b));
                         }
+                    }
+                    // With no free pair to go at once, the split whose pairs' tiles came free
+                    // closest together in this position's relaxed check goes first: its tiles
+                    // wait least for each other.
+                    if (score == 0 && probing && byRules) {
+                        int spread = 0;
+                        for (int half = 0; half < 4; half += 2) {
+                            spread += std::abs(relaxOpened[tiles[kSplit[k][half]]] -
+                                               relaxOpened[tiles[kSplit[k][half + 1]]]);
+                        }
+                        score = 4 * std::max(0, 200 - spread);
                     }
                 } else if (free.Has(p)) {
                     score = PairScore(x, p);
@@ -1365,6 +1387,7 @@ SolveResult Solver::Solve(const SolverPosition& position, const SolveLimits& lim
     s.commits = 0;
     s.committed = {};
     s.partner.fill(NoTile);
+    s.splitFailures.fill(0);
     if (s.ShouldStop() || std::chrono::steady_clock::now() >= limits.deadline) {
         return result;
     }
