@@ -179,7 +179,8 @@ struct SolverState {
         TileSet gone;     // unpaired tiles taken alone
         TileSet pending;  // tiles whose way out may have opened since they were last looked at
     };
-    void Relax(RelaxRun& run, TileSet watched, RelaxRun* marks, TileSet until = {});
+    void Relax(RelaxRun& run, TileSet watched, RelaxRun* marks, TileSet until = {},
+               TileSet held = {});
     bool FreeAmong(int t, const TileSet& left) const;
     enum class ProbeOutcome { Nothing, Split, Lost };
     ProbeOutcome ProbeSplits();
@@ -773,6 +774,8 @@ SolverState::ProbeOutcome SolverState::ProbeSplits() {
         std::uint8_t four[4];
         groupTiles[g].List(four);
         pass[i] = 0;
+        RelaxRun shared;
+        bool sharedRun = false;
         for (int k = 0; k < 3; ++k) {
             if ((splitsLeft[g] & (1 << k)) == 0) {
                 continue;
@@ -782,14 +785,25 @@ SolverState::ProbeOutcome SolverState::ProbeSplits() {
                 pass[i] = static_cast<std::uint8_t>(pass[i] | (1 << k));
                 continue;
             }
-            const int before = commits;
-            Commit(four[kSplit[k][0]], four[kSplit[k][1]]);
-            Commit(four[kSplit[k][2]], four[kSplit[k][3]]);
             // The split's check starts where the unsplit one first took a tile of the group, and
             // ends once all four have gone: from there on it has fewer tiles left and as many
             // taken alone as the unsplit check had at that start, the other groups' rules are
-            // the same, and the unsplit check went on from there to clear the board.
-            RelaxRun split = relaxMarks[g];
+            // the same, and the unsplit check went on from there to clear the board. What can go
+            // without the group's tiles is taken once for all its splits; when that frees all
+            // four, every split passes.
+            if (!sharedRun) {
+                shared = relaxMarks[g];
+                Relax(shared, {}, nullptr, {}, groupTiles[g]);
+                sharedRun = true;
+            }
+            if ((shared.open & groupTiles[g]) == groupTiles[g]) {
+                pass[i] = static_cast<std::uint8_t>(pass[i] | (1 << k));
+                continue;
+            }
+            const int before = commits;
+            Commit(four[kSplit[k][0]], four[kSplit[k][1]]);
+            Commit(four[kSplit[k][2]], four[kSplit[k][3]]);
+            RelaxRun split = shared;
             split.pending |= groupTiles[g] & split.open;
             Relax(split, {}, nullptr, groupTiles[g]);
             if (!split.left.Meets(groupTiles[g])) {
@@ -833,7 +847,8 @@ bool SolverState::RelaxedClearsByRules() {
 // gone when it is not empty. For each group with tiles in `watched`, `marks` gets the run as it
 // stood just before the first of them went, and the times at which tiles became free and went
 // are kept.
-void SolverState::Relax(RelaxRun& run, TileSet watched, RelaxRun* marks, TileSet until) {
+void SolverState::Relax(RelaxRun& run, TileSet watched, RelaxRun* marks, TileSet until,
+                        TileSet held) {
     int steps = 0;
     auto take = [&](int t) {
         run.left.Remove(t);
@@ -852,8 +867,12 @@ void SolverState::Relax(RelaxRun& run, TileSet watched, RelaxRun* marks, TileSet
         });
     };
     const bool bounded = until.Any();
+    const bool holding = held.Any();
     while (run.pending.Any()) {
         if (bounded && !run.left.Meets(until)) {
+            return;
+        }
+        if (holding && !(held & run.left).Without(run.open).Any()) {
             return;
         }
         int t = 0;
@@ -864,7 +883,7 @@ void SolverState::Relax(RelaxRun& run, TileSet watched, RelaxRun* marks, TileSet
             }
         }
         run.pending.Remove(t);
-        if (!run.open.Has(t)) {
+        if (!run.open.Has(t) || held.Has(t)) {
             continue;
         }
         if (committed.Has(t)) {
