@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <dlfcn.h>
 
 #include <array>
 #include <cstdlib>
@@ -28,6 +29,56 @@ constexpr int kBufferFrames = 1024;
 // Effects that overlap: a fast player can start a few before the first has died away.
 constexpr int kMixingChannels = 16;
 
+// The sound libraries are loaded when a player opens the device, on the thread that opens it,
+// not with the program: the window does not wait for them, and where no device opens (a machine
+// without sound) they are let go again and take no memory. Every call of the player goes
+// through the functions found here; only the player that has the device open makes them.
+// clang-format off
+#define MIXER_FUNCTIONS(F)                                                                         \
+    F(SDL_SetHint) F(SDL_InitSubSystem) F(SDL_QuitSubSystem) F(SDL_Quit)                           \
+    F(Mix_SetSoundFonts) F(Mix_Init) F(Mix_Quit) F(Mix_OpenAudio) F(Mix_CloseAudio)                \
+    F(Mix_AllocateChannels) F(Mix_HookMusicFinished) F(Mix_HaltChannel) F(Mix_FreeChunk)           \
+    F(Mix_LoadWAV) F(Mix_PlayChannel) F(Mix_HaltMusic) F(Mix_FreeMusic) F(Mix_LoadMUS)             \
+    F(Mix_PlayMusic) F(Mix_PlayingMusic)
+// clang-format on
+
+struct MixerLibrary {
+    void* handle = nullptr;
+#define MIXER_POINTER(name) decltype(&::name) name = nullptr;
+    MIXER_FUNCTIONS(MIXER_POINTER)
+#undef MIXER_POINTER
+
+    bool Load() {
+        handle = dlopen("libSDL2_mixer-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
+        if (handle == nullptr) {
+            return false;
+        }
+        bool found = true;
+#define MIXER_FIND(name)                                           \
+    name = reinterpret_cast<decltype(name)>(dlsym(handle, #name)); \
+    found = found && name != nullptr;
+        MIXER_FUNCTIONS(MIXER_FIND)
+#undef MIXER_FIND
+        if (!found) {
+            Unload();
+        }
+        return found;
+    }
+
+    // After the device and the audio part of SDL are closed: SDL lets go of whatever else it
+    // started before its code is unmapped.
+    void Unload() {
+        if (SDL_Quit != nullptr) {
+            SDL_Quit();
+        }
+        dlclose(handle);
+        *this = MixerLibrary{};
+    }
+};
+#undef MIXER_FUNCTIONS
+
+MixerLibrary mixer;
+
 }  // namespace
 
 SoundPlayer::SoundPlayer() = default;
@@ -45,10 +96,15 @@ bool SoundPlayer::Open() {
     if (!devicePlayer.compare_exchange_strong(none, this)) {
         return false;
     }
+    if (!mixer.Load()) {
+        devicePlayer.store(nullptr);
+        return false;
+    }
     // Qt handles the signals; the sound system must not install its own.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Varnel's mah-jong");
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    mixer.SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    mixer.SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Varnel's mah-jong");
+    if (mixer.SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        mixer.Unload();
         devicePlayer.store(nullptr);
         return false;
     }
@@ -56,18 +112,19 @@ bool SoundPlayer::Open() {
     std::error_code error;
     if (std::getenv("SDL_SOUNDFONTS") == nullptr &&
         std::filesystem::exists(kSoundFontPath, error)) {
-        Mix_SetSoundFonts(kSoundFontPath);
+        mixer.Mix_SetSoundFonts(kSoundFontPath);
     }
     // Without a MIDI player the effects still work; the music then stays silent.
-    Mix_Init(MIX_INIT_MID);
-    if (Mix_OpenAudio(kRate, AUDIO_S16SYS, kChannels, kBufferFrames) != 0) {
-        Mix_Quit();
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    mixer.Mix_Init(MIX_INIT_MID);
+    if (mixer.Mix_OpenAudio(kRate, AUDIO_S16SYS, kChannels, kBufferFrames) != 0) {
+        mixer.Mix_Quit();
+        mixer.SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        mixer.Unload();
         devicePlayer.store(nullptr);
         return false;
     }
-    Mix_AllocateChannels(kMixingChannels);
-    Mix_HookMusicFinished(&SoundPlayer::MusicFinished);
+    mixer.Mix_AllocateChannels(kMixingChannels);
+    mixer.Mix_HookMusicFinished(&SoundPlayer::MusicFinished);
     open_ = true;
     return true;
 }
@@ -78,23 +135,24 @@ void SoundPlayer::Close() {
         return;
     }
     HaltMusic();
-    Mix_HookMusicFinished(nullptr);
-    Mix_HaltChannel(-1);
+    mixer.Mix_HookMusicFinished(nullptr);
+    mixer.Mix_HaltChannel(-1);
     FreeMusic();
     {
         std::lock_guard lock(effectsMutex_);
         for (auto& [path, effect] : effects_) {
-            Mix_FreeChunk(effect.chunk);
+            mixer.Mix_FreeChunk(effect.chunk);
         }
         effects_.clear();
         for (Mix_Chunk* chunk : retiredEffects_) {
-            Mix_FreeChunk(chunk);
+            mixer.Mix_FreeChunk(chunk);
         }
         retiredEffects_.clear();
     }
-    Mix_CloseAudio();
-    Mix_Quit();
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    mixer.Mix_CloseAudio();
+    mixer.Mix_Quit();
+    mixer.SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    mixer.Unload();
     open_ = false;
     effectsStarted_.store(0);
     devicePlayer.store(nullptr);
@@ -140,13 +198,13 @@ bool SoundPlayer::PlayEffect(const std::string& path) {
         found = effects_.end();
     }
     if (found == effects_.end()) {
-        Mix_Chunk* chunk = Mix_LoadWAV(path.c_str());
+        Mix_Chunk* chunk = mixer.Mix_LoadWAV(path.c_str());
         if (chunk == nullptr) {
             return false;
         }
         found = effects_.emplace(path, CachedEffect{chunk, stamp}).first;
     }
-    if (Mix_PlayChannel(-1, found->second.chunk, 0) < 0) {
+    if (mixer.Mix_PlayChannel(-1, found->second.chunk, 0) < 0) {
         return false;
     }
     effectsStarted_.fetch_add(1);
@@ -182,13 +240,13 @@ void SoundPlayer::HaltMusic() {
     // A new identifier first: an end the mixer reports at this moment belongs to the old play.
     currentPlay_.store(nextPlay.fetch_add(1));
     halting_.store(true);
-    Mix_HaltMusic();
+    mixer.Mix_HaltMusic();
     halting_.store(false);
 }
 
 void SoundPlayer::FreeMusic() {
     if (music_ != nullptr) {
-        Mix_FreeMusic(music_);
+        mixer.Mix_FreeMusic(music_);
         music_ = nullptr;
     }
     musicPath_.clear();
@@ -215,7 +273,7 @@ bool SoundPlayer::PlayMusic(const std::string& path, Repeat repeat) {
         if (!files::LooksLikeMidiFile(path)) {
             return false;
         }
-        music_ = Mix_LoadMUS(path.c_str());
+        music_ = mixer.Mix_LoadMUS(path.c_str());
         if (music_ == nullptr) {
             return false;
         }
@@ -223,9 +281,9 @@ bool SoundPlayer::PlayMusic(const std::string& path, Repeat repeat) {
         musicStamp_ = stamp;
     }
     currentPlay_.store(nextPlay.fetch_add(1));
-    return Mix_PlayMusic(music_, repeat == Repeat::Forever ? -1 : 1) == 0;
+    return mixer.Mix_PlayMusic(music_, repeat == Repeat::Forever ? -1 : 1) == 0;
 }
 
 bool SoundPlayer::MusicPlaying() const {
-    return open_ && Mix_PlayingMusic() != 0;
+    return open_ && mixer.Mix_PlayingMusic() != 0;
 }

@@ -32,6 +32,10 @@ TEST(Board2DEndToEnd, FirstRunMoveWithTheMouseAndExitWritesTheSettings) {
     QProcess game;
     game.setWorkingDirectory(QString::fromStdString(folder.string()));
     game.setProcessChannelMode(QProcess::ForwardedChannels);
+    // No sound device: the sound libraries are let go again once the device failed to open.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("no-such-driver"));
+    game.setProcessEnvironment(environment);
     game.start(QString::fromStdString(gProgram), {});
     ASSERT_TRUE(game.waitForStarted(10000));
 
@@ -44,6 +48,9 @@ TEST(Board2DEndToEnd, FirstRunMoveWithTheMouseAndExitWritesTheSettings) {
     const QString main = WaitForWindow(QStringLiteral("2D - Default.tvl$"), 20000);
     ASSERT_FALSE(main.isEmpty()) << "no main window";
     QThread::msleep(800);
+    const std::string maps = ReadFile("/proc/" + std::to_string(game.processId()) + "/maps");
+    EXPECT_NE(maps.find("board2d"), std::string::npos);
+    EXPECT_EQ(maps.find("libSDL2"), std::string::npos) << "sound libraries kept without a device";
     Xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), main});
     QThread::msleep(300);
     const QRect window = WindowRect(main);
