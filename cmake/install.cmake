@@ -306,11 +306,13 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${VARNEL_WEBSITE}")
-# The libraries (Qt 6 widgets and OpenGL, SDL2_mixer, libjpeg62-turbo, the C++ run time) come
-# from the programs themselves; the rest is what they load at run time: the music's sound font
-# and Qt's platform plugins (the X11 and Wayland windows).
+# The libraries (Qt 6 widgets and OpenGL, libjpeg62-turbo, the C++ run time) come from the
+# programs themselves; the rest is what they load at run time: SDL2_mixer (loaded when the sound
+# device opens; 2.6 for the functions it is asked for), the music's sound font and Qt's platform
+# plugins (the X11 and Wayland windows).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "timgm6mb-soundfont, qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "libsdl2-mixer-2.0-0 (>= 2.6), timgm6mb-soundfont, qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_SOURCE_GENERATOR "")
 include(CPack)
