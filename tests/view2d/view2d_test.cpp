@@ -605,6 +605,29 @@ TEST(View2DFrames, AFrameHeldByTheWindowNeverChanges) {
     EXPECT_NE(tv.view.PaintFrame().get(), held.get());
 }
 
+// The start of a game reads and stretches the background on another thread while the view cuts
+// the tile set: the two share nothing, and the picture taken afterwards is the one loaded
+// directly.
+TEST(View2DFrames, ABackgroundPreparedAsideWhileTheTileSetIsCutEqualsOneLoaded) {
+    const std::string data(GAME_DATA_DIR);
+    if (!std::filesystem::exists(data + "/TILESETS/Standard.jpg")) {
+        GTEST_SKIP() << "no shipped pictures in " << data;
+    }
+    TestView tv;
+    TestView direct;
+    for (TestView* view : {&tv, &direct}) {
+        view->view.Resize(640, 400);
+    }
+    View2D::PreparedBackground prepared;
+    std::thread aside(
+        [&] { prepared = View2D::PrepareBackground2D(data + "/BACKGRND/Mountain.jpg", 640, 400); });
+    EXPECT_TRUE(tv.view.LoadTileSet2D(data + "/TILESETS/Standard.jpg"));
+    aside.join();
+    ASSERT_TRUE(tv.view.TakeBackground2D(std::move(prepared)));
+    ASSERT_TRUE(direct.view.LoadBackground2D(data + "/BACKGRND/Mountain.jpg"));
+    EXPECT_EQ(Bytes(tv.view.ScaledBackground()), Bytes(direct.view.ScaledBackground()));
+}
+
 TEST(View2DFrames, AHeldFrameOutlivesTheView) {
     // The window may still hold the last frame when the program shuts the view down.
     std::shared_ptr<const Image> held;
