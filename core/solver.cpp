@@ -747,22 +747,59 @@ SolverState::ProbeOutcome SolverState::ProbeSplits() {
     if (run.left.Any()) {
         return ProbeOutcome::Lost;
     }
-    // Most splits pass, and most need no check of their own: in the unsplit check, take the
+    // Most splits pass, and most need no check of their own: in the unsplit check, take each
     // pair together once both its tiles are free. A tile that went earlier stays a while longer;
-    // if no tile whose freedom reads it became free in that while, every other removal of the
-    // unsplit check still happens on time, and the board still clears.
-    auto together = [&](int x, int y) {
-        const int both = std::max(relaxOpened[x], relaxOpened[y]);
-        for (int z : {x, y}) {
-            const int went = relaxTaken[z];
-            if (went >= both) {
-                continue;
+    // if every tile whose freedom reads it and that became free in that while was free then even
+    // with the tiles held back still on the board, every other removal of the unsplit check
+    // still happens on time, and the board still clears.
+    struct HeldBack {
+        int tile;
+        int went;   // when the unsplit check took it
+        int until;  // when both tiles of its pair are free
+    };
+    auto onTime = [&](const std::uint8_t* four, int k) {
+        HeldBack held[2];
+        int heldCount = 0;
+        for (int half = 0; half < 4; half += 2) {
+            const int x = four[kSplit[k][half]];
+            const int y = four[kSplit[k][half + 1]];
+            const int both = std::max(relaxOpened[x], relaxOpened[y]);
+            for (int z : {x, y}) {
+                if (relaxTaken[z] < both) {
+                    held[heldCount++] = HeldBack{z, relaxTaken[z], both};
+                }
             }
-            bool waits = false;
-            (dependents[z] & present).ForEach([&](int d) {
-                waits = waits || (relaxOpened[d] > went && relaxOpened[d] <= both);
+        }
+        auto goneBy = [&](const TileSet& tiles, int when) {
+            bool gone = true;
+            (tiles & present).ForEach([&](int m) {
+                for (int j = 0; j < heldCount; ++j) {
+                    gone = gone &&
+                           !(m == held[j].tile && held[j].went < when && when <= held[j].until);
+                }
+                gone = gone && relaxTaken[m] < when;
             });
-            if (waits) {
+            return gone;
+        };
+        for (int j = 0; j < heldCount; ++j) {
+            bool late = false;
+            (dependents[held[j].tile] & present).ForEach([&](int d) {
+                const int when = relaxOpened[d];
+                if (late || when <= held[j].went || when > held[j].until) {
+                    return;
+                }
+                const FreeRule& rule = freeRules[d];
+                bool freeThen = !rule.never && goneBy(rule.on, when);
+                if (freeThen && !rule.edge) {
+                    bool side = false;
+                    for (int n = 0; n < rule.sideCount && !side; ++n) {
+                        side = goneBy(rule.sides[n], when);
+                    }
+                    freeThen = side;
+                }
+                late = !freeThen;
+            });
+            if (late) {
                 return false;
             }
         }
@@ -780,8 +817,7 @@ SolverState::ProbeOutcome SolverState::ProbeSplits() {
             if ((splitsLeft[g] & (1 << k)) == 0) {
                 continue;
             }
-            if (together(four[kSplit[k][0]], four[kSplit[k][1]]) &&
-                together(four[kSplit[k][2]], four[kSplit[k][3]])) {
+            if (onTime(four, k)) {
                 pass[i] = static_cast<std::uint8_t>(pass[i] | (1 << k));
                 continue;
             }
