@@ -184,6 +184,8 @@ struct SolverState {
     bool FreeAmong(int t, const TileSet& left) const;
     enum class ProbeOutcome { Nothing, Split, Lost };
     ProbeOutcome ProbeSplits();
+    bool ProbeSplitPairs(const std::uint8_t* probed, int probedCount, std::uint8_t* pass);
+    bool SameRows(int g1, int g2) const;
     bool Stacked(int a, int b) const;
     int ValidSplits(const std::uint8_t* four) const;
     bool SplitCode(std::uint64_t& low, std::uint64_t& high) const;
@@ -240,6 +242,7 @@ struct SolverState {
     std::array<FreeRule, kTiles> freeRules{};
     bool byRules = false;
     bool probing = false;
+    bool probingPairs = false;  // ProbeSplits also tries splits of two groups together
     int groupCount = 0;
     bool monotone = true;  // no removal can block a tile again
     bool impossible = false;
@@ -852,6 +855,9 @@ SolverState::ProbeOutcome SolverState::ProbeSplits() {
             return ProbeOutcome::Lost;
         }
     }
+    if (probingPairs && !ProbeSplitPairs(probed, probedCount, pass)) {
+        return ProbeOutcome::Lost;
+    }
     bool split = false;
     for (int i = 0; i < probedCount; ++i) {
         const int g = probed[i];
@@ -869,6 +875,83 @@ SolverState::ProbeOutcome SolverState::ProbeSplits() {
         }
     }
     return split ? ProbeOutcome::Split : ProbeOutcome::Nothing;
+}
+
+// Whether two groups have two tiles each in one row of one layer: there, tiles go only from the
+// row's ends, and the two groups' splits often decide each other.
+bool SolverState::SameRows(int g1, int g2) const {
+    std::array<std::uint8_t, kLayers * kRows> count1{};
+    std::array<std::uint8_t, kLayers * kRows> count2{};
+    auto rowOf = [&](int t) {
+        const int cell = removedCells[t][0];
+        return cell / kLayerCells * kRows + cell / kColumns % kRows;
+    };
+    groupTiles[g1].ForEach([&](int t) { ++count1[rowOf(t)]; });
+    groupTiles[g2].ForEach([&](int t) { ++count2[rowOf(t)]; });
+    for (std::size_t r = 0; r < count1.size(); ++r) {
+        if (count1[r] >= 2 && count2[r] >= 2) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The splits of two groups sharing rows, tried together with the relaxed check: a split of one
+// group that clears with no split of the other can never happen, here or below. The check
+// starts where the unsplit one first took a tile of either group and ends once all eight have
+// gone, as for one group. `pass` holds the splits left of each probed group and is narrowed;
+// false when a group has none left.
+bool SolverState::ProbeSplitPairs(const std::uint8_t* probed, int probedCount, std::uint8_t* pass) {
+    for (int i = 0; i < probedCount; ++i) {
+        for (int j = i + 1; j < probedCount; ++j) {
+            if (std::popcount(static_cast<unsigned>(pass[i])) < 2 ||
+                std::popcount(static_cast<unsigned>(pass[j])) < 2 ||
+                !SameRows(probed[i], probed[j])) {
+                continue;
+            }
+            const int g1 = probed[i];
+            const int g2 = probed[j];
+            const TileSet eight = groupTiles[g1] | groupTiles[g2];
+            const RelaxRun& start = relaxMarks[g1].left.Count() >= relaxMarks[g2].left.Count()
+                                        ? relaxMarks[g1]
+                                        : relaxMarks[g2];
+            std::uint8_t four1[4];
+            std::uint8_t four2[4];
+            groupTiles[g1].List(four1);
+            groupTiles[g2].List(four2);
+            int clears1 = 0;
+            int clears2 = 0;
+            for (int k1 = 0; k1 < 3; ++k1) {
+                for (int k2 = 0; k2 < 3; ++k2) {
+                    if ((pass[i] & (1 << k1)) == 0 || (pass[j] & (1 << k2)) == 0 ||
+                        ((clears1 & (1 << k1)) != 0 && (clears2 & (1 << k2)) != 0)) {
+                        continue;
+                    }
+                    const int before = commits;
+                    Commit(four1[kSplit[k1][0]], four1[kSplit[k1][1]]);
+                    Commit(four1[kSplit[k1][2]], four1[kSplit[k1][3]]);
+                    Commit(four2[kSplit[k2][0]], four2[kSplit[k2][1]]);
+                    Commit(four2[kSplit[k2][2]], four2[kSplit[k2][3]]);
+                    RelaxRun run = start;
+                    run.pending |= eight & run.open;
+                    Relax(run, {}, nullptr, eight);
+                    if (!run.left.Meets(eight)) {
+                        clears1 |= 1 << k1;
+                        clears2 |= 1 << k2;
+                    }
+                    UndoCommitsTo(before);
+                }
+            }
+            if (clears1 == 0) {
+                ++splitFailures[g1];
+                ++splitFailures[g2];
+                return false;
+            }
+            pass[i] = static_cast<std::uint8_t>(clears1);
+            pass[j] = static_cast<std::uint8_t>(clears2);
+        }
+    }
+    return true;
 }
 
 // The relaxed check on the free rules' tile sets, without touching the grid: the same removals,
@@ -1469,6 +1552,18 @@ SolveResult Solver::Solve(const SolverPosition& position, const SolveLimits& lim
         // attempt that runs to its end settles the question either way.
         for (int attempt = 0;; ++attempt) {
             s.probing = attempt >= probeFromAttempt_;
+            if (attempt == probeFromAttempt_ && s.byRules) {
+                // A deal the first attempts did not settle gets its groups' splits tried two
+                // groups at a time, once: what that rules out holds in every position, and
+                // most deals that cannot be won are proved so here.
+                s.probingPairs = true;
+                const SolverState::ProbeOutcome root = s.ProbeSplits();
+                s.probingPairs = false;
+                if (root == SolverState::ProbeOutcome::Lost) {
+                    outcome = Outcome::Lost;
+                    break;
+                }
+            }
             s.noise = attempt == 0 ? 0 : kNoise;
             s.noiseState = static_cast<std::uint64_t>(attempt) * 0x2545F4914F6CDD1Dull;
             s.restartAt = s.positions + kFirstShare * Luby(attempt + 1);
