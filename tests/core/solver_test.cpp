@@ -193,14 +193,16 @@ SolveLimits Generous() {
 TEST(Solver, AgreesWithExhaustiveSearchOnSmallLayouts) {
     const SmallLayout shapes[] = {
         // tiles, layers, rows, columns, half offsets, overlaps, face kinds
-        {8, 12, 2, 6, 10, false, false, 4}, {8, 16, 3, 8, 12, false, false, 5},
-        {12, 20, 3, 8, 12, true, false, 6}, {16, 24, 3, 10, 14, false, false, 7},
-        {16, 22, 4, 8, 10, true, false, 8}, {8, 16, 2, 6, 10, true, true, 4},
-        {12, 18, 3, 8, 12, true, true, 6},  {18, 22, 3, 12, 16, true, false, 10},
-        {8, 14, 3, 4, 6, true, false, 2},   {16, 20, 3, 8, 10, true, false, 5},
+        {8, 12, 2, 6, 10, false, false, 4},  {8, 16, 3, 8, 12, false, false, 5},
+        {12, 20, 3, 8, 12, true, false, 6},  {16, 24, 3, 10, 14, false, false, 7},
+        {16, 22, 4, 8, 10, true, false, 8},  {8, 16, 2, 6, 10, true, true, 4},
+        {12, 18, 3, 8, 12, true, true, 6},   {18, 22, 3, 12, 16, true, false, 10},
+        {8, 14, 3, 4, 6, true, false, 2},    {16, 20, 3, 8, 10, true, false, 5},
+        {12, 16, 2, 2, 26, false, false, 4},
     };
     // The second solver tries the splits of groups of four from its first attempt on, and keeps
-    // the splits it ruled out for the positions below; the last shape has many groups of four.
+    // the splits it ruled out for the positions below; the last two shapes have many groups of
+    // four, the last in two long rows, where two groups' splits are also tried together.
     Solver solver(12);
     Solver probing(12, 0);
     auto board = std::make_unique<Board>();
@@ -244,6 +246,10 @@ TEST(Solver, KnownSmallPositions) {
         std::vector<int> faces;  // by position
         SolveAnswer answer;
     };
+    std::vector<Position> rowOfEight;
+    for (int column = 0; column < 16; column += 2) {
+        rowOfEight.push_back({0, 0, column});
+    }
     const std::vector<Case> cases = {
         {"empty board", {}, {}, SolveAnswer::Winnable},
         {"a free pair", {{0, 0, 0}, {0, 0, 4}}, {3, 3}, SolveAnswer::Winnable},
@@ -288,8 +294,19 @@ TEST(Solver, KnownSmallPositions) {
          {8, 8, 9},
          SolveAnswer::NotWinnable},
         {"half-offset pair", {{0, 1, 0}, {0, 0, 2}}, {8, 8}, SolveAnswer::Winnable},
+        // A row goes only from its two ends, so it clears when its faces read the same backwards.
+        {"two groups of four in a row, mirrored",
+         rowOfEight,
+         {1, 2, 1, 2, 2, 1, 2, 1},
+         SolveAnswer::Winnable},
+        {"two groups of four in a row, not mirrored",
+         rowOfEight,
+         {1, 1, 2, 2, 1, 1, 2, 2},
+         SolveAnswer::NotWinnable},
     };
+    // The second solver tries splits, alone and two groups together, from its first attempt.
     Solver solver(10);
+    Solver probing(10, 0);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         std::unique_ptr<Board> board = std::make_unique<Board>();
@@ -304,6 +321,8 @@ TEST(Solver, KnownSmallPositions) {
             board->tiles[TileOf(*board, c.positions[k])].face =
                 static_cast<std::uint8_t>(c.faces[k]);
         }
+        const SolveResult probed = probing.Solve(*board, Generous());
+        EXPECT_EQ(probed.answer, c.answer);
         const SolveResult result = solver.Solve(*board, Generous());
         EXPECT_EQ(result.answer, c.answer);
         if (result.answer == SolveAnswer::Winnable) {
