@@ -63,8 +63,9 @@ public:
     // default, 2^18, takes 6 MiB. Nothing else is allocated after construction. From the
     // attempt `probeFromAttempt` on (the search starts over with a longer share each time), each
     // position also tries every split of its groups of four with the relaxed check: slower per
-    // position, far fewer positions on the hardest deals. The first attempts settle most deals
-    // without it.
+    // position, far fewer positions on the hardest deals; and when that attempt begins, the splits
+    // of groups with tiles in the same rows are tried two groups at a time, once. The first
+    // attempts settle most deals without it.
     explicit Solver(int tableBits = 18, int probeFromAttempt = 3);
     ~Solver();
     Solver(const Solver&) = delete;
