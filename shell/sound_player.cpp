@@ -49,7 +49,7 @@ struct MixerLibrary {
 #undef MIXER_POINTER
 
     bool Load() {
-        handle = dlopen("libSDL2_mixer-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
+        handle = dlopen("libSDL2_mixer-2.0.so.0", RTLD_LAZY | RTLD_LOCAL);
         if (handle == nullptr) {
             return false;
         }
