@@ -17,6 +17,7 @@
 #include <bit>
 #include <cassert>
 #include <cstdlib>
+#include <new>
 #include <vector>
 
 namespace {
@@ -201,7 +202,13 @@ struct SolverState {
     Outcome SearchMoves();
 
     // -- tables sized at construction --
-    std::vector<TableEntry> table;
+    // Taken zeroed from the system (calloc of a large block maps fresh pages), so only the parts
+    // a search writes become resident: an easy question touches a few pages of the table.
+    struct FreeTable {
+        void operator()(TableEntry* entries) const { std::free(entries); }
+    };
+    std::unique_ptr<TableEntry[], FreeTable> table;
+    std::size_t tableSize = 0;
     std::uint64_t tableMask = 0;
     std::uint32_t generation = 0;
     std::vector<Move> moves;
@@ -278,10 +285,14 @@ struct SolverState {
 };
 
 SolverState::SolverState(int tableBits)
-    : table(std::size_t{1} << tableBits),
+    : table(static_cast<TableEntry*>(std::calloc(std::size_t{1} << tableBits, sizeof(TableEntry)))),
+      tableSize(std::size_t{1} << tableBits),
       tableMask((std::uint64_t{1} << tableBits) - 1),
       moves(kMoveCapacity),
       cellReaders(kCells) {
+    if (table == nullptr) {
+        throw std::bad_alloc();  // as the other tables' allocations report it
+    }
     std::uint64_t seed = 0x5641524E454C21ull;
     for (std::uint64_t& key : zobrist) {
         key = SplitMix(seed);
@@ -1532,7 +1543,7 @@ SolveResult Solver::Solve(const SolverPosition& position, const SolveLimits& lim
     // Each question has its own generation of table entries, so nothing is cleared between
     // questions; the table is wiped only when the counter wraps.
     if (++s.generation == 0) {
-        std::fill(s.table.begin(), s.table.end(), TableEntry{});
+        std::fill(s.table.get(), s.table.get() + s.tableSize, TableEntry{});
         s.generation = 1;
     }
     if (!s.Prepare(position)) {

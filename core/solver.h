@@ -59,8 +59,9 @@ struct SolverState;
 
 class Solver {
 public:
-    // The transposition table holds 2^tableBits positions proved lost (24 bytes each); the
-    // default, 2^18, takes 6 MiB. Nothing else is allocated after construction. From the
+    // The transposition table holds 2^tableBits positions proved lost (32 bytes each); the
+    // default, 2^18, reserves 8 MiB, of which only the pages a search writes are taken from the
+    // system. Nothing else is allocated after construction. From the
     // attempt `probeFromAttempt` on (the search starts over with a longer share each time), each
     // position also tries every split of its groups of four with the relaxed check: slower per
     // position, far fewer positions on the hardest deals; and when that attempt begins, the splits
