@@ -18,27 +18,29 @@ inline std::uint8_t BlendChannel(int d, int s, int a) {
     return static_cast<std::uint8_t>(d + (s - d) * a / 255);
 }
 
+// One pixel's blue, green and red at alpha `a`: 255 copies them, 0 leaves the pixel alone.
+inline void BlendPixel(std::uint8_t* d, const std::uint8_t* s, int a) {
+    if (a == 255) {
+        d[0] = s[0];
+        d[1] = s[1];
+        d[2] = s[2];
+    } else if (a != 0) {
+        d[0] = BlendChannel(d[0], s[0], a);
+        d[1] = BlendChannel(d[1], s[1], a);
+        d[2] = BlendChannel(d[2], s[2], a);
+    }
+}
+
 // The blend of `count` 4-byte source pixels over the destination, blue, green and red only (the
 // destination's alpha is kept): alpha 0 leaves a pixel alone, 255 copies it, anything else blends
 // it. With `forced` >= 0 every pixel that is not fully transparent uses that alpha instead.
 inline void BlendRowScalar(std::uint8_t* d, const std::uint8_t* s, int count, int forced) {
     for (int i = 0; i < count; ++i, s += 4, d += 4) {
-        int a = s[3];
+        const int a = s[3];
         if (a == 0) {
             continue;
         }
-        if (forced >= 0) {
-            a = forced;
-        }
-        if (a == 255) {
-            d[0] = s[0];
-            d[1] = s[1];
-            d[2] = s[2];
-        } else if (a != 0) {
-            d[0] = BlendChannel(d[0], s[0], a);
-            d[1] = BlendChannel(d[1], s[1], a);
-            d[2] = BlendChannel(d[2], s[2], a);
-        }
+        BlendPixel(d, s, forced >= 0 ? forced : a);
     }
 }
 
@@ -150,15 +152,7 @@ bool BlendPiece(const PixelView& frame, const PixelView& piece, int x, int y, in
         }
         // A 3-byte piece with the fade's alpha.
         for (int i = 0; i < columns; ++i, s += 3, d += 4) {
-            if (forced == 255) {
-                d[0] = s[0];
-                d[1] = s[1];
-                d[2] = s[2];
-            } else if (forced != 0) {
-                d[0] = BlendChannel(d[0], s[0], forced);
-                d[1] = BlendChannel(d[1], s[1], forced);
-                d[2] = BlendChannel(d[2], s[2], forced);
-            }
+            BlendPixel(d, s, forced);
         }
     }
     return true;
