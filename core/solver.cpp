@@ -503,19 +503,7 @@ bool SolverState::Prepare(const SolverPosition& position) {
 // of its cells from the layer above, and a board edge or an empty column beside it.
 bool SolverState::FreeNow(int t) const {
     if (byRules) {
-        const FreeRule& rule = freeRules[t];
-        if (!present.Has(t) || rule.never || rule.on.Meets(present)) {
-            return false;
-        }
-        if (rule.edge) {
-            return true;
-        }
-        for (int k = 0; k < rule.sideCount; ++k) {
-            if (!rule.sides[k].Meets(present)) {
-                return true;
-            }
-        }
-        return false;
+        return present.Has(t) && FreeAmong(t, present);
     }
     return FreeByCells(t);
 }
