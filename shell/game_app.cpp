@@ -383,6 +383,7 @@ void GameApp::OnTimer() {
     }
     BoardLock lock(*this);
     ChronoTick();
+    LetGoOfIdleMemory();
 }
 
 void GameApp::OnFocus(bool gained) {

@@ -65,6 +65,9 @@ public:
     // What the window shows: the edition hands its picture to `sink` and returns true, or
     // returns false while it has none (an edition drawing through OpenGL never has one).
     virtual bool PaintFrame(const FrameSink& sink);
+    // Called every second with the board held: frees what the view can make again when it is
+    // next needed.
+    virtual void LetGoOfIdleMemory() {}
     // The colour the window fills where no frame covers the view.
     Colour ViewFillColour() const { return settings.backgroundColor; }
     // The background picture and the tile set of the settings, loaded for the board's drawing.
@@ -175,6 +178,8 @@ public:
     virtual void OnWheel(int delta) { (void)delta; }
     // A key that is not a command key (F10 and every key but F1..F9, F11, F12).
     virtual void OnKey(KeyCode key) { (void)key; }
+    // The game clock's second: the chronometer moves on, and the view may give back memory the
+    // shown picture no longer needs (LetGoOfIdleMemory).
     void OnTimer();
     void OnFocus(bool gained);
     // The board view got a new size (device pixels).

@@ -319,6 +319,7 @@ void View2D::Resize(int width, int height) {
 
 void View2D::Release() {
     std::lock_guard lock(viewMutex);
+    frameFreed = false;
     {
         std::lock_guard frameLock(frameMutex);
         frame.reset();
@@ -737,6 +738,8 @@ bool View2D::ComposeFrame(int fadeA, int fadeB, int alphaA, int alphaB) {
     canvas->covered = std::move(covered);
     canvas->ground = ground;
     canvas->groundKnown = true;
+    lastComposed = std::chrono::steady_clock::now();
+    frameFreed = false;
     if (composed) {
         Publish(std::move(composed));
     }
@@ -779,6 +782,41 @@ void View2D::Publish(std::unique_ptr<FrameBuffer> composed) {
         previous = std::exchange(frame, std::move(published));
     }
     // `previous` is let go here, outside the frame lock.
+}
+
+bool View2D::FreeFrame(std::int64_t quietMicroseconds) {
+    std::lock_guard lock(viewMutex);
+    if (std::chrono::steady_clock::now() - lastComposed <
+        std::chrono::microseconds(quietMicroseconds)) {
+        return false;
+    }
+    std::shared_ptr<FrameBuffer> freed;
+    {
+        std::lock_guard frameLock(frameMutex);
+        if (!frame) {
+            return false;
+        }
+        std::lock_guard poolLock(pool->mutex);
+        if (frame->lent != 0) {
+            return false;
+        }
+        freed = std::move(frame);
+    }
+    // Letting the last reference go hands the buffer back to the pool; from there it goes back
+    // to the system with the spare ones. No composition can take it in between: that needs the
+    // view's lock, held here.
+    freed.reset();
+    {
+        std::lock_guard poolLock(pool->mutex);
+        pool->spare.clear();
+    }
+    frameFreed = true;
+    return true;
+}
+
+bool View2D::FrameFreed() const {
+    std::lock_guard lock(viewMutex);
+    return frameFreed;
 }
 
 std::shared_ptr<const Image> View2D::PaintFrame() const {

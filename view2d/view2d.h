@@ -6,6 +6,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -165,6 +166,14 @@ public:
     // out is never changed or freed, whichever thread composes the next one. Empty before the
     // first composed frame.
     std::shared_ptr<const Image> PaintFrame() const;
+    // Frees the composed frame and the spare buffers once no composition has run for
+    // `quietMicroseconds` and the window holds none of them: the window keeps the picture it
+    // shows, and the next composition paints a fresh buffer whole. While the player thinks, the
+    // game then holds one picture of the board less. False when nothing was freed.
+    bool FreeFrame(std::int64_t quietMicroseconds);
+    // True from FreeFrame until the next composition: the window must have the frame composed
+    // again before it can paint it.
+    bool FrameFreed() const;
 
     // -- picking --
     // The point (x, y) of the view with button 0 (left) or 1 (right): in play, the topmost tile
@@ -265,7 +274,9 @@ private:
 
     std::shared_ptr<FramePool> pool;  // spare frame buffers no window holds any more
     int composedInPlace = 0;          // compositions in a row that needed no spare buffer
-    mutable std::mutex frameMutex;    // guards `frame` (the pointer, never the pixels)
+    std::chrono::steady_clock::time_point lastComposed;  // when the last composition ended
+    bool frameFreed = false;        // FreeFrame let the frame go; nothing composed since
+    mutable std::mutex frameMutex;  // guards `frame` (the pointer, never the pixels)
     // Guards everything else of the view: one composition, resize or load at a time, whether
     // the window thread or the autoplay worker asks.
     mutable std::recursive_mutex viewMutex;

@@ -4,6 +4,7 @@
 // memory allows, so the ratio says how near the composition comes to it.
 #include <benchmark/benchmark.h>
 
+#include <malloc.h>
 #include <time.h>
 
 #include <algorithm>
@@ -104,6 +105,22 @@ void ComposeFadeFrameWhileShown(benchmark::State& state) {
     });
 }
 
+// The first composition after a quiet spell: the frame was freed, so a fresh buffer is taken
+// from the system and painted whole. board2d hands large blocks straight back to the system, as
+// here, so the time includes the kernel giving the pages again.
+void ComposeAfterTheFrameWasFreed(benchmark::State& state) {
+    FullBoardScene scene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    if (!scene.tileSetLoaded) {
+        state.SkipWithError("the shipped tile set could not be loaded");
+        return;
+    }
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+    ComposeAgainstMemcpy(state, scene, [&] {
+        scene.view.FreeFrame(0);
+        benchmark::DoNotOptimize(scene.view.ComposeFrame());
+    });
+}
+
 void CutTileSetForView(benchmark::State& state) {
     FullBoardScene scene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
     if (!scene.tileSetLoaded) {
@@ -135,3 +152,8 @@ BENCHMARK(CutTileSetForView)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(3)
     ->ReportAggregatesOnly(true);
+// Last: it changes how the C library hands out large blocks for the rest of the run.
+BENCHMARK(ComposeAfterTheFrameWasFreed)
+    ->Args({1280, 800})
+    ->Args({1920, 1080})
+    ->Unit(benchmark::kMillisecond);

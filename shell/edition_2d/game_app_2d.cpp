@@ -139,12 +139,25 @@ void GameApp2D::Resize() {
 
 bool GameApp2D::PaintFrame(const FrameSink& sink) {
     // The frame stays alive while the window copies it, whatever the autoplay worker composes.
-    const std::shared_ptr<const Image> frame = view_.PaintFrame();
+    std::shared_ptr<const Image> frame = view_.PaintFrame();
+    if (!frame && view_.FrameFreed()) {
+        BoardLock lock(*this);
+        SyncViewOptions();
+        view_.ComposeFrame();
+        frame = view_.PaintFrame();
+    }
     if (!frame || !frame->HasPixels()) {
         return false;
     }
     sink(frame->Pixels(), frame->Width(), frame->Height(), frame->Stride());
     return true;
+}
+
+void GameApp2D::LetGoOfIdleMemory() {
+    constexpr std::int64_t kQuietMicroseconds = 500000;
+    if (board.AutoplayRunning == 0) {
+        view_.FreeFrame(kQuietMicroseconds);
+    }
 }
 
 std::string GameApp2D::BackgroundPath() const {

@@ -22,6 +22,9 @@ public:
 
     // -- what the 2D edition adds: its picture, picking, editor, dialogs and mouse --
     bool PaintFrame(const FrameSink& sink) override;
+    // Half a second after the last composition, outside a replay, the composed frame goes: the
+    // window holds the picture, and a paint that needs it again composes it first.
+    void LetGoOfIdleMemory() override;
     void LoadBackgroundPicture() override;
     bool LoadTileSetPicture() override;
     // The background is read and stretched on a thread of its own while the faces are cut.

@@ -1,5 +1,8 @@
 // board2d's own application object with its real view, driven headless: clicks at the screen
 // points where the view placed the tiles win a whole easy-mode game.
+#include <chrono>
+#include <thread>
+
 #include "shell/edition_2d/game_app_2d.h"
 #include "tests/shell/shell_test_support.h"
 
@@ -91,4 +94,42 @@ TEST_F(GameApp2DClickTest, FrameFollowsTheViewSizeOfTheWindow) {
     // A minimised window keeps the frame it has.
     app->OnViewResized(0, 0, true);
     EXPECT_EQ(app->viewPixelWidth, 1920);
+}
+
+TEST_F(GameApp2DClickTest, AQuietFrameIsFreedAndComposedAgainWhenTheWindowPaints) {
+    const auto paint = [&] {
+        std::vector<std::uint8_t> bytes;
+        app->PaintFrame([&](const std::uint8_t* bgra, int w, int h, int stride) {
+            for (int y = 0; y < h; ++y) {
+                bytes.insert(bytes.end(), bgra + y * stride, bgra + y * stride + w * 4);
+            }
+        });
+        return bytes;
+    };
+    const std::vector<std::uint8_t> shown = paint();
+    ASSERT_FALSE(shown.empty());
+    View2D& view = app->View();
+    // Just composed: the game's second leaves it.
+    app->OnTimer();
+    EXPECT_FALSE(view.FrameFreed());
+    // Quiet, but held by the window or during a replay: kept.
+    std::this_thread::sleep_for(std::chrono::milliseconds(600));
+    {
+        const std::shared_ptr<const Image> held = view.PaintFrame();
+        EXPECT_FALSE(view.FreeFrame(0));
+    }
+    app->board.AutoplayRunning = 1;
+    app->OnTimer();
+    EXPECT_FALSE(view.FrameFreed());
+    app->board.AutoplayRunning = 0;
+    app->OnTimer();
+    EXPECT_TRUE(view.FrameFreed());
+    EXPECT_EQ(view.PaintFrame(), nullptr);
+    // The paint composes the same picture again.
+    EXPECT_EQ(paint(), shown);
+    EXPECT_FALSE(view.FrameFreed());
+    // A released view has nothing to compose again: the window shows its colour.
+    EXPECT_TRUE(view.FreeFrame(0));
+    app->ReleaseRendererObjects();
+    EXPECT_TRUE(paint().empty());
 }
