@@ -4,9 +4,10 @@
 # memory 2 s after launch. Each figure is the median of several runs; --breakdown also shows where
 # the memory of the last run goes.
 #
-#   tools/measure-start.sh [--runs N] [--screen WxH] [--breakdown] [PROGRAM]
+#   tools/measure-start.sh [--runs N] [--screen WxH] [--breakdown] [--bare] [PROGRAM]
 #
-# PROGRAM defaults to build/bin/board2d. Every run starts in a fresh copy of the shipped game
+# PROGRAM defaults to build/bin/board2d. --bare measures build/bench/shell/bare_window instead:
+# a main window of the same shape with nothing in it, what Qt and the window's image alone take. Every run starts in a fresh copy of the shipped game
 # folder with a settings file naming the shipped choices a first run makes (language, layout,
 # tile set, background, sounds, music), so no first-run dialog is shown; the window takes its
 # default size (the screen's, 1920 x 1080 unless --screen says otherwise) and the music plays
@@ -24,11 +25,17 @@ while [ $# -gt 0 ]; do
         --runs) runs=$2; shift 2 ;;
         --screen) screen=$2; shift 2 ;;
         --breakdown) breakdown=1; shift ;;
+        --bare) program=$here/build/bench/shell/bare_window; shift ;;
         --inside) shift; break ;;
-        -h|--help) sed -n 2,13p "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+        -h|--help) sed -n 2,15p "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
         *) program=$1; shift ;;
     esac
 done
+
+# The window to wait for: the game's main window, or the bare one's.
+title="mah-jong.* 2D"
+[ "$(basename "$program")" = bare_window ] && title="bare Qt window"
+name=$(basename "$program")
 
 # The outer call starts one virtual display and runs the measurements inside it.
 if [ -z "${MEASURE_START_INSIDE:-}" ]; then
@@ -61,7 +68,7 @@ now_ns() { date +%s%N; }
 # window name of its own, and Qt's 1 x 1 helper windows are not the main window.
 main_window() {
     local id
-    for id in $(xdotool search --onlyvisible --name "mah-jong.* 2D" 2>/dev/null); do
+    for id in $(xdotool search --onlyvisible --name "$title" 2>/dev/null); do
         if ! xdotool getwindowgeometry "$id" 2>/dev/null | grep -q 'Geometry: 1x1$'; then
             echo "$id"
             return 0
@@ -113,7 +120,7 @@ for ((run = 1; run <= runs; run++)); do
             break
         fi
         if ! kill -0 "$game_pid" 2>/dev/null; then
-            echo "$0: board2d ended before its window showed:" >&2
+            echo "$0: $name ended before its window showed:" >&2
             cat "$work/log$run" >&2
             exit 1
         fi
@@ -144,5 +151,5 @@ done
 
 start_ms=$(printf '%s\n' "${starts[@]}" | median)
 memory_kb=$(printf '%s\n' "${memories[@]}" | median)
-printf 'board2d, median of %d runs: window after %s ms, %.1f MB resident 2 s after launch\n' \
-    "$runs" "$start_ms" "$(echo "$memory_kb" | awk '{ print $1 / 1024 }')"
+printf '%s, median of %d runs: window after %s ms, %.1f MB resident 2 s after launch\n' \
+    "$name" "$runs" "$start_ms" "$(echo "$memory_kb" | awk '{ print $1 / 1024 }')"
