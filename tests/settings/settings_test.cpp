@@ -58,6 +58,12 @@ std::string Header(Edition edition) {
     return "; " + WindowTitle(edition) + " INI File, do not edit\r\n";
 }
 
+// The exact bytes an edition writes, kept in fixtures/ byte for byte (CR LF line ends, no end of
+// line after the last value).
+std::string Fixture(std::string_view name) {
+    return ReadFileBytes(std::string(SETTINGS_FIXTURE_DIR "/") + std::string(name));
+}
+
 }  // namespace
 
 TEST(ConfigNames, TitlesAndFileNamesOfTheEditions) {
@@ -474,35 +480,7 @@ TEST(ConfigFile, TheWrittenBytesOf2D) {
     s.lay = true;
     s.borderSize = 7;
     ViewSettingsHooks hooks;
-    const std::string expected =
-        "; Varnel's mah-jong v2.4.2 2D INI File, do not edit\r\n"
-        "\r\nBackgroundColor    = 0 160 0"
-        "\r\nSidesColor         = 184 120 24"
-        "\r\nEasyMode           = 1"
-        "\r\nAutoPlaySleep      = 500"
-        "\r\nRemoveTileTime     = 500"
-        "\r\nShowChrono         = 1"
-        "\r\nShadows            = 1"
-        "\r\nLanguage           = \"English.txt\""
-        "\r\nLayout             = \"Default.tvl\""
-        "\r\nTileSet            = \"Standard.jpg\""
-        "\r\nBackground         = none"
-        "\r\nSoundEffects       = 1"
-        "\r\nSound1             = \"Select.wav\""
-        "\r\nSound2             = \"Remove.wav\""
-        "\r\nSound3             = \"Beside.wav\""
-        "\r\nMusic              = \"Tune478.mid\""
-        "\r\nWindowXPos         = 10"
-        "\r\nWindowYPos         = 20"
-        "\r\nWindowXSize        = 800"
-        "\r\nWindowYSize        = 600"
-        "\r\nNewCursors         = 0"
-        "\r\nMessageBoxWhenLose = 1"
-        "\r\nBorderSize         = 7"
-        "\r\nShadowSize         = 15"
-        "\r\nCoolMenu           = 0"
-        "\r\n.lay            = 1";
-    EXPECT_EQ(FormatSettings(s, Edition::TwoD, kScreen, hooks), expected);
+    EXPECT_EQ(FormatSettings(s, Edition::TwoD, kScreen, hooks), Fixture("written_2d.ini"));
 }
 
 TEST(ConfigFile, TheWrittenBytesOfTheOpenGLEdition) {
@@ -522,47 +500,7 @@ TEST(ConfigFile, TheWrittenBytesOfTheOpenGLEdition) {
     s.lightPosY = 0.25f;
     s.maxZoom = 123.456f;
     View3DSettingsHooks hooks;
-    const std::string expected =
-        "; Varnel's mah-jong v2.4.2 GL INI File, do not edit\r\n"
-        "\r\nBackgroundColor    = 1 2 3"
-        "\r\nSidesColor         = 184 120 24"
-        "\r\nEasyMode           = 0"
-        "\r\nAutoPlaySleep      = 500"
-        "\r\nRemoveTileTime     = 500"
-        "\r\nShowChrono         = 1"
-        "\r\nShadows            = 1"
-        "\r\nLanguage           = \"Deutsch.txt\""
-        "\r\nLayout             = \"Default.tvl\""
-        "\r\nTileSet            = \"Standard.jpg\""
-        "\r\nBackground         = \"Mountain.jpg\""
-        "\r\nSoundEffects       = 1"
-        "\r\nSound1             = \"Select.wav\""
-        "\r\nSound2             = none"
-        "\r\nSound3             = \"Beside.wav\""
-        "\r\nMusic              = none"
-        "\r\nNewCursors         = 0"
-        "\r\nMessageBoxWhenLose = 1"
-        "\r\nCoolMenu           = 1"
-        "\r\n"
-        "\r\n; 3D values"
-        "\r\nMoveBoard        = 1"
-        "\r\nBumpMapping      = 1"
-        "\r\nTextureSize      = 256"
-        "\r\nRGBLevel[0]Color = 192 192 192"
-        "\r\nRGBLevel[1]Color = 224 224 224"
-        "\r\nRGBLevel[2]Color = 10 20 30"
-        "\r\nRGBLevel[3]Color = 224 224 224"
-        "\r\nRGBLevel[4]Color = 192 192 192"
-        "\r\nXPosition        = -1.500000"
-        "\r\nYPosition        = 0.000000"
-        "\r\nZPosition        = 225.000000"
-        "\r\nlightPosX        = 0.000000"
-        "\r\nlightPosY        = 0.250000"
-        "\r\nlightPosZ        = 225.000000"
-        "\r\nMinZoom          = 0.000000"
-        "\r\nMaxZoom          = 123.456001"
-        "\r\nStepRotation     = 5.000000";
-    EXPECT_EQ(FormatSettings(s, Edition::GL, kScreen, hooks), expected);
+    EXPECT_EQ(FormatSettings(s, Edition::GL, kScreen, hooks), Fixture("written_gl.ini"));
 }
 
 TEST(ConfigFile, TheWrittenBytesOfTheDirect3DEditionOnDisk) {
@@ -577,50 +515,7 @@ TEST(ConfigFile, TheWrittenBytesOfTheDirect3DEditionOnDisk) {
     s.bumpMapping = false;
     s.stepRotation = 12.0f;
     ASSERT_TRUE(SaveSettings(s, g.folders, Edition::D3D, kScreen, g.hooks3D));
-    const std::string expected =
-        "; Varnel's mah-jong v2.4.2 DX8.1 INI File, do not edit\r\n"
-        "\r\nBackgroundColor    = 0 160 0"
-        "\r\nSidesColor         = 184 120 24"
-        "\r\nEasyMode           = 1"
-        "\r\nAutoPlaySleep      = 500"
-        "\r\nRemoveTileTime     = 500"
-        "\r\nShowChrono         = 1"
-        "\r\nShadows            = 1"
-        "\r\nLanguage           = \"English.txt\""
-        "\r\nLayout             = \"Default.tvl\""
-        "\r\nTileSet            = \"Standard.jpg\""
-        "\r\nBackground         = \"Mountain.jpg\""
-        "\r\nSoundEffects       = 1"
-        "\r\nSound1             = \"Select.wav\""
-        "\r\nSound2             = \"Remove.wav\""
-        "\r\nSound3             = \"Beside.wav\""
-        "\r\nMusic              = \"Tune478.mid\""
-        "\r\nWindowXPos         = 1920"
-        "\r\nWindowYPos         = 1080"
-        "\r\nWindowXSize        = 1920"
-        "\r\nWindowYSize        = 1080"
-        "\r\nNewCursors         = 0"
-        "\r\nMessageBoxWhenLose = 1"
-        "\r\nCoolMenu           = 0"
-        "\r\n"
-        "\r\n; 3D values"
-        "\r\nMoveBoard        = 0"
-        "\r\nBumpMapping      = 0"
-        "\r\nTextureSize      = 64"
-        "\r\nRGBLevel[0]Color = 192 192 192"
-        "\r\nRGBLevel[1]Color = 224 224 224"
-        "\r\nRGBLevel[2]Color = 192 192 192"
-        "\r\nRGBLevel[3]Color = 224 224 224"
-        "\r\nRGBLevel[4]Color = 192 192 192"
-        "\r\nXPosition        = 0.000000"
-        "\r\nYPosition        = 0.000000"
-        "\r\nZPosition        = 225.000000"
-        "\r\nlightPosX        = 0.000000"
-        "\r\nlightPosY        = 0.000000"
-        "\r\nlightPosZ        = 225.000000"
-        "\r\nMinZoom          = 0.000000"
-        "\r\nMaxZoom          = 500.000000"
-        "\r\nStepRotation     = 12.000000";
+    const std::string expected = Fixture("written_d3d.ini");
     EXPECT_EQ(g.game.Read("TAVX3D.INI"), expected);
     EXPECT_EQ(Header(Edition::D3D), expected.substr(0, Header(Edition::D3D).size()));
     EXPECT_TRUE(g.loaded.Usable());

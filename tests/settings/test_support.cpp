@@ -38,7 +38,11 @@ void TempFolder::Write(std::string_view relative, std::string_view bytes) const 
 }
 
 std::string TempFolder::Read(std::string_view relative) const {
-    std::ifstream in(*this / relative, std::ios::binary);
+    return ReadFileBytes(*this / relative);
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
     std::ostringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();

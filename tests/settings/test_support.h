@@ -1,9 +1,13 @@
-// Helpers of the settings tests: a scratch game folder that removes itself, and file writing.
+// Helpers of the settings tests: a scratch game folder that removes itself, file writing and
+// reading.
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <vector>
+
+// The whole of a file, or nothing when it cannot be read.
+std::string ReadFileBytes(const std::string& path);
 
 // A fresh folder below the system's temporary folder, removed with everything in it.
 class TempFolder {

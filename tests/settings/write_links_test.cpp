@@ -18,7 +18,6 @@
 #include <cctype>
 #include <cstdarg>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <string>
@@ -57,28 +56,21 @@ int OpenFile(const char* path, int flags, mode_t mode) {
 
 }  // namespace
 
-// The game's files module opens its temporary files through these.
-extern "C" int open(const char* path, int flags, ...) {
-    mode_t mode = 0;
-    if ((flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE) {
-        va_list arguments;
-        va_start(arguments, flags);
-        mode = static_cast<mode_t>(va_arg(arguments, int));
-        va_end(arguments);
+// The game's files module opens its temporary files through these; the mode argument is there
+// only when the open may create a file.
+#define VARNEL_TRAPPED_OPEN(name)                                         \
+    extern "C" int name(const char* path, int flags, ...) {               \
+        mode_t mode = 0;                                                  \
+        if ((flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE) { \
+            va_list arguments;                                            \
+            va_start(arguments, flags);                                   \
+            mode = static_cast<mode_t>(va_arg(arguments, int));           \
+            va_end(arguments);                                            \
+        }                                                                 \
+        return OpenFile(path, flags, mode);                               \
     }
-    return OpenFile(path, flags, mode);
-}
-
-extern "C" int open64(const char* path, int flags, ...) {
-    mode_t mode = 0;
-    if ((flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE) {
-        va_list arguments;
-        va_start(arguments, flags);
-        mode = static_cast<mode_t>(va_arg(arguments, int));
-        va_end(arguments);
-    }
-    return OpenFile(path, flags, mode);
-}
+VARNEL_TRAPPED_OPEN(open)
+VARNEL_TRAPPED_OPEN(open64)
 
 namespace {
 
@@ -90,18 +82,12 @@ std::map<std::string, std::string> Snapshot(const std::string& folder) {
         if (entry.is_symlink()) {
             entries[path] = "link to " + fs::read_symlink(entry.path()).string();
         } else if (entry.is_regular_file()) {
-            std::ifstream in(entry.path(), std::ios::binary);
-            entries[path] = "file " + std::string(std::istreambuf_iterator<char>(in), {});
+            entries[path] = "file " + ReadFileBytes(path);
         } else {
             entries[path] = "other";
         }
     }
     return entries;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 struct GameWriter {
@@ -184,7 +170,7 @@ TEST(WriteLinks, NoWriteOfTheGameLeavesTheGameFolderThroughALink) {
             // The link under the name was replaced by the game's file, not written through.
             EXPECT_FALSE(fs::is_symlink(link));
             EXPECT_TRUE(fs::is_regular_file(link));
-            EXPECT_GT(ReadFile(link).size(), 0u);
+            EXPECT_GT(ReadFileBytes(link).size(), 0u);
             // The links met under temporary names still stand, untouched, and are cleared away.
             for (const std::string& planted : trap.planted) {
                 EXPECT_TRUE(fs::is_symlink(planted)) << planted;
