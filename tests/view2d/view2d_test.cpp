@@ -289,31 +289,11 @@ TEST(View2DCompose, ShadowsOnlyWithShadowsOn) {
     }
 }
 
-TEST(View2DCompose, SelectionAndHintMarksDarkenTheFace) {
-    TestView tv;
-    tv.SetTile(0, 0, 4, 4, 3);
-    tv.SetTile(1, 0, 4, 10, 3);
-    tv.SetTile(2, 0, 4, 16, 9);
-    tv.view.PlaceTiles();
-    tv.board->firstSelected = 0;
-    tv.hintA = 2;
-    tv.view.ComposeFrame();
-    const Image& frame = tv.Frame();
-    const Bgra black{0, 0, 0, 255};
-    const Point c0 = FaceCentre(tv, 0), c1 = FaceCentre(tv, 1), c2 = FaceCentre(tv, 2);
-    EXPECT_EQ(PixelAt(frame, c0.x, c0.y), Blend(FaceColour(3), black, 64));
-    EXPECT_EQ(PixelAt(frame, c1.x, c1.y), FaceColour(3));  // not marked
-    EXPECT_EQ(PixelAt(frame, c2.x, c2.y), Blend(FaceColour(9), black, 64));
-    // The mark covers exactly the face picture: the side strip is not darkened.
-    const TileRecord& r = tv.board->tiles[0];
-    EXPECT_EQ(PixelAt(frame, r.x2d + 2, r.y2d + tv.view.TileHeight() / 2),
-              (Bgra{30, 200, 10, 255}));
-}
-
-// Over the veil, the selected tile gets an orange frame and the hinted pair a blue one, inside
-// the face picture, with a dark line along the frame's inner edge; a tile that is neither has no
-// frame. The frame is as wide at 200 % as twice its width at 100 %, and it fades with its tile.
-TEST(View2DCompose, SelectedAndHintedTilesHaveFramesOfTheirOwnColour) {
+// The selection and hint marks darken the face picture (not the side strip), and over the veil
+// the selected tile gets an orange frame and the hinted pair a blue one, inside the face picture,
+// with a dark line along the frame's inner edge; a tile that is neither has no veil and no frame.
+// The frame is as wide at 200 % as twice its width at 100 %, and it fades with its tile.
+TEST(View2DCompose, SelectionAndHintMarksDarkenTheFaceAndFrameIt) {
     const Bgra black{0, 0, 0, 255};
     auto bgra = [](ImageColour c) { return Bgra{c.blue, c.green, c.red, 255}; };
     TestView tv;
@@ -363,7 +343,11 @@ TEST(View2DCompose, SelectedAndHintedTilesHaveFramesOfTheirOwnColour) {
         // Within the inner line the veiled face shows, and the side strip has no frame.
         const Bgra face = c.tile == 1 ? FaceColour(3) : Blend(FaceColour(c.face), black, 64);
         EXPECT_EQ(PixelAt(frame, left + t + e, top + t + e), face);
-        EXPECT_EQ(PixelAt(frame, r.x2d + 1, top + h / 2), (Bgra{30, 200, 10, 255}));
+        const Point centre = FaceCentre(tv, c.tile);
+        EXPECT_EQ(PixelAt(frame, centre.x, centre.y), face);
+        for (const int x : {1, 2}) {
+            EXPECT_EQ(PixelAt(frame, r.x2d + x, top + h / 2), (Bgra{30, 200, 10, 255})) << x;
+        }
     }
 
     // A fading selected tile takes its frame with it.
