@@ -8,13 +8,6 @@ namespace {
 
 using CommandsTest = ShellTest;
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 int FirstFreeTile(const Board& board) {
     for (int t = 0; t < kTiles; ++t) {
         if (board.IsFree(t)) {
@@ -155,13 +148,9 @@ TEST_F(CommandsTest, LoadLayoutTakesTheChosenNameUpperCased) {
     EXPECT_EQ(app->board.layoutFileName, "PYRAMID.TVL");
     EXPECT_EQ(window.title, "Varnel's mah-jong v2.4.2 2D - Pyramid.tvl");
     EXPECT_EQ(app->board.tilesLeft, kTiles);
-    bool checked = false;
-    for (std::size_t i = 0; i < app->layoutList.size(); ++i) {
-        if (app->layoutList[i].fileName == "Pyramid.tvl") {
-            checked = app->MainMenu().IsChecked(command::LayoutList + static_cast<int>(i));
-        }
-    }
-    EXPECT_TRUE(checked);
+    const int pyramid = LayoutMenuEntry(*app, "Pyramid.tvl");
+    ASSERT_NE(pyramid, 0);
+    EXPECT_TRUE(app->MainMenu().IsChecked(pyramid));
 }
 
 TEST_F(CommandsTest, SoundNoneEmptiesTheSettingAndAListEntryChoosesAgain) {
@@ -201,7 +190,7 @@ TEST_F(CommandsTest, AddCopiesTheFileIntoItsFolderAndRebuildsTheMenus) {
     desktop.chosenFiles.push_back(again);
     app->ExecuteCommand(command::BackgroundBase);
     EXPECT_EQ(app->backgroundList.size(), 2u);
-    EXPECT_EQ(ReadFile(folder.File("BACKGRND/new picture.BMP")), "newer");
+    EXPECT_EQ(ReadAll(folder.File("BACKGRND/new picture.BMP")), "newer");
     // A link planted under the name is replaced by the copy, not written through.
     const std::string elsewhere = folder.File("elsewhere.wav");
     std::ofstream(elsewhere) << "keep me";
@@ -210,9 +199,9 @@ TEST_F(CommandsTest, AddCopiesTheFileIntoItsFolderAndRebuildsTheMenus) {
     std::ofstream(ring) << "ring";
     desktop.chosenFiles.push_back(ring);
     app->ExecuteCommand(command::Sound1Base);
-    EXPECT_EQ(ReadFile(elsewhere), "keep me");
+    EXPECT_EQ(ReadAll(elsewhere), "keep me");
     EXPECT_FALSE(fs::is_symlink(folder.File("SOUNDS/Ring.wav")));
-    EXPECT_EQ(ReadFile(folder.File("SOUNDS/Ring.wav")), "ring");
+    EXPECT_EQ(ReadAll(folder.File("SOUNDS/Ring.wav")), "ring");
     // Cancel: nothing rebuilt.
     const int shown = window.menuBarsShown;
     app->ExecuteCommand(command::Sound1Base);
@@ -255,7 +244,7 @@ TEST_F(CommandsTest, ExitWritesTheSettingsWithTheWindowRectangle) {
     app->ExecuteCommand(command::SHADOWS);
     window.frame = WindowRect{30, 40, 1000, 700};
     app->ExecuteCommand(command::EXIT);
-    const std::string ini = ReadFile(folder.File("TAVX2D.INI"));
+    const std::string ini = ReadAll(folder.File("TAVX2D.INI"));
     EXPECT_EQ(ini.rfind("; Varnel's mah-jong v2.4.2 2D INI File, do not edit", 0), 0u);
     EXPECT_NE(ini.find("Shadows            = 0"), std::string::npos);
     EXPECT_NE(ini.find("WindowXSize        = 1000"), std::string::npos);

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 
 #include "core/tile_focus.h"
 
@@ -10,6 +11,16 @@ namespace {
 void CopyInto(const fs::path& from, const fs::path& to) {
     std::error_code error;
     fs::copy_file(from, to, fs::copy_options::overwrite_existing, error);
+}
+
+// The command of the list's entry for `fileName` (the list's commands start at `first`), or 0.
+int MenuEntry(const FileList& list, int first, const std::string& fileName) {
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        if (list[i].fileName == fileName) {
+            return first + static_cast<int>(i);
+        }
+    }
+    return 0;
 }
 
 }  // namespace
@@ -63,17 +74,34 @@ void FacePoint2D(const GameApp2D& app, int t, int& x, int& y) {
 }
 
 int TileSetMenuEntry(const GameApp& app, const std::string& fileName) {
-    for (std::size_t i = 0; i < app.tileSetList.size(); ++i) {
-        if (app.tileSetList[i].fileName == fileName) {
-            return command::TileSetList + static_cast<int>(i);
-        }
-    }
-    return 0;
+    return MenuEntry(app.tileSetList, command::TileSetList, fileName);
+}
+
+int LanguageMenuEntry(const GameApp& app, const std::string& fileName) {
+    return MenuEntry(app.languageList, command::LanguageList, fileName);
+}
+
+int LayoutMenuEntry(const GameApp& app, const std::string& fileName) {
+    return MenuEntry(app.layoutList, command::LayoutList, fileName);
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
 }
 
 void StartIn(GameApp& app, const GameFolder& folder, WindowPort& window) {
     app.SetStartFolder(folder.Path());
     app.OfferFirstRunLanguage();
+    ASSERT_TRUE(app.LoadSettings());
+    app.AttachWindow(&window);
+    app.StartGame();
+}
+
+void StartWithoutLanguageQuestion(GameApp& app, const GameFolder& folder, WindowPort& window) {
+    app.SetStartFolder(folder.Path());
     ASSERT_TRUE(app.LoadSettings());
     app.AttachWindow(&window);
     app.StartGame();

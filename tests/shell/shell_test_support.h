@@ -103,11 +103,19 @@ public:
 // The middle of tile t's face as board2d's view placed it, in view pixels.
 void FacePoint2D(const GameApp2D& app, int t, int& x, int& y);
 
-// The command of the Tile set menu's entry for `fileName`, or 0 when the menu has none.
+// The command of the Tile set, Language or Layout menu's entry for `fileName`, or 0 when the
+// menu has none.
 int TileSetMenuEntry(const GameApp& app, const std::string& fileName);
+int LanguageMenuEntry(const GameApp& app, const std::string& fileName);
+int LayoutMenuEntry(const GameApp& app, const std::string& fileName);
+
+// The whole of a file as bytes; empty when it cannot be read.
+std::string ReadAll(const std::string& path);
 
 // Starts `app` in `folder` with `window` attached, as the program does.
 void StartIn(GameApp& app, const GameFolder& folder, WindowPort& window);
+// The same without the first-run language question, which the real desktop would ask in a dialog.
+void StartWithoutLanguageQuestion(GameApp& app, const GameFolder& folder, WindowPort& window);
 
 // A started game in a fresh folder: first-run language choice answered, settings loaded, the
 // recording window attached and the first game dealt.

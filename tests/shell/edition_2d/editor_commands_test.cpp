@@ -9,13 +9,6 @@
 
 namespace {
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // The line format of a layout file: "row column layer", a carriage return and a line feed, one
 // line per position, in cell order.
 std::string LineFormat(const std::vector<int>& cells) {
@@ -221,21 +214,16 @@ TEST_F(EditorCommands, LayoutBuiltByClicksIsSavedAndPlayedAsTheNextGame) {
     const ScriptedDesktop::Record choice = desktop.Calls(ScriptedDesktop::Call::ChooseFile).back();
     EXPECT_TRUE(choice.save);
     EXPECT_EQ(choice.caption, app->folders.layouts);
-    EXPECT_EQ(ReadFile(folder.File("LAYOUTS/Mine.tvl")), LineFormat(built));
+    EXPECT_EQ(ReadAll(folder.File("LAYOUTS/Mine.tvl")), LineFormat(built));
     EXPECT_EQ(desktop.Count(ScriptedDesktop::Call::Message), 0);
 
     // The layout list knows the new file and checks it; the title names it; the game board
     // already holds it for the next game, and editing goes on.
     EXPECT_EQ(app->board.layoutFileName, "MINE.TVL");
     EXPECT_EQ(window.title, app->TitleText() + " - Mine.tvl");
-    int listed = -1;
-    for (std::size_t i = 0; i < app->layoutList.size(); ++i) {
-        if (app->layoutList[i].fileName == "Mine.tvl") {
-            listed = static_cast<int>(i);
-        }
-    }
-    ASSERT_GE(listed, 0);
-    const MenuItem* entry = app->MainMenu().Find(command::LayoutList + listed);
+    const int listed = LayoutMenuEntry(*app, "Mine.tvl");
+    ASSERT_NE(listed, 0);
+    const MenuItem* entry = app->MainMenu().Find(listed);
     ASSERT_NE(entry, nullptr);
     EXPECT_TRUE(entry->checked);
     EXPECT_EQ(BoardPositions(), built);

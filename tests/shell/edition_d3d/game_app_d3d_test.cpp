@@ -3,69 +3,29 @@
 // dialogs and the settings file it writes.
 #include <cmath>
 #include <fstream>
-#include <sstream>
 
 #include "shell/edition_d3d/game_app_d3d.h"
-#include "tests/shell/shell_test_support.h"
+#include "tests/shell/game_app_3d_test_support.h"
 #include "tests/support/golden_picture.h"
 #include "view3d/picking.h"
 
 namespace {
-
-class QuietD3D : public GameAppD3D {
-public:
-    using GameAppD3D::GameAppD3D;
-    void ShowSplash() override {}
-    void CloseSplash() override {}
-    bool HasWaveDevice() override { return false; }
-    void PlayMusic() override {}
-    void PlayEffect(int) override {}
-};
 
 class GameAppD3DTest : public ::testing::Test {
 protected:
     void SetUp() override {
         window.viewWidth = 640;
         window.viewHeight = 400;
-        app = std::make_unique<QuietD3D>(desktop);
-        app->SetStartFolder(folder.Path());
-        app->OfferFirstRunLanguage();
-        ASSERT_TRUE(app->LoadSettings());
-        app->AttachWindow(&window);
-        ASSERT_TRUE(app->CreateRenderer());
-        app->StartGame();
-        app->Tick();
+        app = std::make_unique<Quiet3D<GameAppD3D>>(desktop);
+        ASSERT_NO_FATAL_FAILURE(StartWithRenderer(*app, folder, window, desktop));
     }
     void TearDown() override { app->AttachWindow(nullptr); }
-
-    // The pixel where the middle of tile t's face was drawn in the last frame.
-    bool FaceCentre(int t, int& x, int& y) const {
-        const FramePlan plan = app->LastPlan();
-        const int entry = plan.entryOfTile[static_cast<std::size_t>(t)];
-        if (entry == NoTile) {
-            return false;
-        }
-        // The face lies at the tile's front (z = 10 in model space), 15 wide and 20 high.
-        const PlannedTile& tile = plan.tiles[static_cast<std::size_t>(entry)];
-        const Vector3 world = TransformPoint(Vector3{7.5f, 10.0f, 10.0f}, tile.world);
-        const Vector3 ndc = TransformPoint(TransformPoint(world, plan.view), plan.projection);
-        x = static_cast<int>((ndc.x + 1.0f) * 0.5f * static_cast<float>(plan.viewWidth));
-        y = static_cast<int>((1.0f - ndc.y) * 0.5f * static_cast<float>(plan.viewHeight));
-        return true;
-    }
 
     GameFolder folder;
     ScriptedDesktop desktop;
     RecordingWindow window;
-    std::unique_ptr<QuietD3D> app;
+    std::unique_ptr<Quiet3D<GameAppD3D>> app;
 };
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
 
 }  // namespace
 
@@ -102,7 +62,7 @@ TEST_F(GameAppD3DTest, ClicksRemoveAFreePairAndTheMouseTurnsAndZooms) {
     for (int t : {a, b}) {
         int x = 0;
         int y = 0;
-        ASSERT_TRUE(FaceCentre(t, x, y));
+        ASSERT_TRUE(FaceCentre(*app, t, x, y));
         app->OnLeftButtonDown(x, y);
     }
     EXPECT_EQ(app->board.tiles[static_cast<std::size_t>(a)].face, NoTile);
@@ -171,43 +131,14 @@ TEST_F(GameAppD3DTest, ExitWritesTheSettingsWithThe3DSection) {
     window.frame = WindowRect{30, 40, 1000, 700};
     app->OnKey(KeyCode::PageDown);  // the camera's place is kept
     app->ExecuteCommand(command::EXIT);
-    std::string ini = ReadAll(folder.File("TAVX3D.INI"));
-    const std::string golden = std::string(GAME_TEST_DIR) + "/edition_d3d/TAVX3D.INI";
-    if (std::getenv("VARNEL_UPDATE_GOLDEN") != nullptr) {
-        std::ofstream(golden, std::ios::binary) << ini;
-    }
-    // The camera's z depends on the frame rate measured; it is compared on its own.
-    const std::size_t z = ini.find("ZPosition        = ");
-    ASSERT_NE(z, std::string::npos);
-    const float cameraZ = std::stof(ini.substr(z + 19));
-    EXPECT_LT(cameraZ, 225.0f);
-    ini.replace(z + 19, ini.find('\r', z) - (z + 19), "CAMERA");
-    std::string expected = ReadAll(golden);
-    const std::size_t ez = expected.find("ZPosition        = ");
-    ASSERT_NE(ez, std::string::npos);
-    expected.replace(ez + 19, expected.find('\r', ez) - (ez + 19), "CAMERA");
-    EXPECT_EQ(ini, expected);
+    ExpectSettingsAsStored(folder.File("TAVX3D.INI"),
+                           std::string(GAME_TEST_DIR) + "/edition_d3d/TAVX3D.INI");
 }
 
 // A tile-set picture that cannot be read keeps the faces cut before, with the message naming
 // the file; the choice stays with the tile set shown.
 TEST_F(GameAppD3DTest, UnreadableTileSetKeepsTheFacesAndSaysWhichFile) {
-    std::ofstream(folder.File("TILESETS/Broken.bmp"), std::ios::binary) << "no picture here";
-    app->BuildMenus();
-    const int id = TileSetMenuEntry(*app, "Broken.bmp");
-    ASSERT_NE(id, 0);
-    const Image before = app->Tiles().faces[5];
-    ASSERT_TRUE(before.HasPixels());
-    desktop.Clear();
-    app->ExecuteCommand(id);
-    const auto messages = desktop.Calls(ScriptedDesktop::Call::Message);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, "Broken.bmp : " + app->Text(TextId::MesReadError));
-    EXPECT_EQ(app->settings.tileSet, "Standard.jpg");
-    const Image& after = app->Tiles().faces[5];
-    ASSERT_EQ(after.Width(), before.Width());
-    EXPECT_EQ(std::vector<std::uint8_t>(after.Pixels(), after.Pixels() + 256),
-              std::vector<std::uint8_t>(before.Pixels(), before.Pixels() + 256));
+    ChooseUnreadableTileSet(*app, desktop, folder);
 }
 
 // Keyboard play in the software-rendered edition: the focus reaches the frame plan as the focus
