@@ -46,11 +46,7 @@ class CursorUseTest : public ::testing::Test {
 protected:
     void SetUp() override {
         app = std::make_unique<TestApp>(desktop);
-        app->SetStartFolder(folder.Path());
-        app->OfferFirstRunLanguage();
-        ASSERT_TRUE(app->LoadSettings());
-        app->AttachWindow(&window);
-        app->StartGame();
+        ASSERT_NO_FATAL_FAILURE(StartIn(*app, folder, window));
     }
     GameFolder folder;
     ScriptedDesktop desktop;

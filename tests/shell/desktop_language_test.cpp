@@ -82,11 +82,9 @@ TEST(DesktopLanguage, TheGameTellsTheDesktopItsLanguage) {
     StartIn(app, folder, window);
     EXPECT_EQ(desktop.usedLanguage, "English.txt");
     EXPECT_EQ(desktop.buttonTexts, (std::vector<std::string>{"OK", "Cancel"}));
-    for (std::size_t i = 0; i < app.languageList.size(); ++i) {
-        if (app.languageList[i].fileName == "Testish.txt") {
-            app.ExecuteCommand(command::LanguageList + static_cast<int>(i));
-        }
-    }
+    const int testish = LanguageMenuEntry(app, "Testish.txt");
+    ASSERT_NE(testish, 0);
+    app.ExecuteCommand(testish);
     EXPECT_EQ(desktop.usedLanguage, "Testish.txt");
     EXPECT_EQ(desktop.buttonTexts, (std::vector<std::string>{"Einverstanden", "Abbrechen"}));
     // The About box's own labels come from the language too (English where it has none).

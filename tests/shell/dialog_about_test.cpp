@@ -46,10 +46,7 @@ TEST(AboutDialog, TheCommandShowsTheLanguagesTextsAndThePlayingFolder) {
     ModalDriver driver;
     RecordingWindow window;
     TestApp app(desktop);
-    app.SetStartFolder(folder.Path());
-    ASSERT_TRUE(app.LoadSettings());
-    app.AttachWindow(&window);
-    app.StartGame();
+    ASSERT_NO_FATAL_FAILURE(StartWithoutLanguageQuestion(app, folder, window));
     QString caption;
     QString title;
     QString copyright;

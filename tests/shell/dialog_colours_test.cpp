@@ -13,10 +13,7 @@ namespace {
 class ColoursDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        app.SetStartFolder(folder.Path());
-        ASSERT_TRUE(app.LoadSettings());
-        app.AttachWindow(&window);
-        app.StartGame();
+        ASSERT_NO_FATAL_FAILURE(StartWithoutLanguageQuestion(app, folder, window));
     }
 
     GameFolder folder;

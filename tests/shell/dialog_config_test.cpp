@@ -12,10 +12,7 @@ namespace {
 class ConfigDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        app.SetStartFolder(folder.Path());
-        ASSERT_TRUE(app.LoadSettings());
-        app.AttachWindow(&window);
-        app.StartGame();
+        ASSERT_NO_FATAL_FAILURE(StartWithoutLanguageQuestion(app, folder, window));
     }
 
     struct Redraws {

@@ -61,10 +61,7 @@ TEST(HallOfFameDialog, TheCommandShowsTheLayoutsTableFastestFirst) {
     ModalDriver driver;
     RecordingWindow window;
     TestApp app(desktop);
-    app.SetStartFolder(folder.Path());
-    ASSERT_TRUE(app.LoadSettings());
-    app.AttachWindow(&window);
-    app.StartGame();
+    ASSERT_NO_FATAL_FAILURE(StartWithoutLanguageQuestion(app, folder, window));
 
     std::vector<QString> names;
     std::vector<QString> times;

@@ -34,10 +34,7 @@ TEST(DialogKeyboard, EveryDialogHasAFocusATabChainAndADefaultButton) {
     QtDesktop desktop;
     RecordingWindow window;
     TestApp2D app{desktop};
-    app.SetStartFolder(folder.Path());
-    ASSERT_TRUE(app.LoadSettings());
-    app.AttachWindow(&window);
-    app.StartGame();
+    ASSERT_NO_FATAL_FAILURE(StartWithoutLanguageQuestion(app, folder, window));
 
     for (const int command :
          {command::HELP_ABOUT, command::CHANGE_COLORS, command::CONFIG, command::HALL_OF_FAME}) {

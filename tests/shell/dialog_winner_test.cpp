@@ -64,10 +64,7 @@ TEST(WinnerNameDialog, AWinStoresTheTypedNameCutTo21AndShowsItFirstInTheHall) {
     ModalDriver driver;
     RecordingWindow window;
     TestApp app(desktop);
-    app.SetStartFolder(folder.Path());
-    ASSERT_TRUE(app.LoadSettings());
-    app.AttachWindow(&window);
-    app.StartGame();
+    ASSERT_NO_FATAL_FAILURE(StartWithoutLanguageQuestion(app, folder, window));
 
     QString timeLine;
     QString firstRow;

@@ -30,13 +30,12 @@ protected:
     }
     // Chooses the language file `name` through its menu entry.
     void ChooseLanguage(const std::string& name) {
-        for (std::size_t i = 0; i < app->languageList.size(); ++i) {
-            if (app->languageList[i].fileName == name) {
-                app->ExecuteCommand(command::LanguageList + static_cast<int>(i));
-                return;
-            }
+        const int entry = LanguageMenuEntry(*app, name);
+        if (entry == 0) {
+            ADD_FAILURE() << name << " is not in the language menu";
+            return;
         }
-        ADD_FAILURE() << name << " is not in the language menu";
+        app->ExecuteCommand(entry);
     }
     std::string OpenedHelp() {
         desktop.Clear();

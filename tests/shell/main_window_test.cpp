@@ -121,13 +121,8 @@ TEST_F(MainWindowTest, LanguageChangeRebuildsTheRenderedMenus) {
     std::ofstream(folder.File("LANGUAGE/Testish.txt"))
         << "GAME = \"&Spiel\"\nT_UNDO = \"Zurück\"\n";
     app->BuildMenus();
-    int testish = -1;
-    for (std::size_t i = 0; i < app->languageList.size(); ++i) {
-        if (app->languageList[i].fileName == "Testish.txt") {
-            testish = command::LanguageList + static_cast<int>(i);
-        }
-    }
-    ASSERT_GE(testish, 0);
+    const int testish = LanguageMenuEntry(*app, "Testish.txt");
+    ASSERT_NE(testish, 0);
     Action(testish)->trigger();
     QApplication::processEvents();
     EXPECT_EQ(window->menuBar()->actions()[0]->text().toStdString(), "&Spiel");

@@ -162,13 +162,8 @@ TEST_F(MenusTest, LanguageChangeRebuildsMenusAndTooltips) {
     app->BuildMenus();
     ASSERT_EQ(app->languageList.size(), 2u);
     EXPECT_EQ(window.tips[4], "Show a matching pair (F6)");
-    int testish = -1;
-    for (std::size_t i = 0; i < app->languageList.size(); ++i) {
-        if (app->languageList[i].fileName == "Testish.txt") {
-            testish = command::LanguageList + static_cast<int>(i);
-        }
-    }
-    ASSERT_GE(testish, 0);
+    const int testish = LanguageMenuEntry(*app, "Testish.txt");
+    ASSERT_NE(testish, 0);
     app->ExecuteCommand(testish);
     EXPECT_EQ(app->settings.language, "Testish.txt");
     EXPECT_EQ(window.shownBar.popups[0].text, "&Spiel");
@@ -197,13 +192,8 @@ TEST_F(MenusTest, EmptyTextsOfALanguageFileShowTheirEnglishText) {
         << "GAME = \"&Spiel\"\nLAYOUT = \"\"\nHINT = \"\"\nHELP = \"\"\nT_UNDO = \"\"\n"
            "MesReadError = \"\"\n";
     app->BuildMenus();
-    int testish = -1;
-    for (std::size_t i = 0; i < app->languageList.size(); ++i) {
-        if (app->languageList[i].fileName == "Testish.txt") {
-            testish = command::LanguageList + static_cast<int>(i);
-        }
-    }
-    ASSERT_GE(testish, 0);
+    const int testish = LanguageMenuEntry(*app, "Testish.txt");
+    ASSERT_NE(testish, 0);
     const struct {
         TextId id;
         const char* english;

@@ -43,11 +43,7 @@ protected:
     }
     void Start() {
         app = std::make_unique<SoundApp>(desktop);
-        app->SetStartFolder(folder.Path());
-        app->OfferFirstRunLanguage();
-        ASSERT_TRUE(app->LoadSettings());
-        app->AttachWindow(&window);
-        app->StartGame();
+        ASSERT_NO_FATAL_FAILURE(StartIn(*app, folder, window));
     }
     // Runs the window thread's queue until `done` holds; the limit only guards against a hang.
     template <typename Done>
