@@ -180,22 +180,18 @@ TEST(TileSet, ShadowPiecesHaveTheirSizesAndTriangles) {
         EXPECT_EQ(tiles.shadowPieces[p].Height(), sizes[p].height) << p;
     }
     const std::vector<std::uint8_t> shade = Bgra(tiles.shadowColour), clear = Bgra(kClear);
-    auto at = [&](int p, std::int32_t x, std::int32_t y) {
-        return PixelBytes(tiles.shadowPieces[p], x, y);
-    };
-    EXPECT_EQ(at(0, 0, 0), clear);
-    EXPECT_EQ(at(0, 4, 5), shade);
-    EXPECT_EQ(at(0, 5, 5), clear);
-    EXPECT_EQ(at(1, 7, 7), shade);
-    EXPECT_EQ(at(1, 6, 7), clear);
-    EXPECT_EQ(at(1, 7, 10), clear);
-    EXPECT_EQ(at(2, 14, 14), shade);
-    EXPECT_EQ(at(3, 2, 3), shade);
-    EXPECT_EQ(at(3, 3, 3), clear);
-    EXPECT_EQ(at(4, 3, 4), shade);
-    EXPECT_EQ(at(5, 14, 14), shade);
-    EXPECT_EQ(at(5, 13, 14), clear);
-    EXPECT_EQ(at(5, 0, 0), shade);
+    const struct {
+        int piece;
+        std::int32_t x, y;
+        bool shaded;
+    } pixels[] = {{0, 0, 0, false}, {0, 4, 5, true},   {0, 5, 5, false},  {1, 7, 7, true},
+                  {1, 6, 7, false}, {1, 7, 10, false}, {2, 14, 14, true}, {3, 2, 3, true},
+                  {3, 3, 3, false}, {4, 3, 4, true},   {5, 14, 14, true}, {5, 13, 14, false},
+                  {5, 0, 0, true}};
+    for (const auto& c : pixels) {
+        EXPECT_EQ(PixelBytes(tiles.shadowPieces[c.piece], c.x, c.y), c.shaded ? shade : clear)
+            << "piece " << c.piece << " at " << c.x << "," << c.y;
+    }
 }
 
 TEST(TileSet, BorderWiderThanTheCellAndEmptyShadowPiecesAreSafe) {
