@@ -1,49 +1,29 @@
 // board2d end to end on a real X display: a fresh game folder, the first-run language choice,
 // a pair found with the hint and removed with real mouse clicks, F12, and the settings file the
 // program wrote. Skipped without a display (the test runner provides one through Xvfb).
-#include <gtest/gtest.h>
-
-#include <QGuiApplication>
-#include <QProcess>
 #include <QThread>
 
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "tests/support/x_session.h"
-
-namespace fs = std::filesystem;
-
-namespace {
-
-std::string gProgram;
-
-}  // namespace
+#include "tests/shell/end_to_end_support.h"
 
 TEST(Board2DEndToEnd, FirstRunMoveWithTheMouseAndExitWritesTheSettings) {
-    if (std::getenv("DISPLAY") == nullptr || gProgram.empty()) {
+    if (!CanRunEndToEnd()) {
         GTEST_SKIP() << "no X display";
     }
-    const fs::path folder = FreshGameFolder();
+    const EndToEndFolder own;
+    const fs::path& folder = own.path;
     ASSERT_FALSE(folder.empty());
 
     QProcess game;
-    game.setWorkingDirectory(QString::fromStdString(folder.string()));
-    game.setProcessChannelMode(QProcess::ForwardedChannels);
     // No sound device: the sound libraries are let go again once the device failed to open.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("no-such-driver"));
-    game.setProcessEnvironment(environment);
-    game.start(QString::fromStdString(gProgram), {});
-    ASSERT_TRUE(game.waitForStarted(10000));
+    ASSERT_TRUE(StartProgram(
+        game, folder, {{QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("no-such-driver")}}));
 
     // The first-run language choice comes before the main window: OK takes English.
-    const QString dialog = WaitForWindow(QStringLiteral("^Varnel's mah-jong v2.4.2 2D$"), 20000);
-    ASSERT_FALSE(dialog.isEmpty()) << "no language dialog";
-    Xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), dialog});
-    Xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+    ASSERT_TRUE(PressReturnIn(QStringLiteral("^Varnel's mah-jong v2.4.2 2D$")))
+        << "no language dialog";
 
     const QString main = WaitForWindow(QStringLiteral("2D - Default.tvl$"), 20000);
     ASSERT_FALSE(main.isEmpty()) << "no main window";
@@ -77,26 +57,15 @@ TEST(Board2DEndToEnd, FirstRunMoveWithTheMouseAndExitWritesTheSettings) {
         EXPECT_NE(hinted.pixel(c), removed.pixel(c));
     }
     Xdotool({QStringLiteral("key"), QStringLiteral("F12")});
-    ASSERT_TRUE(game.waitForFinished(15000)) << "F12 did not end the program";
-    EXPECT_EQ(game.exitCode(), 0);
+    ASSERT_NO_FATAL_FAILURE(ExpectTheProgramEnds(game, "F12"));
 
     const std::string ini = ReadFile(folder / "TAVX2D.INI");
     EXPECT_EQ(ini.rfind("; Varnel's mah-jong v2.4.2 2D INI File, do not edit\r\n", 0), 0u);
     EXPECT_NE(ini.find("Language           = \"English.txt\""), std::string::npos);
     EXPECT_NE(ini.find("Layout             = \"Default.tvl\""), std::string::npos);
     EXPECT_NE(ini.find("WindowXSize        = "), std::string::npos);
-    std::error_code error;
-    fs::remove_all(folder, error);
 }
 
 int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    if (argc > 1) {
-        gProgram = fs::absolute(argv[1]).string();
-    }
-    if (std::getenv("DISPLAY") == nullptr) {
-        return RUN_ALL_TESTS();
-    }
-    QGuiApplication application(argc, argv);
-    return RUN_ALL_TESTS();
+    return RunEndToEndTests(argc, argv);
 }

@@ -2,25 +2,15 @@
 // the hinted pair removed with real clicks on the drawn faces, the board turned with a right-drag
 // and the camera moved with the wheel, F12, and the settings file the program wrote. Skipped
 // without a display (the test runner provides one through Xvfb).
-#include <gtest/gtest.h>
-
-#include <QGuiApplication>
-#include <QProcess>
 #include <QThread>
 
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "tests/support/x_session.h"
+#include "tests/shell/end_to_end_support.h"
 #include "version/version.h"
 
-namespace fs = std::filesystem;
-
 namespace {
-
-std::string gProgram;
 
 // Share of pixels that differ between two grabs of the same size.
 double ChangedShare(const QImage& a, const QImage& b, int top, int bottom) {
@@ -38,22 +28,17 @@ double ChangedShare(const QImage& a, const QImage& b, int top, int bottom) {
 }  // namespace
 
 TEST(Board3DD3DEndToEnd, HintedPairRemovedByClicksTurnZoomAndExit) {
-    if (std::getenv("DISPLAY") == nullptr || gProgram.empty()) {
+    if (!CanRunEndToEnd()) {
         GTEST_SKIP() << "no X display";
     }
-    const fs::path folder = FreshGameFolder();
+    const EndToEndFolder own;
+    const fs::path& folder = own.path;
     ASSERT_FALSE(folder.empty());
 
     QProcess game;
-    game.setWorkingDirectory(QString::fromStdString(folder.string()));
-    game.setProcessChannelMode(QProcess::ForwardedChannels);
-    game.start(QString::fromStdString(gProgram), {});
-    ASSERT_TRUE(game.waitForStarted(10000));
-
-    const QString dialog = WaitForWindow(QStringLiteral("^Varnel's mah-jong v.* DX8.1$"), 20000);
-    ASSERT_FALSE(dialog.isEmpty()) << "no language dialog";
-    Xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), dialog});
-    Xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+    ASSERT_TRUE(StartProgram(game, folder));
+    ASSERT_TRUE(PressReturnIn(QStringLiteral("^Varnel's mah-jong v.* DX8.1$")))
+        << "no language dialog";
 
     const QString main = WaitForWindow(QStringLiteral("DX8.1 - Default.tvl$"), 20000);
     ASSERT_FALSE(main.isEmpty()) << "no main window";
@@ -65,8 +50,8 @@ TEST(Board3DD3DEndToEnd, HintedPairRemovedByClicksTurnZoomAndExit) {
     const int bottom = window.height() - 30;
     // The pointer rests at the window's middle: the board leans toward it by nothing, and it
     // stays there while the hint is compared.
-    Xdotool({QStringLiteral("mousemove"), QString::number(window.x() + window.width() / 2),
-             QString::number(window.y() + window.height() / 2)});
+    const QPoint middle(window.width() / 2, window.height() / 2);
+    MoveTo(window, middle);
     QThread::msleep(600);
 
     const QImage before = Grab(window);
@@ -80,8 +65,7 @@ TEST(Board3DD3DEndToEnd, HintedPairRemovedByClicksTurnZoomAndExit) {
     Click(window, marked[1].center());
     QThread::msleep(800);
     // Move back to the middle so the lean is the same as in the picture with the hint.
-    Xdotool({QStringLiteral("mousemove"), QString::number(window.x() + window.width() / 2),
-             QString::number(window.y() + window.height() / 2)});
+    MoveTo(window, middle);
     QThread::msleep(600);
     const QImage removed = Grab(window);
     for (const QRect& tile : marked) {
@@ -108,8 +92,7 @@ TEST(Board3DD3DEndToEnd, HintedPairRemovedByClicksTurnZoomAndExit) {
     EXPECT_GT(ChangedShare(turned, zoomed, top, bottom), 0.02);
 
     Xdotool({QStringLiteral("key"), QStringLiteral("F12")});
-    ASSERT_TRUE(game.waitForFinished(15000)) << "F12 did not end the program";
-    EXPECT_EQ(game.exitCode(), 0);
+    ASSERT_NO_FATAL_FAILURE(ExpectTheProgramEnds(game, "F12"));
 
     const std::string ini = ReadFile(folder / "TAVX3D.INI");
     EXPECT_EQ(
@@ -121,18 +104,8 @@ TEST(Board3DD3DEndToEnd, HintedPairRemovedByClicksTurnZoomAndExit) {
     const std::size_t z = ini.find("ZPosition        = ");
     ASSERT_NE(z, std::string::npos);
     EXPECT_LT(std::stof(ini.substr(z + 19)), 225.0f);
-    std::error_code error;
-    fs::remove_all(folder, error);
 }
 
 int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    if (argc > 1) {
-        gProgram = fs::absolute(argv[1]).string();
-    }
-    if (std::getenv("DISPLAY") == nullptr) {
-        return RUN_ALL_TESTS();
-    }
-    QGuiApplication application(argc, argv);
-    return RUN_ALL_TESTS();
+    return RunEndToEndTests(argc, argv);
 }

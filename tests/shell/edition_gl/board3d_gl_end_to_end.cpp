@@ -3,37 +3,21 @@
 // right-drag that turns the board, the wheel, F12 and the settings file the program wrote; and a
 // run on a machine whose OpenGL drivers cannot be loaded, which ends with the renderer's message
 // and exit code 0. Skipped without a display (the test runner provides one through Xvfb).
-#include <gtest/gtest.h>
-
-#include "tests/support/x_session.h"
-
-#include <QElapsedTimer>
-#include <QGuiApplication>
 #include <QImage>
-#include <QPixmap>
-#include <QProcess>
-#include <QProcessEnvironment>
-#include <QScreen>
 #include <QThread>
 
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-namespace fs = std::filesystem;
+#include "tests/shell/end_to_end_support.h"
 
 namespace {
 
-std::string gProgram;
-std::string gGoldenSettings;
-
-void MoveTo(const QRect& window, const QPoint& point) {
-    Xdotool({QStringLiteral("mousemove"), QString::number(window.x() + point.x()),
-             QString::number(window.y() + point.y())});
+// The stored settings file the program's own is compared with.
+const std::string& GoldenSettings() {
+    return EndToEndArguments()[1];
 }
 
 // Pixels of the board area that differ by more than a few levels.
@@ -69,26 +53,19 @@ std::string WithoutRunValues(std::string ini) {
 }  // namespace
 
 TEST(Board3DGLEndToEnd, PlayTurnZoomAndExitWritesTheSettings) {
-    if (std::getenv("DISPLAY") == nullptr || gProgram.empty()) {
+    if (!CanRunEndToEnd(2)) {
         GTEST_SKIP() << "no X display";
     }
-    const fs::path folder = FreshGameFolder();
+    const EndToEndFolder own;
+    const fs::path& folder = own.path;
     ASSERT_FALSE(folder.empty());
 
     QProcess game;
     // An audio device that always opens, so the sound settings are kept as on a desktop.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
-    game.setProcessEnvironment(environment);
-    game.setWorkingDirectory(QString::fromStdString(folder.string()));
-    game.setProcessChannelMode(QProcess::ForwardedChannels);
-    game.start(QString::fromStdString(gProgram), {});
-    ASSERT_TRUE(game.waitForStarted(10000));
-
-    const QString dialog = WaitForWindow(QStringLiteral("^Varnel's mah-jong v2.4.2 GL$"), 20000);
-    ASSERT_FALSE(dialog.isEmpty()) << "no language dialog";
-    Xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), dialog});
-    Xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+    ASSERT_TRUE(
+        StartProgram(game, folder, {{QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy")}}));
+    ASSERT_TRUE(PressReturnIn(QStringLiteral("^Varnel's mah-jong v2.4.2 GL$")))
+        << "no language dialog";
 
     const QString main = WaitForWindow(QStringLiteral("GL - Default.tvl$"), 20000);
     ASSERT_FALSE(main.isEmpty()) << "no main window";
@@ -112,19 +89,7 @@ TEST(Board3DGLEndToEnd, PlayTurnZoomAndExitWritesTheSettings) {
         Xdotool({QStringLiteral("key"), QStringLiteral("F6")});
         QThread::msleep(800);
         hinted = Grab(window);
-        marked = ChangedRegions(before, hinted, top, bottom);
-        if (marked.size() == 1) {
-            const QRect both = marked[0];
-            if (both.width() > both.height()) {
-                marked = {
-                    QRect(both.x(), both.y(), both.width() / 2, both.height()),
-                    QRect(both.x() + both.width() / 2, both.y(), both.width() / 2, both.height())};
-            } else {
-                marked = {
-                    QRect(both.x(), both.y(), both.width(), both.height() / 2),
-                    QRect(both.x(), both.y() + both.height() / 2, both.width(), both.height() / 2)};
-            }
-        }
+        marked = SplitPair(ChangedRegions(before, hinted, top, bottom));
     }
     ASSERT_EQ(marked.size(), 2u) << "the hint should darken two tiles";
 
@@ -166,41 +131,33 @@ TEST(Board3DGLEndToEnd, PlayTurnZoomAndExitWritesTheSettings) {
     EXPECT_GT(ChangedPixels(turned, zoomed, top, bottom), 20000) << "the wheel did not zoom";
 
     Xdotool({QStringLiteral("key"), QStringLiteral("F12")});
-    ASSERT_TRUE(game.waitForFinished(15000)) << "F12 did not end the program";
-    EXPECT_EQ(game.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(game.exitCode(), 0);
+    ASSERT_NO_FATAL_FAILURE(ExpectTheProgramEnds(game, "F12"));
 
     // Byte for byte the stored file but for where the window stood and the camera's distance;
     // llvmpipe renders in software, so the relief and the tilt were written off.
     const std::string ini = ReadFile(folder / "TAVX3D.INI");
-    EXPECT_EQ(WithoutRunValues(ini), WithoutRunValues(ReadFile(gGoldenSettings)));
+    EXPECT_EQ(WithoutRunValues(ini), WithoutRunValues(ReadFile(GoldenSettings())));
     const std::size_t z = ini.find("ZPosition        = ");
     ASSERT_NE(z, std::string::npos);
     EXPECT_GT(std::stof(ini.substr(z + 19)), 225.0f) << "the wheel's zoom is kept";
-    std::error_code error;
-    fs::remove_all(folder, error);
 }
 
 // No OpenGL driver can be loaded: the program saves its settings, says why and ends with 0.
 TEST(Board3DGLEndToEnd, WithoutOpenGLTheGameEndsWithTheMessage) {
-    if (std::getenv("DISPLAY") == nullptr || gProgram.empty()) {
+    if (!CanRunEndToEnd(2)) {
         GTEST_SKIP() << "no X display";
     }
-    const fs::path folder = FreshGameFolder();
+    const EndToEndFolder own;
+    const fs::path& folder = own.path;
     ASSERT_FALSE(folder.empty());
     // A settings file: no language dialog first.
-    fs::copy_file(gGoldenSettings, folder / "TAVX3D.INI");
+    fs::copy_file(GoldenSettings(), folder / "TAVX3D.INI");
 
     QProcess game;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("LIBGL_DRIVERS_PATH"), QStringLiteral("/nonexistent"));
-    environment.insert(QStringLiteral("__EGL_VENDOR_LIBRARY_FILENAMES"),
-                       QStringLiteral("/nonexistent.json"));
-    game.setProcessEnvironment(environment);
-    game.setWorkingDirectory(QString::fromStdString(folder.string()));
-    game.setProcessChannelMode(QProcess::ForwardedChannels);
-    game.start(QString::fromStdString(gProgram), {});
-    ASSERT_TRUE(game.waitForStarted(10000));
+    ASSERT_TRUE(StartProgram(
+        game, folder,
+        {{QStringLiteral("LIBGL_DRIVERS_PATH"), QStringLiteral("/nonexistent")},
+         {QStringLiteral("__EGL_VENDOR_LIBRARY_FILENAMES"), QStringLiteral("/nonexistent.json")}}));
 
     const QString message = WaitForWindow(QStringLiteral("^ERROR$"), 20000);
     ASSERT_FALSE(message.isEmpty()) << "no message";
@@ -210,22 +167,9 @@ TEST(Board3DGLEndToEnd, WithoutOpenGLTheGameEndsWithTheMessage) {
     EXPECT_NE(ReadFile(folder / "TAVX3D.INI").find("GL INI File"), std::string::npos);
     Xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), message});
     Xdotool({QStringLiteral("key"), QStringLiteral("Return")});
-    ASSERT_TRUE(game.waitForFinished(15000)) << "the message did not end the program";
-    EXPECT_EQ(game.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(game.exitCode(), 0);
-    std::error_code error;
-    fs::remove_all(folder, error);
+    ExpectTheProgramEnds(game, "the message");
 }
 
 int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    if (argc > 2) {
-        gProgram = fs::absolute(argv[1]).string();
-        gGoldenSettings = fs::absolute(argv[2]).string();
-    }
-    if (std::getenv("DISPLAY") == nullptr) {
-        return RUN_ALL_TESTS();
-    }
-    QGuiApplication application(argc, argv);
-    return RUN_ALL_TESTS();
+    return RunEndToEndTests(argc, argv);
 }
