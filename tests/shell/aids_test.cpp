@@ -176,18 +176,18 @@ TEST_F(AidsTest, FirstHintKeepsTheGameWinnable) {
         EXPECT_EQ(window.outlook, Text(TextId::MesHintWinnable));
         const TilePair shown = app->board.moveList[static_cast<std::size_t>(app->board.hintIndex)];
         // The hint still lists every pair once.
-        std::vector<int> listed;
-        for (int i = 0; i < app->board.moveCount; ++i) {
-            listed.push_back(app->board.moveList[static_cast<std::size_t>(i)].first * 256 +
-                             app->board.moveList[static_cast<std::size_t>(i)].second);
-        }
+        auto pairsListed = [this] {
+            std::vector<int> pairs;
+            for (int i = 0; i < app->board.moveCount; ++i) {
+                const TilePair pair = app->board.moveList[static_cast<std::size_t>(i)];
+                pairs.push_back(pair.first * 256 + pair.second);
+            }
+            return pairs;
+        };
+        std::vector<int> listed = pairsListed();
         const int count = app->board.moveCount;
         app->board.BuildMoveList(false);
-        std::vector<int> fresh;
-        for (int i = 0; i < app->board.moveCount; ++i) {
-            fresh.push_back(app->board.moveList[static_cast<std::size_t>(i)].first * 256 +
-                            app->board.moveList[static_cast<std::size_t>(i)].second);
-        }
+        const std::vector<int> fresh = pairsListed();
         std::sort(listed.begin(), listed.end());
         EXPECT_EQ(count, app->board.moveCount);
         EXPECT_EQ(listed, fresh);

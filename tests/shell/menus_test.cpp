@@ -51,13 +51,9 @@ TEST_F(MenusTest, MainMenuHasEveryPopupAndEntryInOrder) {
     EXPECT_EQ(layout.items[1].id, LOAD_LAYOUT);
     EXPECT_EQ(layout.items.back().id, RANDOM_LAYOUT);
     EXPECT_EQ(app->layoutList.size(), 12u);
-    const MenuItem* defaultLayout = nullptr;
-    for (const FileEntry& entry : app->layoutList) {
-        const int index = static_cast<int>(&entry - app->layoutList.data());
-        if (entry.fileName == "Default.tvl") {
-            defaultLayout = bar.Find(LayoutList + index);
-        }
-    }
+    const int defaultEntry = LayoutMenuEntry(*app, "Default.tvl");
+    ASSERT_NE(defaultEntry, 0);
+    const MenuItem* defaultLayout = bar.Find(defaultEntry);
     ASSERT_NE(defaultLayout, nullptr);
     EXPECT_TRUE(defaultLayout->checked);
     EXPECT_EQ(defaultLayout->text, "Default");

@@ -45,6 +45,13 @@ protected:
         app = std::make_unique<SoundApp>(desktop);
         ASSERT_NO_FATAL_FAILURE(StartIn(*app, folder, window));
     }
+    // Starts the game with a piece of 0.1 s as its music, playing.
+    void StartWithAShortPiece() {
+        media_test::WriteBytes(folder.File("SOUNDS/Short.mid"), media_test::ShortMidi(96));
+        Start();
+        app->settings.music = "Short.mid";
+        app->PlayMusic();
+    }
     // Runs the window thread's queue until `done` holds; the limit only guards against a hang.
     template <typename Done>
     bool ProcessUntil(Done done) {
@@ -167,10 +174,7 @@ TEST_F(SoundAppTest, MusicNoneStopsAtOnceAndAChoiceRestartsIt) {
 // The music loops inside the mixer: a piece far shorter than the synthesizer's ring-out is still
 // the same play, playing, long after a single play would have reported its end.
 TEST_F(SoundAppTest, MusicLoopsWithoutAGap) {
-    media_test::WriteBytes(folder.File("SOUNDS/Short.mid"), media_test::ShortMidi(96));  // 0.1 s
-    Start();
-    app->settings.music = "Short.mid";
-    app->PlayMusic();
+    StartWithAShortPiece();
     const int plays = app->musicPlays;
     const std::uint64_t first = app->sound.CurrentPlay();
     // A single play of it reports its end about 3 s after it started (the notes ring out first).
@@ -187,10 +191,7 @@ TEST_F(SoundAppTest, MusicLoopsWithoutAGap) {
 // Should the music stop by itself all the same, its end reaches the window thread and starts the
 // piece again.
 TEST_F(SoundAppTest, MusicThatStopsByItselfRestartsOnTheWindowThread) {
-    media_test::WriteBytes(folder.File("SOUNDS/Short.mid"), media_test::ShortMidi(96));
-    Start();
-    app->settings.music = "Short.mid";
-    app->PlayMusic();
+    StartWithAShortPiece();
     const int plays = app->musicPlays;
     const std::uint64_t first = app->sound.CurrentPlay();
     Mix_HaltMusic();  // not the player's own stop: the mixer reports it as the end of the piece
@@ -200,10 +201,7 @@ TEST_F(SoundAppTest, MusicThatStopsByItselfRestartsOnTheWindowThread) {
 }
 
 TEST_F(SoundAppTest, EndOfAStoppedPieceDoesNotBringItBack) {
-    media_test::WriteBytes(folder.File("SOUNDS/Short.mid"), media_test::ShortMidi(96));
-    Start();
-    app->settings.music = "Short.mid";
-    app->PlayMusic();
+    StartWithAShortPiece();
     const std::uint64_t play = app->sound.CurrentPlay();
     app->ExecuteCommand(command::MusicBase + command::NoneOffset);
     // An end posted for the earlier play arrives after NONE: it is ignored.
@@ -238,8 +236,7 @@ TEST_F(SoundAppTest, NoDeviceIsSilentAndKeepsTheSoundChoices) {
     app->OnLeftButtonDown(NoTile, 0);
     EXPECT_EQ(Effects(), 0u);
     app->SaveSettings();
-    std::ifstream ini(folder.File("TAVX2D.INI"));
-    const std::string text((std::istreambuf_iterator<char>(ini)), std::istreambuf_iterator<char>());
+    const std::string text = ReadAll(folder.File("TAVX2D.INI"));
     EXPECT_TRUE(std::regex_search(text, std::regex("\\nSoundEffects *= 1\\r?\\n"))) << text;
     EXPECT_TRUE(std::regex_search(text, std::regex("\\nMusic *= \"Bamboo.mid\"\\r?\\n"))) << text;
     EXPECT_TRUE(std::regex_search(text, std::regex("\\nSound1 *= \"Bell.wav\"\\r?\\n"))) << text;

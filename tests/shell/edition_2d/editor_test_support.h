@@ -93,26 +93,19 @@ protected:
         return std::to_string(count) + " " + app->Text(TextId::Tiles);
     }
 
-    // The top-left cells of the editor's positions, in cell order.
-    std::vector<int> EditorPositions() const {
+    // The top-left cells of the editor's or the board's positions, in cell order.
+    template <class Grid>
+    static std::vector<int> Positions(const Grid& grid) {
         std::vector<int> cells;
         for (int cell = 0; cell < kCells; ++cell) {
-            if (app->editor.positionGrid[cell] == 1) {
+            if (grid[cell] == 1) {
                 cells.push_back(cell);
             }
         }
         return cells;
     }
-
-    std::vector<int> BoardPositions() const {
-        std::vector<int> cells;
-        for (int cell = 0; cell < kCells; ++cell) {
-            if (app->board.positionGrid[cell] == 1) {
-                cells.push_back(cell);
-            }
-        }
-        return cells;
-    }
+    std::vector<int> EditorPositions() const { return Positions(app->editor.positionGrid); }
+    std::vector<int> BoardPositions() const { return Positions(app->board.positionGrid); }
 
     // A copy of the frame the window would show now.
     std::vector<std::uint8_t> Frame() {
