@@ -51,6 +51,30 @@ inline bool FaceCentre(const GameApp3D& app, int t, int& x, int& y) {
     return true;
 }
 
+// Clicks at the projected face centres of the deal's first pair, free in an easy deal: the pair
+// is removed and the status counts 142 tiles. Then a right-drag of 50 pixels to the left turns
+// the board 10 degrees and sends no command (a command would clear GameOverShown).
+inline void ClickTheFirstPairAndDrag(GameApp3D& app, const RecordingWindow& window) {
+    const int a = app.board.dealOrder[0];
+    const int b = app.board.dealOrder[1];
+    for (int t : {a, b}) {
+        int x = 0;
+        int y = 0;
+        ASSERT_TRUE(FaceCentre(app, t, x, y));
+        app.OnLeftButtonDown(x, y);
+    }
+    EXPECT_EQ(app.board.tiles[static_cast<std::size_t>(a)].face, NoTile);
+    EXPECT_EQ(app.board.tiles[static_cast<std::size_t>(b)].face, NoTile);
+    EXPECT_NE(window.status.find("142"), std::string::npos);
+
+    app.board.GameOverShown = 1;
+    app.OnPointerMoved(PointerState{300, 200, 0, 0, kPointerRight});
+    const float yaw = app.Scene().BoardYaw();
+    app.OnPointerMoved(PointerState{250, 200, 0, 0, kPointerRight});
+    EXPECT_NEAR(app.Scene().BoardYaw() - yaw, 10.0f * kPi / 180.0f, 1e-4f);
+    EXPECT_EQ(app.board.GameOverShown, 1) << "the right-drag sends no command";
+}
+
 // The settings file `written` is byte for byte the stored file `golden` but for the camera's z,
 // which depends on the frame rate measured: it is compared on its own, below the default 225.
 // VARNEL_UPDATE_GOLDEN stores the written file instead.

@@ -2,7 +2,6 @@
 // refused with the file's name and the read-error text, and the board keeps the faces it shows;
 // at start-up a readable tile set of the folder takes the place of the refused one.
 #include <fstream>
-#include <iterator>
 
 #include "shell/edition_2d/game_app_2d.h"
 #include "tests/shell/shell_test_support.h"
@@ -16,10 +15,7 @@ void WriteBrokenPicture(const std::string& path, const std::string& kind,
     if (kind == "junk") {
         out << "this file holds no picture at all";
     } else if (kind == "truncated") {
-        std::ifstream whole(folder.File("TILESETS/Standard.jpg"), std::ios::binary);
-        const std::string bytes((std::istreambuf_iterator<char>(whole)),
-                                std::istreambuf_iterator<char>());
-        out << bytes.substr(0, 200);
+        out << ReadAll(folder.File("TILESETS/Standard.jpg")).substr(0, 200);
     } else if (kind == "tiny") {
         // A whole 2 x 2 bitmap, far too small to hold 9 x 5 faces.
         const unsigned char bmp[] = {
@@ -39,10 +35,6 @@ protected:
         StartIn(*app, folder, window);
     }
     int MenuEntryOf(const std::string& fileName) const { return TileSetMenuEntry(*app, fileName); }
-    std::string ReadSettingsFile() const {
-        std::ifstream ini(folder.File("TAVX2D.INI"));
-        return std::string((std::istreambuf_iterator<char>(ini)), std::istreambuf_iterator<char>());
-    }
 
     GameFolder folder;
     ScriptedDesktop desktop;
@@ -82,7 +74,7 @@ TEST_F(TileSetRefusalTest, ChosenPictureThatIsNoTileSetKeepsTheFacesAndTheChoice
                   std::vector<std::uint8_t>(face.Pixels(), face.Pixels() + 64));
     }
     app->SaveSettings();
-    EXPECT_NE(ReadSettingsFile().find("\"Standard.jpg\""), std::string::npos);
+    EXPECT_NE(ReadAll(folder.File("TAVX2D.INI")).find("\"Standard.jpg\""), std::string::npos);
 }
 
 TEST_F(TileSetRefusalTest, StartUpWithAnUnreadableTileSetFallsBackToAReadableOne) {
@@ -124,9 +116,7 @@ TEST_F(TileSetRefusalTest, StartUpWithAnUnreadableTileSetFallsBackToAReadableOne
         EXPECT_EQ(started.settings.tileSet, c.expected);
         EXPECT_GT(started.View().TileWidth(), 0) << "the board shows faces";
         started.SaveSettings();
-        std::ifstream ini(fresh.File("TAVX2D.INI"));
-        const std::string text((std::istreambuf_iterator<char>(ini)),
-                               std::istreambuf_iterator<char>());
+        const std::string text = ReadAll(fresh.File("TAVX2D.INI"));
         EXPECT_NE(text.find(std::string("\"") + c.expected + "\""), std::string::npos) << text;
     }
 }

@@ -57,24 +57,8 @@ TEST_F(GameAppD3DTest, ShowsTheBoardOverTheBackgroundInTheViewsSize) {
 // Clicks at the projected centres of the first free pair remove it; a right-drag of 50 pixels
 // to the left turns the board 10 degrees and sends no command; the wheel moves the camera.
 TEST_F(GameAppD3DTest, ClicksRemoveAFreePairAndTheMouseTurnsAndZooms) {
-    const int a = app->board.dealOrder[0];
-    const int b = app->board.dealOrder[1];
-    for (int t : {a, b}) {
-        int x = 0;
-        int y = 0;
-        ASSERT_TRUE(FaceCentre(*app, t, x, y));
-        app->OnLeftButtonDown(x, y);
-    }
-    EXPECT_EQ(app->board.tiles[static_cast<std::size_t>(a)].face, NoTile);
-    EXPECT_EQ(app->board.tiles[static_cast<std::size_t>(b)].face, NoTile);
-    EXPECT_NE(window.status.find("142"), std::string::npos);
-
     app->settings.moveBoard = false;
-    app->board.GameOverShown = 1;
-    app->OnPointerMoved(PointerState{300, 200, 0, 0, kPointerRight});
-    const float yaw = app->Scene().BoardYaw();
-    app->OnPointerMoved(PointerState{250, 200, 0, 0, kPointerRight});
-    EXPECT_NEAR(app->Scene().BoardYaw() - yaw, 10.0f * kPi / 180.0f, 1e-4f);
+    ASSERT_NO_FATAL_FAILURE(ClickTheFirstPairAndDrag(*app, window));
     app->OnRightButtonDown(250, 200);
     EXPECT_EQ(app->board.GameOverShown, 1) << "the right button sends no command";
 

@@ -156,22 +156,7 @@ TEST_F(GameAppGLTest, EachFailedCheckEndsTheGameWithItsMessage) {
 // and the renderer keeps the new view.
 TEST_F(GameAppGLTest, ClicksRemoveAFreePairAndTheMouseTurnsAndZooms) {
     Start();
-    const int a = app->board.dealOrder[0];
-    const int b = app->board.dealOrder[1];
-    for (int t : {a, b}) {
-        int x = 0;
-        int y = 0;
-        ASSERT_TRUE(FaceCentre(*app, t, x, y));
-        app->OnLeftButtonDown(x, y);
-    }
-    EXPECT_EQ(app->board.tiles[static_cast<std::size_t>(a)].face, NoTile);
-    EXPECT_EQ(app->board.tiles[static_cast<std::size_t>(b)].face, NoTile);
-    EXPECT_NE(window.status.find("142"), std::string::npos);
-
-    app->OnPointerMoved(PointerState{300, 200, 0, 0, kPointerRight});
-    const float yaw = app->Scene().BoardYaw();
-    app->OnPointerMoved(PointerState{250, 200, 0, 0, kPointerRight});
-    EXPECT_NEAR(app->Scene().BoardYaw() - yaw, 10.0f * kPi / 180.0f, 1e-4f);
+    ASSERT_NO_FATAL_FAILURE(ClickTheFirstPairAndDrag(*app, window));
     // The slot itself: the renderer keeps the board's matrix as its stored world.
     app->RotateBoard(0.1f, 0.0f, 0.0f);
     EXPECT_EQ(app->Renderer().StoredWorld(), app->Scene().BoardMatrix());
