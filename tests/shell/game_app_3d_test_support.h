@@ -1,6 +1,6 @@
-// Helpers of the tests of the two 3D editions' application objects: an edition without splash
-// and sound, the start up to the first frame, where a face was drawn, the settings file compared
-// with the stored one, and a tile-set picture that cannot be read.
+// Helpers of the tests of the two 3D editions' application objects: the start up to the first
+// frame, where a face was drawn, clicks and a drag on the board, the settings file compared with
+// the stored one, and a tile-set picture that cannot be read.
 #pragma once
 
 #include <cstdlib>
@@ -10,18 +10,6 @@
 
 #include "shell/edition_3d/game_app_3d.h"
 #include "tests/shell/shell_test_support.h"
-
-// A 3D edition without the splash window and without sound.
-template <class Edition>
-class Quiet3D : public Edition {
-public:
-    using Edition::Edition;
-    void ShowSplash() override {}
-    void CloseSplash() override {}
-    bool HasWaveDevice() override { return false; }
-    void PlayMusic() override {}
-    void PlayEffect(int) override {}
-};
 
 // Starts `app` in `folder` as the program does, with its renderer, up to the first frame.
 inline void StartWithRenderer(GameApp3D& app, const GameFolder& folder, RecordingWindow& window,

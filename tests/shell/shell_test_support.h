@@ -72,11 +72,23 @@ public:
     void PlayMusic() override { ++musicPlays; }
 };
 
+// An edition's own application object without the splash window and without sound.
+template <class Edition>
+class QuietEdition : public Edition {
+public:
+    using Edition::Edition;
+    void ShowSplash() override {}
+    void CloseSplash() override {}
+    bool HasWaveDevice() override { return false; }
+    void PlayMusic() override {}
+    void PlayEffect(int) override {}
+};
+
 // board2d's own application object, counting the re-cuts of its tile set, the placements and the
 // redraws; without sound.
-class TestApp2D : public GameApp2D {
+class TestApp2D : public QuietEdition<GameApp2D> {
 public:
-    explicit TestApp2D(ShellDesktop& desktop) : GameApp2D(desktop) {}
+    explicit TestApp2D(ShellDesktop& desktop) : QuietEdition<GameApp2D>(desktop) {}
     int sizeTileSets = 0;
     int placeTiles = 0;
     int ticks = 0;
@@ -93,11 +105,6 @@ public:
         ++ticks;
         GameApp2D::Tick();
     }
-    void ShowSplash() override {}
-    void CloseSplash() override {}
-    bool HasWaveDevice() override { return false; }
-    void PlayMusic() override {}
-    void PlayEffect(int) override {}
 };
 
 // The middle of tile t's face as board2d's view placed it, in view pixels.

@@ -14,15 +14,7 @@
 #include "tests/shell/shell_test_support.h"
 
 // board2d without sound, music or splash window; everything else is the program's own.
-class EditorTestApp : public GameApp2D {
-public:
-    explicit EditorTestApp(ShellDesktop& desktop) : GameApp2D(desktop) {}
-    void ShowSplash() override {}
-    void CloseSplash() override {}
-    bool HasWaveDevice() override { return false; }
-    void PlayMusic() override {}
-    void PlayEffect(int) override {}
-};
+using EditorTestApp = QuietEdition<GameApp2D>;
 
 struct ViewPoint {
     int x = 0;

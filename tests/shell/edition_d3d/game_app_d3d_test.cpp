@@ -16,7 +16,7 @@ protected:
     void SetUp() override {
         window.viewWidth = 640;
         window.viewHeight = 400;
-        app = std::make_unique<Quiet3D<GameAppD3D>>(desktop);
+        app = std::make_unique<QuietEdition<GameAppD3D>>(desktop);
         ASSERT_NO_FATAL_FAILURE(StartWithRenderer(*app, folder, window, desktop));
     }
     void TearDown() override { app->AttachWindow(nullptr); }
@@ -24,7 +24,7 @@ protected:
     GameFolder folder;
     ScriptedDesktop desktop;
     RecordingWindow window;
-    std::unique_ptr<Quiet3D<GameAppD3D>> app;
+    std::unique_ptr<QuietEdition<GameAppD3D>> app;
 };
 
 }  // namespace

@@ -14,7 +14,7 @@
 
 namespace {
 
-using QuietGL = Quiet3D<GameAppGL>;
+using QuietGL = QuietEdition<GameAppGL>;
 
 constexpr int kViewWidth = 640;
 constexpr int kViewHeight = 400;
