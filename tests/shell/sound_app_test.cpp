@@ -77,6 +77,22 @@ protected:
         return false;
     }
     unsigned Effects() const { return app->sound.EffectsStarted(); }
+    // Clicks a free pair and then beside the tiles: the effects started by then after each of the
+    // three clicks (select, remove, miss).
+    std::vector<unsigned> EffectsOfAPairAndAMiss() {
+        int a = 0;
+        int b = 0;
+        if (!FreePair(a, b)) {
+            ADD_FAILURE() << "no free pair";
+            return {};
+        }
+        std::vector<unsigned> started;
+        for (int t : {a, b, int{NoTile}}) {
+            app->OnLeftButtonDown(t, 0);
+            started.push_back(Effects());
+        }
+        return started;
+    }
 
     GameFolder folder;
     ScriptedDesktop desktop;
@@ -102,28 +118,14 @@ TEST_F(SoundAppTest, StartUpOpensTheDeviceAndStartsTheMusic) {
 
 TEST_F(SoundAppTest, ClicksPlayTheSelectRemoveAndMissEffects) {
     Start();
-    int a = 0;
-    int b = 0;
-    ASSERT_TRUE(FreePair(a, b));
-    app->OnLeftButtonDown(a, 0);
-    EXPECT_EQ(Effects(), 1u) << "select";
-    app->OnLeftButtonDown(b, 0);
-    EXPECT_EQ(Effects(), 2u) << "remove";
-    app->OnLeftButtonDown(NoTile, 0);
-    EXPECT_EQ(Effects(), 3u) << "miss";
+    EXPECT_EQ(EffectsOfAPairAndAMiss(), (std::vector<unsigned>{1, 2, 3})) << "select, remove, miss";
 }
 
 TEST_F(SoundAppTest, UseSoundsOffSilencesEffectsButNotTheMusic) {
     Start();
     app->ExecuteCommand(command::USE_SOUNDS);
     EXPECT_FALSE(app->settings.soundEffects);
-    int a = 0;
-    int b = 0;
-    ASSERT_TRUE(FreePair(a, b));
-    app->OnLeftButtonDown(a, 0);
-    app->OnLeftButtonDown(b, 0);
-    app->OnLeftButtonDown(NoTile, 0);
-    EXPECT_EQ(Effects(), 0u);
+    EXPECT_EQ(EffectsOfAPairAndAMiss(), (std::vector<unsigned>{0, 0, 0}));
     EXPECT_EQ(Mix_Playing(-1), 0);
     EXPECT_TRUE(app->sound.MusicPlaying());
     app->ExecuteCommand(command::USE_SOUNDS);
@@ -135,16 +137,9 @@ TEST_F(SoundAppTest, EmptyRemoveSoundKeepsRemovalsSilentOnly) {
     Start();
     app->ExecuteCommand(command::Sound2Base + command::NoneOffset);
     EXPECT_TRUE(app->settings.sound2.empty());
-    int a = 0;
-    int b = 0;
-    ASSERT_TRUE(FreePair(a, b));
-    app->OnLeftButtonDown(a, 0);
-    EXPECT_EQ(Effects(), 1u) << "the select sound still plays";
-    app->OnLeftButtonDown(b, 0);
+    EXPECT_EQ(EffectsOfAPairAndAMiss(), (std::vector<unsigned>{1, 1, 2}))
+        << "the select and miss sounds still play, the removal is silent";
     EXPECT_EQ(app->board.tilesLeft, kTiles - 2);
-    EXPECT_EQ(Effects(), 1u) << "the removal is silent";
-    app->OnLeftButtonDown(NoTile, 0);
-    EXPECT_EQ(Effects(), 2u) << "the miss sound still plays";
 }
 
 TEST_F(SoundAppTest, MissingEffectFileIsSilentWithoutMessage) {
