@@ -20,14 +20,6 @@ protected:
         app->StartGame();
     }
 
-    // The middle of tile t's face as the view placed it, in view pixels.
-    void FacePoint(int t, int& x, int& y) const {
-        const View2D& view = app->View();
-        const TileRecord& tile = app->board.tiles[static_cast<std::size_t>(t)];
-        x = tile.x2d + view.Border() + view.TileWidth() / 2;
-        y = tile.y2d + view.TileHeight() / 2;
-    }
-
     GameFolder folder;
     ScriptedDesktop desktop;
     RecordingWindow window;
@@ -44,7 +36,7 @@ TEST_F(GameApp2DClickTest, ClicksOnThePlacedFacesWinAnEasyGame) {
             const int t = app->board.dealOrder[static_cast<std::size_t>(i + k)];
             int x = 0;
             int y = 0;
-            FacePoint(t, x, y);
+            FacePoint2D(*app, t, x, y);
             app->OnLeftButtonDown(x, y);
         }
         ASSERT_EQ(app->board.tilesLeft, kTiles - i - 2) << "pair " << i / 2;
@@ -68,7 +60,7 @@ TEST_F(GameApp2DClickTest, ClickBesideEveryTileSelectsNothing) {
     ASSERT_NE(t, NoTile);
     int x = 0;
     int y = 0;
-    FacePoint(t, x, y);
+    FacePoint2D(*app, t, x, y);
     app->OnLeftButtonDown(x, y);
     EXPECT_EQ(app->board.firstSelected, t);
 }
