@@ -1,6 +1,5 @@
 // Commands by identifier, function keys, mouse buttons, timer and focus, through the one dispatch.
 #include <fstream>
-#include <sstream>
 
 #include "tests/shell/shell_test_support.h"
 

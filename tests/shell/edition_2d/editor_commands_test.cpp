@@ -1,9 +1,7 @@
 // The layout editor's commands in board2d: entering and leaving with the chrono toggle and the
 // menus, NEW_LAYOUT, SAVE_LAYOUT while editing, and a layout built by clicks, saved and played.
 #include <algorithm>
-#include <fstream>
 #include <set>
-#include <sstream>
 
 #include "tests/shell/edition_2d/editor_test_support.h"
 

@@ -2,7 +2,6 @@
 // shows, clicks at the projected centres of a free pair, the right-drag and the wheel, the 3D
 // dialogs and the settings file it writes.
 #include <cmath>
-#include <fstream>
 
 #include "shell/edition_d3d/game_app_d3d.h"
 #include "tests/shell/game_app_3d_test_support.h"
