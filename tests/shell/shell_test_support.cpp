@@ -69,8 +69,20 @@ void ShellTest::Start(bool waveDevice) {
 void FacePoint2D(const GameApp2D& app, int t, int& x, int& y) {
     const View2D& view = const_cast<GameApp2D&>(app).View();
     const TileRecord& tile = app.board.tiles[static_cast<std::size_t>(t)];
-    x = tile.x2d + view.Border() + view.TileWidth() / 2;
+    const int left = tile.x2d + view.Border();
+    x = left + view.TileWidth() / 2;
     y = tile.y2d + view.TileHeight() / 2;
+    // On a small view the layers' shift is large beside the tiles: a free tile's centre may lie
+    // under the picture of a tile above it. Then the first point of its face a click reaches.
+    for (int dy = 0; dy < view.TileHeight() && view.HitTest2D(x, y, 0).tile != t; ++dy) {
+        for (int dx = 0; dx < view.TileWidth(); ++dx) {
+            if (view.HitTest2D(left + dx, tile.y2d + dy, 0).tile == t) {
+                x = left + dx;
+                y = tile.y2d + dy;
+                break;
+            }
+        }
+    }
 }
 
 int TileSetMenuEntry(const GameApp& app, const std::string& fileName) {

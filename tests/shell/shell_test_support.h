@@ -107,7 +107,8 @@ public:
     }
 };
 
-// The middle of tile t's face as board2d's view placed it, in view pixels.
+// A point of tile t's face as board2d's view placed it where a click reaches the tile, in view
+// pixels: the face's middle unless a tile above covers it.
 void FacePoint2D(const GameApp2D& app, int t, int& x, int& y);
 
 // The command of the Tile set, Language or Layout menu's entry for `fileName`, or 0 when the
