@@ -230,8 +230,9 @@ bool View2D::LoadTileSet2D(const std::string& path) {
 }
 
 bool View2D::StretchBackground(const Image& decoded, int width, int height, Image& scaled) {
+    // Three bytes a pixel: the background is opaque, and the copy into the frame sets the alpha.
     scaled.Release();
-    if (width <= 0 || height <= 0 || !scaled.Create(width, height, 4)) {
+    if (width <= 0 || height <= 0 || !scaled.Create(width, height, 3)) {
         return false;
     }
     const bool sameSize = decoded.Width() == width && decoded.Height() == height;
@@ -241,7 +242,6 @@ bool View2D::StretchBackground(const Image& decoded, int width, int height, Imag
         scaled.Release();
         return false;
     }
-    scaled.SetAlpha(255, false);
     return true;
 }
 

@@ -119,6 +119,27 @@ TEST(FrameBlend, BackgroundCopyAndFill) {
     EXPECT_EQ(frame.At(1, 1)[3], 255);
     Picture wrongSize(2, 2, 4, {7, 8, 9, 255});
     EXPECT_FALSE(CopyBackground(frame.view, wrongSize.view));
+    // A three-byte background of every width up to two groups of pixels and a few over, into
+    // part of a wider frame: each pixel's bytes with an alpha of 255, nothing beside it touched.
+    for (int width = 1; width <= 21; ++width) {
+        Picture wide(width + 1, 2, 4, {0, 0, 0, 0});
+        Picture from(width, 2, 3, {0, 0, 0});
+        for (std::size_t i = 0; i < from.bytes.size(); ++i) {
+            from.bytes[i] = static_cast<std::uint8_t>(i * 7 + 1);
+        }
+        PixelView to = wide.view;
+        to.width = width;
+        ASSERT_TRUE(CopyBackground(to, from.view));
+        for (int y = 0; y < 2; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const std::vector<std::uint8_t> expected{from.At(x, y)[0], from.At(x, y)[1],
+                                                         from.At(x, y)[2], 255};
+                EXPECT_EQ(std::vector<std::uint8_t>(wide.At(x, y), wide.At(x, y) + 4), expected)
+                    << "width " << width << " pixel " << x << ", " << y;
+            }
+            EXPECT_EQ(wide.At(width, y)[3], 0) << "width " << width;
+        }
+    }
 }
 
 // Every destination value, source value and alpha with the piece's own alpha (and a spread of
