@@ -61,12 +61,24 @@ void ComposeAgainstMemcpy(benchmark::State& state, FullBoardScene& scene, Compos
     state.counters["ratio"] = copyMs > 0 ? composeMs / copyMs : 0;
 }
 
-void ComposeFullBoard(benchmark::State& state) {
-    FullBoardScene scene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
-    if (!scene.tileSetLoaded) {
+// The full board at the run's size (its first two arguments), or nothing when the shipped tile
+// set could not be loaded (the run is then skipped with that error).
+std::unique_ptr<FullBoardScene> SceneOfTheRunsSize(benchmark::State& state) {
+    auto scene = std::make_unique<FullBoardScene>(static_cast<int>(state.range(0)),
+                                                  static_cast<int>(state.range(1)));
+    if (!scene->tileSetLoaded) {
         state.SkipWithError("the shipped tile set could not be loaded");
+        return nullptr;
+    }
+    return scene;
+}
+
+void ComposeFullBoard(benchmark::State& state) {
+    const std::unique_ptr<FullBoardScene> built = SceneOfTheRunsSize(state);
+    if (!built) {
         return;
     }
+    FullBoardScene& scene = *built;
     scene.view.options.shadows = true;
     // One selected tile, as in play.
     scene.board->firstSelected = 60;
@@ -76,11 +88,11 @@ void ComposeFullBoard(benchmark::State& state) {
 }
 
 void ComposeFadeFrame(benchmark::State& state) {
-    FullBoardScene scene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
-    if (!scene.tileSetLoaded) {
-        state.SkipWithError("the shipped tile set could not be loaded");
+    const std::unique_ptr<FullBoardScene> built = SceneOfTheRunsSize(state);
+    if (!built) {
         return;
     }
+    FullBoardScene& scene = *built;
     int alpha = 255;
     ComposeAgainstMemcpy(state, scene, [&] {
         benchmark::DoNotOptimize(scene.view.ComposeFrame(100, 101, alpha, alpha));
@@ -91,11 +103,11 @@ void ComposeFadeFrame(benchmark::State& state) {
 // The fade as the autoplay worker composes it: the window holds the frame shown while the next
 // one is composed, so each frame goes into a spare buffer that holds an older picture.
 void ComposeFadeFrameWhileShown(benchmark::State& state) {
-    FullBoardScene scene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
-    if (!scene.tileSetLoaded) {
-        state.SkipWithError("the shipped tile set could not be loaded");
+    const std::unique_ptr<FullBoardScene> built = SceneOfTheRunsSize(state);
+    if (!built) {
         return;
     }
+    FullBoardScene& scene = *built;
     int alpha = 255;
     std::shared_ptr<const Image> shown = scene.view.PaintFrame();
     ComposeAgainstMemcpy(state, scene, [&] {
@@ -112,11 +124,11 @@ void ComposeAfterTheFrameWasFreed(benchmark::State& state) {
     // Set before the scene is built, as board2d sets it first thing: no large block freed
     // earlier is left in the heap for the fresh frame to reuse without the kernel's help.
     mallopt(M_MMAP_THRESHOLD, 128 * 1024);
-    FullBoardScene scene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
-    if (!scene.tileSetLoaded) {
-        state.SkipWithError("the shipped tile set could not be loaded");
+    const std::unique_ptr<FullBoardScene> built = SceneOfTheRunsSize(state);
+    if (!built) {
         return;
     }
+    FullBoardScene& scene = *built;
     ComposeAgainstMemcpy(state, scene, [&] {
         scene.view.FreeFrame(0);
         benchmark::DoNotOptimize(scene.view.ComposeFrame());
@@ -124,11 +136,11 @@ void ComposeAfterTheFrameWasFreed(benchmark::State& state) {
 }
 
 void CutTileSetForView(benchmark::State& state) {
-    FullBoardScene scene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
-    if (!scene.tileSetLoaded) {
-        state.SkipWithError("the shipped tile set could not be loaded");
+    const std::unique_ptr<FullBoardScene> built = SceneOfTheRunsSize(state);
+    if (!built) {
         return;
     }
+    FullBoardScene& scene = *built;
     for (auto _ : state) {
         benchmark::DoNotOptimize(scene.view.SizeTileSet2D(static_cast<int>(state.range(0)),
                                                           static_cast<int>(state.range(1))));
